@@ -1,0 +1,112 @@
+#include "app/Platform.h"
+
+#include <X11/Xlib.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr int fallbackScreenWidth = 1024;  // pixels, when no X server answers
+constexpr int fallbackScreenHeight = 768;  // pixels
+
+bool isAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
+
+} // namespace
+
+std::optional<std::string> applicationDataFolder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (isAbsolute(config))
+        return std::string(config);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + "/.config";
+    return std::nullopt;
+}
+
+std::string executablePath()
+{
+    char buffer[4096];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return {};
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+PathStatus examine(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return {false, false, errno};
+    return {true, S_ISDIR(info.st_mode), 0};
+}
+
+int makeDirectory(const std::string& path)
+{
+    return mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
+}
+
+std::optional<std::vector<std::string>> listDirectory(const std::string& path)
+{
+    DIR* directory = opendir(path.c_str());
+    if (directory == nullptr)
+        return std::nullopt;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(directory)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        names.emplace_back(entry->d_name);
+    }
+    closedir(directory);
+    return names;
+}
+
+std::string errorText(int error)
+{
+    return std::strerror(error);
+}
+
+ScreenSize primaryScreenSize()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return {fallbackScreenWidth, fallbackScreenHeight};
+    const int screen = DefaultScreen(display);
+    const ScreenSize size{DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    XCloseDisplay(display);
+    return size;
+}
+
+std::vector<std::string> fontDirectories()
+{
+    std::vector<std::string> candidates;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (isAbsolute(dataHome))
+        candidates.push_back(std::string(dataHome) + "/fonts");
+    else if (home != nullptr && home[0] != '\0')
+        candidates.push_back(std::string(home) + "/.local/share/fonts");
+    if (home != nullptr && home[0] != '\0')
+        candidates.push_back(std::string(home) + "/.fonts");
+    candidates.push_back("/usr/local/share/fonts");
+    candidates.push_back("/usr/share/fonts");
+
+    std::vector<std::string> existing;
+    for (const std::string& candidate : candidates)
+        if (examine(candidate).directory)
+            existing.push_back(candidate);
+    return existing;
+}
+
+void setEnvironment(const std::string& name, const std::string& value)
+{
+    setenv(name.c_str(), value.c_str(), 1);
+}
+
+} // namespace platform

@@ -1,0 +1,49 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+// The few operating-system services the game needs, in one place.
+namespace platform {
+
+struct ScreenSize {
+    int width;
+    int height;
+};
+
+// $XDG_CONFIG_HOME when set and absolute, else $HOME/.config; none without either.
+std::optional<std::string> applicationDataFolder();
+
+// Full path of the running executable; empty when it cannot be read.
+std::string executablePath();
+
+// Result of examining a path: whether it exists, whether it is a directory,
+// and the errno of a failed examination (0 when it succeeded).
+struct PathStatus {
+    bool exists;
+    bool directory;
+    int error;
+};
+PathStatus examine(const std::string& path);
+
+// Creates one directory level; the errno on failure, 0 on success.
+int makeDirectory(const std::string& path);
+
+// Names in a directory, "." and ".." left out, in the order the system lists
+// them; nothing when it cannot be opened.
+std::optional<std::vector<std::string>> listDirectory(const std::string& path);
+
+// The system's text for an errno value.
+std::string errorText(int error);
+
+// Size of the primary screen of the X server, asked before SDL starts;
+// 1024 x 768 when there is no X server to ask.
+ScreenSize primaryScreenSize();
+
+// Per-user and system font folders that exist, user folders first.
+std::vector<std::string> fontDirectories();
+
+// Sets an environment variable for this process (and libraries it loads).
+void setEnvironment(const std::string& name, const std::string& value);
+
+} // namespace platform

@@ -1,0 +1,10 @@
+#pragma once
+#include <cstdint>
+
+// Receiver of the audio stream's buffer requests, called on the audio thread.
+class PortAudioCallback {
+public:
+    virtual ~PortAudioCallback() = default;
+    // Fills `frames` interleaved stereo float frames of `output`.
+    virtual void process(const void* input, void* output, uint32_t frames) = 0;
+};

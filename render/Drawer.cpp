@@ -1,0 +1,13 @@
+#include "render/Drawer.h"
+
+// What a drawer without shaders, blending modes or an off-screen buffer does.
+
+uint32_t Drawer::loadShader(const std::string&, const std::string&) { return 0; }
+bool Drawer::hasShaders() { return false; }
+void Drawer::useShader(uint32_t, float) {}
+void Drawer::setSecondTexture(uint32_t) {}
+void Drawer::setBlendMode(int) {}
+void Drawer::beginOffscreen() {}
+void Drawer::endOffscreen() {}
+uint32_t Drawer::getOffscreenTexture() { return 0; }
+bool Drawer::canSupport(int) { return false; }

@@ -1,0 +1,80 @@
+#include "render/FilePath.h"
+
+#include "app/Platform.h"
+
+#include <iostream>
+
+FilePath FilePath::executableDirectory()
+{
+    const std::string executable = platform::executablePath();
+    if (executable.empty())
+        return {};
+    const size_t slash = executable.find_last_of('/');
+    if (slash == std::string::npos)
+        return FilePath(executable);
+    return FilePath(executable.substr(0, slash));
+}
+
+std::vector<FilePath> FilePath::systemFontDirectories()
+{
+    std::vector<FilePath> folders;
+    for (const std::string& folder : platform::fontDirectories())
+        folders.emplace_back(folder);
+    return folders;
+}
+
+FilePath FilePath::join(const std::string& name) const
+{
+    return FilePath(path + "/" + name);
+}
+
+bool FilePath::exists() const
+{
+    return !path.empty() && platform::examine(path).exists;
+}
+
+bool FilePath::isFile() const
+{
+    if (path.empty())
+        return false;
+    const platform::PathStatus status = platform::examine(path);
+    return status.exists && !status.directory;
+}
+
+bool FilePath::isDirectory() const
+{
+    if (path.empty())
+        return false;
+    const platform::PathStatus status = platform::examine(path);
+    if (!status.exists) {
+        std::cout << "FilePath::isDirectory() error: " << platform::errorText(status.error) << std::endl;
+        return false;
+    }
+    return status.directory;
+}
+
+std::string FilePath::extension() const
+{
+    if (path.empty() || isDirectory())
+        return {};
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos)
+        return path;
+    return path.substr(dot + 1);
+}
+
+int FilePath::entryCount() const
+{
+    if (path.empty() || !isDirectory())
+        return 0;
+    const auto names = platform::listDirectory(path);
+    return names ? static_cast<int>(names->size()) : 0;
+}
+
+FilePath FilePath::entry(int index) const
+{
+    const auto names = platform::listDirectory(path);
+    if (!names || index < 0 || index >= static_cast<int>(names->size()))
+        return {};
+    return join((*names)[static_cast<size_t>(index)]);
+}

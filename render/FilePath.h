@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// A path string with the few operations the game needs to find its data.
+class FilePath {
+public:
+    FilePath() = default;
+    FilePath(std::string path) : path(std::move(path)) {}
+    FilePath(const char* path) : path(path) {}
+
+    // Directory of the running executable: the data directory.
+    static FilePath executableDirectory();
+    // Font folders of the system and the user.
+    static std::vector<FilePath> systemFontDirectories();
+
+    FilePath join(const std::string& name) const;
+    FilePath join(const FilePath& name) const { return join(name.path); }
+
+    bool exists() const;
+    bool isFile() const;
+    // Prints "FilePath::isDirectory() error: ..." when the path cannot be examined.
+    bool isDirectory() const;
+    // Text after the last full stop of the whole path; the whole path without one.
+    std::string extension() const;
+    int entryCount() const;
+    // The index-th entry in listing order, joined to this path; empty when absent.
+    FilePath entry(int index) const;
+
+    const std::string& text() const { return path; }
+    bool empty() const { return path.empty(); }
+    bool operator==(const FilePath&) const = default;
+
+private:
+    std::string path;
+};
