@@ -1,0 +1,59 @@
+#pragma once
+#include "audio/PortAudioCallback.h"
+
+#include <string>
+
+// The game's one PortAudio output stream. It only negotiates the format and
+// forwards every buffer request to a PortAudioCallback on the audio thread.
+class PortAudioDevice {
+public:
+    // PortAudio host API type ids, by the names the command line accepts.
+    static constexpr int directSoundApi = 1;
+    static constexpr int mmeApi = 2;
+    static constexpr int asioApi = 3;
+    static constexpr int coreAudioApi = 5;
+    static constexpr int ossApi = 7;
+    static constexpr int alsaApi = 8;
+    static constexpr int jackApi = 12;
+
+    PortAudioDevice() = default;
+    ~PortAudioDevice();
+    PortAudioDevice(const PortAudioDevice&) = delete;
+    PortAudioDevice& operator=(const PortAudioDevice&) = delete;
+
+    void setCallback(PortAudioCallback* receiver) { callback = receiver; }
+    void setChannels(int input, int output)
+    {
+        inputChannels = input;
+        outputChannels = output;
+    }
+    void setSampleRate(double rate) { sampleRate = rate; }
+    // Unknown names choose DirectSound, which falls back to the default host
+    // API where it does not exist.
+    void setHostApi(const std::string& name);
+
+    // Initialises PortAudio and starts the stream; true only when it runs.
+    bool open();
+    // Stops and closes the stream and terminates PortAudio, once.
+    void close();
+
+    int hostApiType() const { return hostApi; }
+    double currentSampleRate() const { return sampleRate; }
+    bool isStarted() const { return started; }
+    int inputChannelCount() const { return inputChannels; }
+    int outputChannelCount() const { return outputChannels; }
+    PortAudioCallback* receiver() const { return callback; }
+
+    // The function PortAudio calls; public so the forwarding can be tested.
+    static int streamCallback(const void* input, void* output, unsigned long frames,
+                              const void* timeInfo, unsigned long statusFlags, void* userData);
+
+private:
+    void* stream = nullptr;
+    PortAudioCallback* callback = nullptr;
+    int inputChannels = 0;
+    int outputChannels = 2;
+    double sampleRate = 44100.0;
+    int hostApi = directSoundApi;
+    bool started = false;
+};
