@@ -1,0 +1,36 @@
+#pragma once
+#include "app/GameState.h"
+
+// The ending's two delays, apart from drawing and sound so that their frames
+// can be checked one by one.
+class EpilogueTimeline {
+public:
+    static constexpr int textDelayFrames = 180; // before "Wait, this isn't right..."
+    static constexpr int endDelayFrames = 300;  // before the boom and "TO BE CONTINUED"
+
+    struct Step {
+        bool showsWait = false;
+        bool boom = false;
+        bool showsEnd = false;
+    };
+    // One frame: what it draws and whether it booms.
+    Step tick();
+
+private:
+    int textDelay = textDelayFrames;
+    int endDelay = endDelayFrames;
+};
+
+// The ending: a second level where the pilot, out of control, drops to the
+// ground, then two lines of text and a boom. Stays until the player quits.
+class Epilogue : public GameState {
+public:
+    explicit Epilogue(Application& owner);
+
+    void frame(Drawer& drawer) override;
+    void actionPressed(const std::string& action, const SDL_keysym& key) override;
+    std::string name() const override { return "Epilogue"; }
+
+private:
+    EpilogueTimeline timeline;
+};

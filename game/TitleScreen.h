@@ -1,0 +1,54 @@
+#pragma once
+#include "app/GameState.h"
+
+#include <array>
+#include <string>
+
+// The story's clock, apart from drawing and sound so that its timing can be
+// checked frame by frame.
+class TitleStory {
+public:
+    static constexpr int lineCount = 7;
+    static constexpr int firstLineFrames = 30; // the empty first line
+    static constexpr int lineFrames = 120;     // every later line
+    static constexpr int lastStoryLine = 5;    // the story line that stays up
+    static constexpr int sendOffLine = 6;      // the magenta line under it
+    static constexpr int logoFromLine = 4;
+
+    static const std::array<std::string, lineCount>& lines();
+
+    // What a press asks of the screen.
+    enum class Press { Advanced, StartPlay };
+
+    // One frame has passed; true when a new line came up (with a boom).
+    bool tick();
+    // Any key other than Escape: the next line at once (with a boom), or play
+    // once the last line is up.
+    Press press();
+
+    int lineIndex() const { return index; }
+    int framesToNextLine() const { return countdown; }
+    const std::string& storyLine() const;
+    bool showsLogo() const { return index >= logoFromLine; }
+    bool showsSendOff() const { return index >= sendOffLine; }
+
+private:
+    int index = 0;
+    int countdown = firstLineFrames;
+};
+
+// The first screen: the story one line at a time, each with a boom, the logo
+// from the middle on, then a last line sending the player off.
+class TitleScreen : public GameState {
+public:
+    explicit TitleScreen(Application& owner);
+
+    void frame(Drawer& drawer) override;
+    void actionPressed(const std::string& action, const SDL_keysym& key) override;
+    std::string name() const override { return "TitleScreen"; }
+
+    const TitleStory& story() const { return storyClock; }
+
+private:
+    TitleStory storyClock;
+};

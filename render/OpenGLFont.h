@@ -1,0 +1,173 @@
+#pragma once
+#include "render/FilePath.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct _TTF_Font;
+
+// One character of the glyph set, placed in the atlas.
+struct FontGlyph {
+    char character = ' ';
+    float atlasX = 0.0f;  // left edge of its cell, atlas pixels
+    float atlasY = 0.0f;  // top edge of its cell row, atlas pixels
+    float width = 0.0f;   // width of the cell drawn for it, pixels
+    float xOffset = 0.0f; // shift when drawing, pixels (0 or negative)
+    float advance = 0.0f; // pen step after it, pixels
+};
+
+// The CPU side of a built font: the atlas pixels and where each glyph sits.
+struct FontAtlas {
+    static constexpr int glyphCount = 81;
+    std::array<FontGlyph, glyphCount> glyphs{};
+    std::vector<uint8_t> pixels; // size x size RGBA, rows from the top
+    int size = 0;                // side of the square atlas, a power of two
+    float lineHeight = 0.0f;     // vertical step between lines, pixels
+    float tallest = 0.0f;        // tallest glyph box plus one, pixels
+    float maxAdvance = 0.0f;     // widest pen step, pixels
+};
+
+// A TrueType font turned into one texture at load time; strings are drawn
+// from it with word wrapping, one quad per character.
+class OpenGLFont {
+public:
+    static constexpr int glyphCount = FontAtlas::glyphCount;
+    static constexpr int notInSet = glyphCount; // glyphIndex of other characters
+    static constexpr int spaceIndex = glyphCount - 1;
+
+    // Looks the file up with findFontFile and builds the atlas; prints one
+    // line and stays unloaded when the file is missing or unreadable.
+    OpenGLFont(const std::string& fileName, float pointSize);
+    ~OpenGLFont();
+    OpenGLFont(const OpenGLFont&) = delete;
+    OpenGLFont& operator=(const OpenGLFont&) = delete;
+
+    bool isLoaded() const { return loaded; }
+
+    // Draws text from (x, y), wrapping lines that reach `width`.
+    void draw(const std::string& text, float x, float y, float width, float scale,
+              float r, float g, float b, float a);
+    // One quad of the atlas: the cell at (atlasX, atlasY), cellWidth wide.
+    void drawGlyph(float atlasX, float atlasY, float cellWidth, float scale, float x, float y,
+                   float r, float g, float b, float a);
+
+    // The system font folders first, then "fonts" beside the executable;
+    // the empty path when the name is in none of them.
+    static FilePath findFontFile(const std::string& name);
+    // Position 0..80 in the glyph set, 81 for any other character.
+    static int glyphIndex(char c);
+
+    // Renders the 81 glyphs of an open font into an atlas (no OpenGL needed).
+    static FontAtlas buildAtlas(_TTF_Font* font);
+
+    // Calls emit(glyph, x, y) for every drawable character of `text`, in
+    // order, at the place draw puts it. No allocation: lines are byte ranges
+    // of the text. Characters outside the set (an accented letter counts as
+    // one) take the space's advance and emit nothing.
+    template <class Emit>
+    static void layoutText(const std::string& text, float x, float y, float width, float scale,
+                           const std::array<FontGlyph, glyphCount>& glyphs, float lineHeight, Emit&& emit);
+
+    const std::array<FontGlyph, glyphCount>& glyphTable() const { return glyphs; }
+    float getLineHeight() const { return lineHeight; }
+    int getAtlasSize() const { return atlasSize; }
+    uint32_t getTexture() const { return texture; }
+    // The whole point size the font was opened at.
+    static int openedPointSize(float pointSize);
+
+private:
+    uint32_t texture = 0;
+    std::array<FontGlyph, glyphCount> glyphs{};
+    int atlasSize = 0;
+    float lineHeight = 0.0f;
+    bool loaded = false;
+};
+
+namespace fontlayout {
+
+// Bytes taken by the character at `pos`: a UTF-8 sequence counts as one.
+inline size_t characterLength(const std::string& text, size_t pos)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    size_t length = 1;
+    if (lead >= 0xC0) {
+        while (pos + length < text.size() && length < 4
+               && (static_cast<unsigned char>(text[pos + length]) & 0xC0) == 0x80)
+            ++length;
+    }
+    return length;
+}
+
+} // namespace fontlayout
+
+template <class Emit>
+void OpenGLFont::layoutText(const std::string& text, float x, float y, float width, float scale,
+                            const std::array<FontGlyph, glyphCount>& glyphs, float lineHeight, Emit&& emit)
+{
+    const float spaceAdvance = glyphs[spaceIndex].advance;
+    auto advanceAt = [&](size_t pos) {
+        const int index = fontlayout::characterLength(text, pos) == 1 ? glyphIndex(text[pos]) : notInSet;
+        return index < glyphCount ? glyphs[static_cast<size_t>(index)].advance : spaceAdvance;
+    };
+    auto flush = [&](size_t begin, size_t end) {
+        float pen = x;
+        for (size_t pos = begin; pos < end;) {
+            const size_t length = fontlayout::characterLength(text, pos);
+            const int index = length == 1 ? glyphIndex(text[pos]) : notInSet;
+            float step = spaceAdvance;
+            if (index < glyphCount) {
+                const FontGlyph& glyph = glyphs[static_cast<size_t>(index)];
+                emit(glyph, pen + glyph.xOffset, y);
+                step = glyph.advance;
+            }
+            pen += step * scale;
+            pos += length;
+        }
+    };
+
+    size_t lineStart = 0;
+    size_t pos = 0;
+    float lineWidth = 0.0f;
+    bool brokenAtSpace = false;
+    while (pos < text.size()) {
+        if (text[pos] == '\n') {
+            flush(lineStart, pos);
+            y += lineHeight;
+            lineWidth = 0.0f;
+            lineStart = ++pos;
+            continue;
+        }
+        const size_t length = fontlayout::characterLength(text, pos);
+        lineWidth += advanceAt(pos) * scale;
+        if (lineWidth < width) {
+            pos += length;
+            continue;
+        }
+        // The line is full: break at its last space, else before the
+        // overflowing character; a line always keeps at least one character
+        // so that a width narrower than any glyph still makes progress.
+        size_t space = std::string::npos;
+        for (size_t back = pos + 1; back > lineStart; --back) {
+            if (text[back - 1] == ' ') {
+                space = back - 1;
+                break;
+            }
+        }
+        if (space != std::string::npos) {
+            flush(lineStart, space);
+            pos = space + 1;
+            brokenAtSpace = true;
+        } else if (!brokenAtSpace && pos > lineStart) {
+            flush(lineStart, pos);
+        } else {
+            flush(lineStart, pos + length);
+            pos += length;
+        }
+        lineStart = pos;
+        y += lineHeight;
+        lineWidth = 0.0f;
+    }
+    flush(lineStart, text.size());
+}
