@@ -1,0 +1,39 @@
+#pragma once
+#include "game/Camera.h"
+
+#include <cstdint>
+
+class Drawer;
+class RandomGenerator;
+
+// The far background: 128 clouds in a 64 × 64 field that scrolls at 1/16 of
+// the camera and drifts slowly sideways.
+class CloudLayer {
+public:
+    static constexpr int32_t cloudCount = 128;
+    static constexpr float fieldSize = 64.0f;
+
+    struct Cloud {
+        float x;
+        float y;
+        bool movingRight;
+    };
+    struct Origin {
+        float x;
+        float y;
+    };
+
+    // Scatters the clouds with the process-wide random generator.
+    CloudLayer();
+    explicit CloudLayer(RandomGenerator& random);
+
+    // Draws the clouds in the window and drifts every cloud one step.
+    void draw(Drawer& drawer, Camera camera);
+    // Moves every cloud one step, turning at the field's edges.
+    void drift();
+
+    // Top-left corner of the visible part of the field.
+    static Origin windowOrigin(Camera camera);
+
+    Cloud clouds[cloudCount];
+};

@@ -1,0 +1,55 @@
+#pragma once
+#include "app/GameState.h"
+#include "audio/AudioSingleton.h"
+#include "game/CloudLayer.h"
+#include "game/GameMusic.h"
+#include "game/LevelGrid.h"
+#include "game/PilotBody.h"
+#include "game/PilotInput.h"
+#include "game/TileSet.h"
+#include "game/TrailParticles.h"
+#include "game/WarpOverlay.h"
+
+#include <atomic>
+
+// The play screen: the pilot runs through the level until a wall kick reaches
+// the winning speed, the screen warps and the ending follows. It also steers
+// the music while the player moves.
+class GamePlay : public GameState, public AudioSingleton::Callback {
+public:
+    static constexpr float startX = 60.0f; // cells
+    static constexpr float startY = 984.0f;
+
+    explicit GamePlay(Application& owner);
+    ~GamePlay() override;
+
+    void frame(Drawer& drawer) override;
+    void actionPressed(const std::string& action, const SDL_keysym& key) override;
+    void actionReleased(const std::string& action, const SDL_keysym& key) override;
+    std::string name() const override { return "GamePlay"; }
+
+    // Audio thread, once per sequencer loop.
+    void onLoopStart() override;
+
+    const PilotBody& getBody() const { return body; }
+    const PilotInput& getInput() const { return input; }
+    const LevelGrid& getLevel() const { return level; }
+    const WarpOverlay& getWarp() const { return warp; }
+    bool isFinished() const { return finished; }
+    int32_t getLoopCount() const { return music.getLoopCount(); }
+
+private:
+    LevelGrid level;
+    TileSet tiles;
+    CloudLayer clouds;
+    PilotBody body{startX, startY};
+    TrailParticles trail;
+    WarpOverlay warp{false};
+    bool finished = false;
+    PilotInput input;
+    GameMusic music;
+    // The pilot's velocities as last published by the game thread; the audio
+    // thread reads these instead of the body, which the game thread writes.
+    std::atomic<float> publishedVx{0.0f};
+    std::atomic<float> publishedVy{0.0f};
+};

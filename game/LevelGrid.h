@@ -1,0 +1,44 @@
+#pragma once
+#include "game/RgbaImage.h"
+#include "render/FilePath.h"
+
+#include <cstdint>
+#include <vector>
+
+// A level: one cell per pixel of a picture, keeping only the red value.
+// 255 is open space, every other value blocks the pilot.
+class LevelGrid {
+public:
+    static constexpr uint8_t openCell = 255;
+    // What a cell outside the picture reads as: solid, so a pilot at the edge
+    // of a badly painted (or missing) level is walled in instead of reading
+    // memory that is not there.
+    static constexpr uint8_t outsideCell = 0;
+
+    // Reads the picture's red channel. A missing or unusable picture leaves an
+    // empty grid and prints one line naming the file; false then.
+    bool load(const FilePath& path);
+    // Builds the grid from a decoded picture; an empty picture empties it.
+    void assign(const RgbaImage& image);
+    // Builds the grid from width × height red values, rows from the top.
+    void assign(int32_t width, int32_t height, const uint8_t* redValues);
+
+    // Red value of the cell; outsideCell beyond the edges.
+    uint8_t cell(int32_t column, int32_t row) const
+    {
+        if (column < 0 || row < 0 || column >= width || row >= height) {
+            return outsideCell;
+        }
+        return cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)];
+    }
+    bool solid(int32_t column, int32_t row) const { return cell(column, row) != openCell; }
+
+    int32_t getWidth() const { return width; }
+    int32_t getHeight() const { return height; }
+    bool empty() const { return width == 0 || height == 0; }
+
+private:
+    std::vector<uint8_t> cells;
+    int32_t width = 0;
+    int32_t height = 0;
+};

@@ -1,0 +1,48 @@
+#pragma once
+#include "game/PilotInput.h"
+
+#include <cstdint>
+
+class Drawer;
+class LevelGrid;
+
+// The pilot: a one-cell box that runs, jumps and kicks off walls. The
+// movement step is pure arithmetic over the grid and the held input, one
+// fixed step per frame, in single precision.
+class PilotBody {
+public:
+    static constexpr float winningFlightSpeed = 1.5f; // cells per frame
+    static constexpr int32_t phaseFrames = 4;         // frames per animation phase
+
+    PilotBody(float startX, float startY) : x(startX), y(startY) {}
+
+    // One movement step through the grid with the held directions.
+    void update(const PilotInput& input, const LevelGrid& grid);
+    void requestJump() { jumpRequested = true; }
+    float speed() const;
+    // The speed while a wall kick lasts, 0 otherwise: the only speed that wins.
+    float flightSpeed() const;
+    // Starts the spin away after the win.
+    void beginWarp() { warpScale -= 0.01f; }
+
+    // The sprite frame number 0..13 the pilot shows now.
+    int32_t frameNumber() const;
+    // Draws the pilot at its fixed screen square and advances the animation.
+    void draw(Drawer& drawer);
+    // The animation step that follows every draw.
+    void advanceAnimation();
+
+    float x;
+    float y;
+    float vx = 0.0f;
+    float vy = 0.0f;
+    bool jumpRequested = false;
+    bool wallKick = false;
+    bool airborne = true;
+    int32_t runPhase = 0;
+    int32_t airPhase = 0;
+    int32_t idlePhase = 0;
+    int32_t phaseCountdown = phaseFrames;
+    bool facingRight = true;
+    float warpScale = 1.0f;
+};

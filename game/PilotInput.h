@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+
+// The directions the player holds: 1 while held, 0 otherwise. Movement reads
+// only left and right; up and down are kept for completeness of the controls.
+struct PilotInput {
+    uint8_t up = 0;
+    uint8_t left = 0;
+    uint8_t right = 0;
+    uint8_t down = 0;
+};

@@ -1,0 +1,52 @@
+#pragma once
+#include "game/Camera.h"
+
+#include <cstdint>
+
+class Drawer;
+class LevelGrid;
+
+// Offset of one 16-pixel tile in the 128-pixel atlas, in fractions of it.
+struct TileOffset {
+    float u;
+    float v;
+};
+
+// The cells the screen shows around a camera, inclusive bounds; cells outside
+// the grid are skipped when drawing.
+struct VisibleWindow {
+    int32_t firstColumn;
+    int32_t lastColumn;
+    int32_t firstRow;
+    int32_t lastRow;
+};
+
+// Turns cell values into atlas tiles and draws the 21 × 13 cells around the
+// camera, animating the flames over burning cells.
+class TileSet {
+public:
+    static constexpr int32_t entryCount = 259;  // 256 cell values + 3 overlay frames
+    static constexpr int32_t overlayEntry = 256; // first overlay frame
+    static constexpr int32_t overlayFrames = 3;
+    static constexpr int32_t overlayFrameDraws = 6; // draws per overlay frame
+    static constexpr uint8_t burningCell = 224;
+
+    TileSet();
+
+    void draw(Drawer& drawer, const LevelGrid& grid, Camera camera);
+
+    TileOffset tile(int32_t entry) const { return tiles[entry]; }
+    int32_t currentOverlayFrame() const { return overlayFrame; }
+
+    static VisibleWindow visibleWindow(Camera camera);
+    // Screen position of a cell's top-left corner for a camera.
+    static float screenX(int32_t column, Camera camera);
+    static float screenY(int32_t row, Camera camera);
+    // Solid cells except burning ones get a black frame towards open space.
+    static bool hasOutline(uint8_t value) { return value != 255 && value != burningCell; }
+
+private:
+    TileOffset tiles[entryCount];
+    int32_t overlayFrame = 0;
+    int32_t overlayCountdown = overlayFrameDraws;
+};
