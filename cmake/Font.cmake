@@ -1,0 +1,33 @@
+# The game's text font is not kept in the repository: the build copies a
+# freely licensed TrueType font from a Debian package (fonts-cabinsketch,
+# SIL Open Font Licence 1.1) beside each executable as
+# fonts/MarsNeedsCunnilingus.ttf, the name the game asks for. Without the
+# package nothing is copied and the game draws its text with the built-in
+# glyph font instead.
+set(VANTORREL_FONT_SOURCE /usr/share/fonts/truetype/cabinsketch/CabinSketch-Bold.ttf
+  CACHE FILEPATH "TrueType font laid beside the game as fonts/MarsNeedsCunnilingus.ttf")
+set(VANTORREL_FONT_NAME MarsNeedsCunnilingus.ttf)
+
+if(EXISTS ${VANTORREL_FONT_SOURCE})
+  set(VANTORREL_FONT_FOUND TRUE)
+else()
+  set(VANTORREL_FONT_FOUND FALSE)
+  message(WARNING "Font ${VANTORREL_FONT_SOURCE} not found (Debian package fonts-cabinsketch); "
+                  "the game will draw its text with the built-in glyph font.")
+endif()
+
+# Copies the font beside `target`'s executable after each build.
+function(vantorrel_lay_font target)
+  if(NOT VANTORREL_FONT_FOUND)
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/fonts
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VANTORREL_FONT_SOURCE}
+            $<TARGET_FILE_DIR:${target}>/fonts/${VANTORREL_FONT_NAME}
+    VERBATIM)
+endfunction()
+
+if(VANTORREL_FONT_FOUND)
+  install(FILES ${VANTORREL_FONT_SOURCE} DESTINATION fonts RENAME ${VANTORREL_FONT_NAME})
+endif()
