@@ -15,6 +15,7 @@ public:
     static std::vector<FilePath> systemFontDirectories();
 
     FilePath join(const std::string& name) const;
+    FilePath join(const char* name) const { return join(std::string(name)); }
     FilePath join(const FilePath& name) const { return join(name.path); }
 
     bool exists() const;
