@@ -1,6 +1,45 @@
 #include "game/Epilogue.h"
 
+#include "audio/AudioSingleton.h"
+#include "game/Backdrop.h"
 #include "render/Drawer.h"
+
+namespace {
+
+constexpr const char* fontName = "MarsNeedsCunnilingus.ttf";
+constexpr float fontPoints = 64.0f;
+constexpr const char* levelFile = "pilotEpilogue.png";
+constexpr float startX = 60.0f;       // cells
+constexpr float startY = 944.0f;      // cells
+constexpr float cameraRight = 1.5f;   // cells right of the pilot's corner
+constexpr float cameraAbove = 1.5f;   // cells above it
+constexpr float textWidth = 1024.0f;  // wrap width, logical pixels
+constexpr float waitX = 320.0f;       // logical pixels
+constexpr float waitY = 400.0f;
+constexpr float endX = 360.0f;
+constexpr float endY = 200.0f;
+
+// Made on the first frame and kept for the process; a new drawer (as in
+// tests) gets its own, since keys of another drawer mean nothing to it.
+struct EpilogueResources {
+    const Drawer* madeWith = nullptr;
+    uint32_t grain = 0;
+    int font = 0;
+};
+
+const EpilogueResources& resourcesFor(Drawer& drawer)
+{
+    static EpilogueResources resources;
+    if (resources.madeWith != &drawer) {
+        resources.madeWith = &drawer;
+        resources.grain = backdrop::createGrainTexture(drawer);
+        // 0 when the font is missing: the text falls back to the built-in glyphs.
+        resources.font = drawer.loadFont(fontName, fontPoints);
+    }
+    return resources;
+}
+
+} // namespace
 
 EpilogueTimeline::Step EpilogueTimeline::tick()
 {
@@ -18,12 +57,37 @@ EpilogueTimeline::Step EpilogueTimeline::tick()
     return step;
 }
 
-Epilogue::Epilogue(Application& owner) : GameState(owner) {}
+Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY), warp(true)
+{
+    // A missing level prints its own line; the pilot then rests walled in.
+    level.load(FilePath::executableDirectory().join(std::string("levels")).join(std::string(levelFile)));
+}
 
 void Epilogue::frame(Drawer& drawer)
 {
-    drawer.fillGradientRect(0, 0, 1280, 720, 112, 96, 128, 255, 255, 255, 255, 255);
-    timeline.tick();
+    const EpilogueResources& resources = resourcesFor(drawer);
+
+    // Nobody steers any more: the pilot only falls and comes to rest.
+    body.update(PilotInput{}, level);
+    if (body.airborne)
+        trail.spawn(body);
+    const Camera camera{body.x + cameraRight, body.y - cameraAbove};
+
+    backdrop::draw(drawer, backdrop::epilogueSky, resources.grain);
+    clouds.draw(drawer, camera);
+    tiles.draw(drawer, level, camera);
+    trail.draw(drawer, camera);
+    body.draw(drawer);
+    warp.draw(drawer);
+
+    const EpilogueTimeline::Step step = timeline.tick();
+    if (step.showsWait)
+        drawer.drawText("Wait, this isn't right...", resources.font, waitX, waitY, textWidth, 1.0f,
+                        0.0f, 0.0f, 0.0f, 1.0f);
+    if (step.boom)
+        AudioSingleton::instance().playBoom();
+    if (step.showsEnd)
+        drawer.drawText("TO BE CONTINUED", resources.font, endX, endY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
 }
 
 void Epilogue::actionPressed(const std::string& action, const SDL_keysym&)

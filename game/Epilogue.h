@@ -1,5 +1,11 @@
 #pragma once
 #include "app/GameState.h"
+#include "game/CloudLayer.h"
+#include "game/LevelGrid.h"
+#include "game/PilotBody.h"
+#include "game/TileSet.h"
+#include "game/TrailParticles.h"
+#include "game/WarpOverlay.h"
 
 // The ending's two delays, apart from drawing and sound so that their frames
 // can be checked one by one.
@@ -31,6 +37,15 @@ public:
     void actionPressed(const std::string& action, const SDL_keysym& key) override;
     std::string name() const override { return "Epilogue"; }
 
+    const PilotBody& pilot() const { return body; }
+    const LevelGrid& levelGrid() const { return level; }
+
 private:
+    LevelGrid level;
+    TileSet tiles;
+    CloudLayer clouds;
+    PilotBody body;
+    TrailParticles trail;
+    WarpOverlay warp;
     EpilogueTimeline timeline;
 };

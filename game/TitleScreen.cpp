@@ -1,8 +1,57 @@
 #include "game/TitleScreen.h"
 
+#include "audio/AudioSingleton.h"
+#include "data/Pictures.h"
+#include "game/Backdrop.h"
+#include "game/PictureTexture.h"
 #include "render/Drawer.h"
 
 #include <algorithm>
+
+namespace {
+
+constexpr const char* fontName = "MarsNeedsCunnilingus.ttf";
+constexpr float fontPoints = 48.0f;
+constexpr float textX = 128.0f;       // logical pixels
+constexpr float storyY = 400.0f;      // logical pixels
+constexpr float sendOffY = 640.0f;    // logical pixels
+constexpr float textWidth = 1024.0f;  // wrap width, logical pixels
+constexpr float logoX = 128.0f;       // logical pixels
+constexpr float darkHeight = 480.0f;  // black band above the floor glow, logical pixels
+constexpr float glowHeight = 1280.0f; // only its darkest part shows, logical pixels
+constexpr float grainScale = 1.25f;   // the 1024-pixel grain covers 1280 x 1280
+constexpr float grainAlpha = 0.5f;
+constexpr int alphaBlend = 0;
+constexpr int additiveBlend = 1;
+
+// Made on the first frame and kept for the process; a new drawer (as in
+// tests) gets its own, since keys of another drawer mean nothing to it.
+struct TitleResources {
+    const Drawer* madeWith = nullptr;
+    uint32_t grain = 0;
+    uint32_t logo = 0;
+    int font = 0;
+};
+
+const TitleResources& resourcesFor(Drawer& drawer)
+{
+    static TitleResources resources;
+    if (resources.madeWith != &drawer) {
+        resources.madeWith = &drawer;
+        resources.grain = backdrop::createGrainTexture(drawer);
+        resources.logo = createPictureTexture(drawer, pictures::titleLogo(), false);
+        // 0 when the font is missing: the text falls back to the built-in glyphs.
+        resources.font = drawer.loadFont(fontName, fontPoints);
+    }
+    return resources;
+}
+
+void boom()
+{
+    AudioSingleton::instance().playBoom();
+}
+
+} // namespace
 
 const std::array<std::string, TitleStory::lineCount>& TitleStory::lines()
 {
@@ -51,8 +100,23 @@ TitleScreen::TitleScreen(Application& owner) : GameState(owner) {}
 
 void TitleScreen::frame(Drawer& drawer)
 {
-    drawer.fillRect(0, 0, 1280, 480, 0, 0, 0, 255);
-    storyClock.tick();
+    const TitleResources& resources = resourcesFor(drawer);
+    const float width = drawer.getWidth();
+    drawer.fillRect(0.0f, 0.0f, width, darkHeight, 0, 0, 0, 255);
+    drawer.fillGradientRect(0.0f, darkHeight, width, glowHeight, 0, 0, 0, 255, 64, 64, 64, 255);
+    drawer.setBlendMode(additiveBlend);
+    drawer.drawTexture(resources.grain, 0.0f, 0.0f, grainScale, grainScale, 1.0f, 1.0f, 1.0f, grainAlpha);
+    drawer.setBlendMode(alphaBlend);
+
+    drawer.drawText(storyClock.storyLine(), resources.font, textX, storyY, textWidth, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
+    if (storyClock.showsLogo())
+        drawer.drawTexture(resources.logo, logoX, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    if (storyClock.showsSendOff())
+        drawer.drawText(TitleStory::lines()[TitleStory::sendOffLine], resources.font, textX, sendOffY, textWidth,
+                        1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+
+    if (storyClock.tick())
+        boom();
 }
 
 void TitleScreen::actionPressed(const std::string& action, const SDL_keysym&)
@@ -61,6 +125,9 @@ void TitleScreen::actionPressed(const std::string& action, const SDL_keysym&)
         quit();
         return;
     }
-    if (storyClock.press() == TitleStory::Press::StartPlay)
+    if (storyClock.press() == TitleStory::Press::StartPlay) {
         switchTo("GamePlay"); // destroys this screen: nothing may follow
+        return;
+    }
+    boom();
 }

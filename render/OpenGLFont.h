@@ -74,8 +74,12 @@ public:
     float getLineHeight() const { return lineHeight; }
     int getAtlasSize() const { return atlasSize; }
     uint32_t getTexture() const { return texture; }
-    // The whole point size the font was opened at.
+    // The whole point size the font is opened at.
     static int openedPointSize(float pointSize);
+    // Side of the square atlas: the next power of two holding ten cells of
+    // max(lineHeight, maxAdvance) and every glyph's picture, whose rightmost
+    // or lowest pixel reaches neededExtent.
+    static int atlasSideFor(float lineHeight, float maxAdvance, int neededExtent);
 
 private:
     uint32_t texture = 0;

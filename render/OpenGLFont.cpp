@@ -1,0 +1,259 @@
+#include "render/OpenGLFont.h"
+
+#include "render/FontSystem.h"
+
+#include <GL/gl.h>
+#include <SDL/SDL_ttf.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+// The drawable characters, in atlas order; the space is last.
+constexpr char glyphSet[] = "abcdefghijklmnopqrstuvwxyz"
+                            "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                            "0123456789"
+                            "+-=.,;:'?()!\"\\/<>_ ";
+static_assert(sizeof(glyphSet) - 1 == OpenGLFont::glyphCount);
+
+constexpr int atlasColumns = 10;        // integer part of the root of 81, plus one
+constexpr int glyphsPerRow = 11;        // a row wraps once the column passes ten
+constexpr float lineGap = 4.0f;         // pixels added below every line
+constexpr float glyphQuadExtra = 2.0f;  // rows a glyph quad samples below the line height
+constexpr int largestAtlasSide = 8192;  // pixels; larger fonts are refused rather than half-built
+
+struct GlyphMetrics {
+    int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
+};
+
+GlyphMetrics metricsOf(TTF_Font* font, char c)
+{
+    GlyphMetrics m;
+    // A character the font lacks reports failure: it keeps all zeros.
+    if (TTF_GlyphMetrics(font, static_cast<unsigned char>(c), &m.minX, &m.maxX, &m.minY, &m.maxY, &m.advance) != 0)
+        m = GlyphMetrics{};
+    return m;
+}
+
+struct SurfaceRelease {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using Picture = std::unique_ptr<SDL_Surface, SurfaceRelease>;
+
+// Copies a glyph picture's coverage into the white atlas, clipped to it.
+void copyCoverage(SDL_Surface* picture, std::vector<uint8_t>& atlas, int side, int left, int top)
+{
+    if (picture->format->BytesPerPixel != 4)
+        return;
+    if (SDL_MUSTLOCK(picture) && SDL_LockSurface(picture) != 0)
+        return;
+    const SDL_PixelFormat& format = *picture->format;
+    for (int row = 0; row < picture->h; ++row) {
+        const int y = top + row;
+        if (y < 0 || y >= side)
+            continue;
+        const auto* source = reinterpret_cast<const Uint32*>(static_cast<const uint8_t*>(picture->pixels)
+                                                             + static_cast<size_t>(row) * picture->pitch);
+        for (int column = 0; column < picture->w; ++column) {
+            const int x = left + column;
+            if (x < 0 || x >= side)
+                continue;
+            const Uint32 pixel = source[column];
+            const uint8_t alpha = format.Amask != 0 ? static_cast<uint8_t>((pixel & format.Amask) >> format.Ashift)
+                                                    : 255;
+            atlas[(static_cast<size_t>(y) * side + x) * 4 + 3] = alpha;
+        }
+    }
+    if (SDL_MUSTLOCK(picture))
+        SDL_UnlockSurface(picture);
+}
+
+} // namespace
+
+int OpenGLFont::glyphIndex(char c)
+{
+    for (int i = 0; i < glyphCount; ++i)
+        if (glyphSet[i] == c)
+            return i;
+    return notInSet;
+}
+
+int OpenGLFont::openedPointSize(float pointSize)
+{
+    return static_cast<int>(pointSize);
+}
+
+int OpenGLFont::atlasSideFor(float lineHeight, float maxAdvance, int neededExtent)
+{
+    const float cell = std::max(lineHeight, maxAdvance);
+    const int wanted = std::max(static_cast<int>(atlasColumns * cell), neededExtent);
+    int side = 1;
+    while (side < wanted && side <= largestAtlasSide)
+        side *= 2;
+    return side;
+}
+
+FilePath OpenGLFont::findFontFile(const std::string& name)
+{
+    std::vector<FilePath> folders = FilePath::systemFontDirectories();
+    folders.push_back(FilePath::executableDirectory().join(std::string("fonts")));
+    for (const FilePath& folder : folders) {
+        const FilePath candidate = folder.join(name);
+        if (candidate.isFile())
+            return candidate;
+    }
+    return {};
+}
+
+FontAtlas OpenGLFont::buildAtlas(TTF_Font* font)
+{
+    FontAtlas atlas;
+    // First pass: the widest pen step and the tallest glyph box.
+    for (int i = 0; i < glyphCount; ++i) {
+        const GlyphMetrics m = metricsOf(font, glyphSet[i]);
+        atlas.maxAdvance = std::max(atlas.maxAdvance, static_cast<float>(m.advance));
+        if (atlas.tallest < static_cast<float>(m.maxY - m.minY))
+            atlas.tallest = static_cast<float>(m.maxY - m.minY + 1);
+    }
+    atlas.lineHeight = static_cast<float>(std::max(TTF_FontLineSkip(font), TTF_FontHeight(font)));
+    atlas.lineHeight = std::max(atlas.lineHeight, atlas.tallest) + lineGap;
+
+    // Second pass: place every glyph. The pictures are kept until the atlas
+    // size is known, so that it can be made large enough for all of them.
+    std::array<Picture, glyphCount> pictures;
+    std::array<int, glyphCount> tops{};
+    int neededExtent = 0;
+    int column = 0;
+    float rowY = 0.0f;
+    const SDL_Color white = {255, 255, 255, 0};
+    for (int i = 0; i < glyphCount; ++i) {
+        const GlyphMetrics m = metricsOf(font, glyphSet[i]);
+        // The space (and any empty glyph) may come back without a picture.
+        pictures[i].reset(TTF_RenderGlyph_Blended(font, static_cast<unsigned char>(glyphSet[i]), white));
+        const float cellX = static_cast<float>(column) * atlas.maxAdvance;
+        // Every glyph's baseline lands on the same atlas row within its cell row.
+        tops[i] = static_cast<int>(rowY) + static_cast<int>(atlas.tallest) - m.maxY - 1;
+
+        FontGlyph& glyph = atlas.glyphs[i];
+        glyph.character = glyphSet[i];
+        glyph.atlasX = cellX;
+        glyph.atlasY = rowY;
+        const float glyphWidth = static_cast<float>(m.maxX - m.minX);
+        const float advance = static_cast<float>(m.advance);
+        if (advance >= glyphWidth) {
+            glyph.width = advance;
+            glyph.xOffset = 0.0f;
+        } else {
+            glyph.width = glyphWidth;
+            glyph.xOffset = (glyphWidth - advance) * -0.5f;
+        }
+        glyph.advance = advance;
+
+        int right = static_cast<int>(std::ceil(cellX + glyph.width));
+        int bottom = static_cast<int>(std::ceil(rowY + atlas.lineHeight + glyphQuadExtra));
+        if (pictures[i]) {
+            right = std::max(right, static_cast<int>(cellX) + pictures[i]->w);
+            bottom = std::max(bottom, tops[i] + pictures[i]->h);
+        }
+        neededExtent = std::max({neededExtent, right, bottom});
+
+        if (++column >= glyphsPerRow) {
+            column = 0;
+            rowY += atlas.lineHeight + lineGap;
+        }
+    }
+
+    atlas.size = atlasSideFor(atlas.lineHeight, atlas.maxAdvance, neededExtent);
+    if (atlas.size > largestAtlasSide)
+        return atlas; // no pixels: the caller refuses it
+    const size_t pixelCount = static_cast<size_t>(atlas.size) * static_cast<size_t>(atlas.size);
+    atlas.pixels.resize(pixelCount * 4);
+    for (size_t p = 0; p < pixelCount; ++p) {
+        atlas.pixels[p * 4 + 0] = 255;
+        atlas.pixels[p * 4 + 1] = 255;
+        atlas.pixels[p * 4 + 2] = 255;
+        atlas.pixels[p * 4 + 3] = 0;
+    }
+    for (int i = 0; i < glyphCount; ++i)
+        if (pictures[i])
+            copyCoverage(pictures[i].get(), atlas.pixels, atlas.size, static_cast<int>(atlas.glyphs[i].atlasX), tops[i]);
+    return atlas;
+}
+
+OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
+{
+    const FilePath path = findFontFile(fileName);
+    if (!path.exists()) {
+        std::cout << "OpenGLFont: Could not find font: " << fileName << std::endl;
+        return;
+    }
+    FontSystem::ensureStarted();
+    TTF_Font* font = FontSystem::isStarted() ? TTF_OpenFont(path.text().c_str(), openedPointSize(pointSize)) : nullptr;
+    if (font == nullptr) {
+        std::cout << "OpenGLFont: Could not load font: " << fileName << std::endl;
+        return;
+    }
+    FontAtlas atlas = buildAtlas(font);
+    TTF_CloseFont(font);
+    if (atlas.pixels.empty()) {
+        std::cout << "OpenGLFont: Could not load font: " << fileName << std::endl;
+        return;
+    }
+
+    glGetError(); // an error left by earlier code is not ours to report
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, atlas.size, atlas.size, 0, GL_RGBA, GL_UNSIGNED_BYTE, atlas.pixels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    texture = name;
+    glyphs = atlas.glyphs;
+    atlasSize = atlas.size;
+    lineHeight = atlas.lineHeight;
+    loaded = true;
+}
+
+OpenGLFont::~OpenGLFont()
+{
+    if (texture != 0) {
+        const GLuint name = texture;
+        glDeleteTextures(1, &name);
+    }
+}
+
+void OpenGLFont::drawGlyph(float atlasX, float atlasY, float cellWidth, float scale, float x, float y,
+                           float r, float g, float b, float a)
+{
+    const float side = static_cast<float>(atlasSize);
+    const float height = lineHeight + glyphQuadExtra;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4f(r, g, b, a);
+    glBegin(GL_QUADS);
+    glTexCoord2f(atlasX / side, atlasY / side);
+    glVertex2f(x, y);
+    glTexCoord2f((atlasX + cellWidth) / side, atlasY / side);
+    glVertex2f(x + cellWidth * scale, y);
+    glTexCoord2f((atlasX + cellWidth) / side, (atlasY + height) / side);
+    glVertex2f(x + cellWidth * scale, y + height * scale);
+    glTexCoord2f(atlasX / side, (atlasY + height) / side);
+    glVertex2f(x, y + height * scale);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void OpenGLFont::draw(const std::string& text, float x, float y, float width, float scale,
+                      float r, float g, float b, float a)
+{
+    if (!loaded)
+        return;
+    layoutText(text, x, y, width, scale, glyphs, lineHeight, [&](const FontGlyph& glyph, float gx, float gy) {
+        drawGlyph(glyph.atlasX, glyph.atlasY, glyph.width, scale, gx, gy, r, g, b, a);
+    });
+}
