@@ -1,0 +1,259 @@
+#include "app/Application.h"
+
+#include "app/FatalError.h"
+#include "app/GameState.h"
+#include "app/Platform.h"
+#include "app/Settings.h"
+#include "app/StartupOptions.h"
+#include "audio/AudioSingleton.h"
+#include "data/Pictures.h"
+#include "game/Epilogue.h"
+#include "game/GamePlay.h"
+#include "game/ImageLoader.h"
+#include "game/TitleScreen.h"
+#include "render/OpenGLDrawer.h"
+
+#include <SDL/SDL.h>
+#include <iostream>
+
+namespace {
+
+constexpr int16_t logicalWidth = 1280; // logical drawing units
+constexpr int16_t logicalHeight = 720;
+constexpr double sampleRate = 44100.0; // Hz; the whole audio engine assumes it
+constexpr float axisScale = 1.0f / 32768.0f; // SDL axis value to about -1..1
+
+class SdlClock : public LoopClock {
+public:
+    uint32_t ticks() override { return SDL_GetTicks(); }
+    void delay(uint32_t milliseconds) override { SDL_Delay(milliseconds); }
+};
+
+SdlClock sdlClock;
+
+} // namespace
+
+Application::Application(const std::vector<std::string>& arguments) : clock(&sdlClock)
+{
+    const Settings settings = Settings::load();
+    bindings.installDefaults();
+
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+        throw FatalError(std::string("Could not initialise SDL: ") + SDL_GetError());
+    SDL_WM_SetCaption("Vantorrel", nullptr);
+
+    StartupOptions options;
+    try {
+        options = arguments.empty() ? optionsFromSettings(settings)
+                                    : interpretArguments(arguments, platform::primaryScreenSize, std::cout);
+    } catch (...) {
+        // The destructor does not run for a half-built object.
+        SDL_Quit();
+        throw;
+    }
+    width = options.width;
+    height = options.height;
+    noSound = options.noSound;
+    noMusic = options.noMusic;
+
+    drawer = std::make_unique<OpenGLDrawer>(logicalWidth, logicalHeight);
+    displayReady = drawer->initDisplay(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
+                                       options.fullScreen, options.antialias);
+
+    state = std::make_unique<TitleScreen>(*this);
+
+    SDL_JoystickEventState(SDL_ENABLE);
+    for (int index = 0; index < SDL_NumJoysticks(); ++index)
+        joysticks.push_back(SDL_JoystickOpen(index));
+
+    audioDevice.setCallback(this);
+    audioDevice.setChannels(0, 2);
+    audioDevice.setSampleRate(sampleRate);
+    audioDevice.setHostApi(options.audioApi);
+    if (!noSound) {
+        AudioSingleton::instance().setMusicEnabled(!noMusic);
+        audioDevice.open();
+    }
+
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+Application::~Application()
+{
+    // The audio thread must stop calling process before anything goes away.
+    if (!noSound)
+        audioDevice.close();
+    for (SDL_Joystick* joystick : joysticks)
+        if (joystick != nullptr)
+            SDL_JoystickClose(joystick);
+    drawer.reset();
+    state.reset();
+    SDL_Quit();
+}
+
+void Application::run()
+{
+    loadGlyphs();
+    // Without a display nobody could see the game or quit it.
+    if (!displayReady)
+        return;
+    while (runIteration()) {
+    }
+}
+
+bool Application::runIteration()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        dispatchEvent(event);
+    if (quitRequested)
+        return false;
+
+    const uint32_t wait = pacer.delayAt(clock->ticks());
+    if (wait > 0)
+        clock->delay(wait);
+
+    drawer->beginFrame();
+    if (state)
+        state->frame(*drawer);
+    drawer->endFrame();
+    return true;
+}
+
+void Application::loadGlyphs()
+{
+    ImageLoader loader;
+    for (int slot = 0; slot < pictures::glyphCount; ++slot) {
+        const EmbeddedBytes bytes = pictures::glyph(slot);
+        const RgbaImage image = loader.loadFromMemory(bytes.data, static_cast<int32_t>(bytes.length));
+        // An undecodable picture leaves the slot's placeholder in place.
+        if (image.pixels != nullptr)
+            drawer->setGlyph(slot, image.pixels, pictures::glyphSize);
+    }
+}
+
+void Application::quit()
+{
+    quitRequested = true;
+}
+
+void Application::switchState(const std::string& name)
+{
+    // The old screen goes before the new one is built, so whatever it holds
+    // (the audio loop listener, say) is released first.
+    if (name == "GamePlay") {
+        state.reset();
+        state = std::make_unique<GamePlay>(*this);
+    } else if (name == "Epilogue") {
+        state.reset();
+        state = std::make_unique<Epilogue>(*this);
+    } else if (name == "TitleScreen") {
+        state.reset();
+        state = std::make_unique<TitleScreen>(*this);
+    }
+}
+
+void Application::replaceState(std::unique_ptr<GameState> next)
+{
+    state.reset();
+    state = std::move(next);
+}
+
+void Application::process(const void*, void* output, uint32_t frames)
+{
+    float* out = static_cast<float*>(output);
+    const int32_t count = static_cast<int32_t>(frames);
+    for (int32_t i = 0; i < 2 * count; ++i)
+        out[i] = 0.0f;
+    AudioSingleton::instance().render(out, count);
+}
+
+void Application::setClock(LoopClock* newClock)
+{
+    clock = newClock != nullptr ? newClock : &sdlClock;
+}
+
+void Application::logicalMouse(int x, int y, int& logicalX, int& logicalY) const
+{
+    // The requested size may be 0 (a settings file can say so); then the
+    // window SDL actually opened is the measure.
+    float windowW = static_cast<float>(width);
+    float windowH = static_cast<float>(height);
+    if (width <= 0 || height <= 0) {
+        const SDL_Surface* surface = SDL_GetVideoSurface();
+        windowW = surface != nullptr ? static_cast<float>(surface->w) : 0.0f;
+        windowH = surface != nullptr ? static_cast<float>(surface->h) : 0.0f;
+    }
+    if (windowW <= 0.0f || windowH <= 0.0f) {
+        logicalX = 0;
+        logicalY = 0;
+        return;
+    }
+    const float fractionX = static_cast<float>(x) / windowW;
+    const float fractionY = static_cast<float>(y) / windowH;
+    logicalX = static_cast<int>(fractionX * static_cast<float>(drawer->getWidth()));
+    logicalY = static_cast<int>(fractionY * static_cast<float>(drawer->getHeight()));
+}
+
+void Application::dispatchEvent(const SDL_Event& event)
+{
+    if (event.type == SDL_QUIT) {
+        quitRequested = true;
+        return;
+    }
+    if (!state)
+        return;
+    // A handler may switch screens, so `state` is read afresh for every call.
+    int x = 0;
+    int y = 0;
+    switch (event.type) {
+    case SDL_KEYDOWN:
+        state->actionPressed(bindings.keyAction(event.key.keysym), event.key.keysym);
+        break;
+    case SDL_KEYUP:
+        state->actionReleased(bindings.keyAction(event.key.keysym), event.key.keysym);
+        break;
+    case SDL_MOUSEMOTION:
+        logicalMouse(event.motion.x, event.motion.y, x, y);
+        state->mouseMoved(x, y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_WHEELUP) {
+            state->mouseWheel(false);
+        } else if (event.button.button == SDL_BUTTON_WHEELDOWN) {
+            state->mouseWheel(true);
+        } else {
+            logicalMouse(event.button.x, event.button.y, x, y);
+            state->mousePressed(event.button.button, x, y);
+        }
+        break;
+    case SDL_MOUSEBUTTONUP:
+        logicalMouse(event.button.x, event.button.y, x, y);
+        state->mouseReleased(event.button.button, x, y);
+        break;
+    case SDL_JOYAXISMOTION: {
+        const float value = static_cast<float>(event.jaxis.value) * axisScale;
+        const InputBindings::AxisReports reports = InputBindings::axisReports(event.jaxis.axis, value);
+        for (int i = 0; i < reports.count && state; ++i) {
+            const InputBindings::AxisReport& report = reports.reports[i];
+            state->joystickAxis(bindings.joystickAction(event.jaxis.which, report.direction), report.amount,
+                                event.jaxis.which, report.direction);
+        }
+        break;
+    }
+    case SDL_JOYBUTTONDOWN: {
+        const SDL_keysym none{};
+        state->actionPressed(
+            bindings.joystickAction(event.jbutton.which, event.jbutton.button + InputBindings::firstButtonCode), none);
+        break;
+    }
+    case SDL_JOYBUTTONUP: {
+        const SDL_keysym none{};
+        state->actionReleased(
+            bindings.joystickAction(event.jbutton.which, event.jbutton.button + InputBindings::firstButtonCode), none);
+        break;
+    }
+    default:
+        break;
+    }
+}

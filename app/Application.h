@@ -1,0 +1,69 @@
+#pragma once
+#include "app/FramePacer.h"
+#include "app/InputBindings.h"
+#include "audio/PortAudioCallback.h"
+#include "audio/PortAudioDevice.h"
+
+#include <SDL/SDL_events.h>
+#include <SDL/SDL_joystick.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Drawer;
+class GameState;
+
+// The one top-level object: brings the system up, runs the paced main loop
+// that hands input and one frame per iteration to the current screen, and
+// fills the audio stream's buffers from the audio engine.
+class Application : public PortAudioCallback {
+public:
+    // May throw FatalError ("--help", SDL failure).
+    explicit Application(const std::vector<std::string>& arguments);
+    ~Application() override;
+
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    void run();
+    // One main-loop iteration: dispatch the pending events, then (unless
+    // quitting) pace and draw one frame. False once quitting was asked for.
+    bool runIteration();
+    void loadGlyphs();
+    void quit();
+    // Replaces the current screen by name; unknown names change nothing.
+    void switchState(const std::string& name);
+    void process(const void* input, void* output, uint32_t frames) override;
+
+    void dispatchEvent(const SDL_Event& event);
+    // Tests drive the loop with their own clock; null restores SDL's.
+    void setClock(LoopClock* clock);
+    // Installs a screen directly, destroying the current one first (tests).
+    void replaceState(std::unique_ptr<GameState> next);
+
+    Drawer* getDrawer() { return drawer.get(); }
+    GameState* currentState() { return state.get(); }
+    bool isQuitRequested() const { return quitRequested; }
+    bool hasDisplay() const { return displayReady; }
+    bool isNoSound() const { return noSound; }
+    bool isNoMusic() const { return noMusic; }
+    int windowWidth() const { return width; }
+    int windowHeight() const { return height; }
+
+private:
+    void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
+
+    PortAudioDevice audioDevice;
+    bool quitRequested = false;
+    FramePacer pacer;
+    int width = 0;
+    int height = 0;
+    bool noSound = false;
+    bool noMusic = false;
+    bool displayReady = false;
+    InputBindings bindings;
+    std::vector<SDL_Joystick*> joysticks;
+    std::unique_ptr<Drawer> drawer;
+    std::unique_ptr<GameState> state;
+    LoopClock* clock;
+};

@@ -1,0 +1,128 @@
+#include "app/StartupOptions.h"
+
+#include "app/FatalError.h"
+#include "app/TextNumber.h"
+
+#include <optional>
+
+namespace {
+
+constexpr int minimumAntialias = 2; // samples, when antialiasing is asked for
+
+bool isEither(const std::string& word, const char* longName, const char* shortName)
+{
+    return word == longName || word == shortName;
+}
+
+// Reads the number after every occurrence of the option into `value`.
+void readIntegerOption(const std::vector<std::string>& words, const char* longName, const char* shortName,
+                       int& value, bool* asked = nullptr)
+{
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (!isEither(words[i], longName, shortName))
+            continue;
+        if (asked != nullptr)
+            *asked = true;
+        if (i + 1 < words.size()) {
+            if (const auto number = leadingInteger(words[i + 1]))
+                value = *number;
+            ++i;
+        }
+    }
+}
+
+bool hasWord(const std::vector<std::string>& words, const char* longName, const char* shortName)
+{
+    for (const std::string& word : words)
+        if (isEither(word, longName, shortName))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void printHelp(std::ostream& out)
+{
+    const char* lines[] = {
+        "",
+        "Vantorrel",
+        "",
+        "Usage:",
+        "Vantorrel.exe -w [width] -h [height] -a [val] win -ns -nm -aa [name]",
+        "",
+        "Flags:",
+        "--width [val] | -w [val]:\tSet the width of the window.",
+        "--height [val] | -h [val]:\tSet the height of the window.",
+        "--antialias [val] | -a [val]:\tSets the antialiasing level (2, 4, or 6).",
+        "--windowed | -win:\t\tSets whether to start the game in a window rather than fullscreen.",
+        "--nosound | -ns:\t\tSwitches off the sound output.",
+        "--nomusic | -nm:\t\tSwitches off the background music.",
+        "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be DirectSound, ASIO, MME, ALSA, JACK, OSS, CoreAudio.",
+        "--help:\t\t\t\tDisplay this help.",
+    };
+    for (const char* line : lines)
+        out << line << std::endl;
+}
+
+StartupOptions interpretArguments(const std::vector<std::string>& words,
+                                  const std::function<platform::ScreenSize()>& screenSize,
+                                  std::ostream& out)
+{
+    for (const std::string& word : words) {
+        if (word == "--help") {
+            printHelp(out);
+            throw FatalError("\n", 0);
+        }
+    }
+
+    StartupOptions options;
+    std::optional<platform::ScreenSize> screen;
+    auto askScreen = [&]() -> const platform::ScreenSize& {
+        if (!screen)
+            screen = screenSize();
+        return *screen;
+    };
+
+    readIntegerOption(words, "--width", "-w", options.width);
+    if (options.width == 0) {
+        options.width = askScreen().width;
+        out << "Using default width = " << options.width << std::endl;
+    }
+    readIntegerOption(words, "--height", "-h", options.height);
+    if (options.height == 0) {
+        options.height = askScreen().height;
+        out << "Using default height = " << options.height << std::endl;
+    }
+    if (hasWord(words, "--windowed", "-win"))
+        options.fullScreen = false;
+    if (hasWord(words, "--nosound", "-ns"))
+        options.noSound = true;
+    if (hasWord(words, "--nomusic", "-nm"))
+        options.noMusic = true;
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (isEither(words[i], "--audio-api", "-aa") && i + 1 < words.size()) {
+            options.audioApi = words[i + 1];
+            ++i;
+        }
+    }
+    bool antialiasAsked = false;
+    readIntegerOption(words, "--antialias", "-a", options.antialias, &antialiasAsked);
+    if (antialiasAsked && options.antialias < minimumAntialias) {
+        options.antialias = minimumAntialias;
+        out << "Using 2x antialiasing." << std::endl;
+    }
+    return options;
+}
+
+StartupOptions optionsFromSettings(const Settings& settings)
+{
+    StartupOptions options;
+    options.width = settings.width;
+    options.height = settings.height;
+    options.antialias = settings.antialias > 0 ? settings.antialias : 0;
+    options.fullScreen = settings.fullScreen;
+    options.noSound = settings.noSound;
+    options.noMusic = settings.noMusic;
+    options.audioApi = settings.audioApi;
+    return options;
+}

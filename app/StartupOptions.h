@@ -1,0 +1,31 @@
+#pragma once
+#include "app/Platform.h"
+#include "app/Settings.h"
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The options the game starts with, from the command line or, when there are
+// no arguments at all, from the settings file.
+struct StartupOptions {
+    int width = 0;
+    int height = 0;
+    int antialias = 0;
+    bool fullScreen = true;
+    bool noSound = false;
+    bool noMusic = false;
+    std::string audioApi;
+};
+
+// Each option is looked for by its own pass over all words; the last
+// occurrence wins. "--help" prints the help text to `out` and throws
+// FatalError. `screenSize` is asked only when a size falls back to it.
+StartupOptions interpretArguments(const std::vector<std::string>& arguments,
+                                  const std::function<platform::ScreenSize()>& screenSize,
+                                  std::ostream& out);
+
+StartupOptions optionsFromSettings(const Settings& settings);
+
+void printHelp(std::ostream& out);

@@ -1,0 +1,331 @@
+#include "app/Application.h"
+#include "app/FatalError.h"
+#include "app/GameState.h"
+#include "render/Drawer.h"
+
+#include "TempFolder.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+// Everything a screen was told, in order, as one line per call.
+struct Journal {
+    std::vector<std::string> lines;
+    void add(const std::string& line) { lines.push_back(line); }
+};
+
+class RecordingState : public GameState {
+public:
+    RecordingState(Application& owner, Journal& journal, std::string label = "recorder")
+        : GameState(owner), journal(journal), label(std::move(label))
+    {
+    }
+    ~RecordingState() override { journal.add(label + " destroyed"); }
+
+    void frame(Drawer&) override
+    {
+        journal.add(label + " frame");
+        if (!onFrame.empty()) {
+            const std::string request = onFrame;
+            if (request == "quit")
+                quit();
+            else
+                switchTo(request); // last use of this object
+        }
+    }
+    void actionPressed(const std::string& action, const SDL_keysym& key) override
+    {
+        journal.add("pressed '" + action + "' sym " + std::to_string(key.sym));
+        if (action == "Escape")
+            quit();
+    }
+    void actionReleased(const std::string& action, const SDL_keysym&) override
+    {
+        journal.add("released '" + action + "'");
+    }
+    void mousePressed(int button, int x, int y) override
+    {
+        journal.add("mouse down " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void mouseReleased(int button, int x, int y) override
+    {
+        journal.add("mouse up " + std::to_string(button) + " " + std::to_string(x) + "," + std::to_string(y));
+    }
+    void mouseMoved(int x, int y) override { journal.add("moved " + std::to_string(x) + "," + std::to_string(y)); }
+    void mouseWheel(bool down) override { journal.add(down ? "wheel down" : "wheel up"); }
+    void joystickAxis(const std::string& action, float amount, int joystick, int direction) override
+    {
+        std::ostringstream line;
+        line << "axis '" << action << "' " << amount << " joystick " << joystick << " direction " << direction;
+        journal.add(line.str());
+    }
+    std::string name() const override { return "Recorder"; }
+
+    std::string onFrame;
+
+private:
+    Journal& journal;
+    std::string label;
+};
+
+class FakeClock : public LoopClock {
+public:
+    uint32_t now = 1000;
+    uint32_t workPerCall = 2;
+    std::vector<uint32_t> delays;
+    uint32_t ticks() override
+    {
+        now += workPerCall;
+        return now;
+    }
+    void delay(uint32_t milliseconds) override
+    {
+        delays.push_back(milliseconds);
+        now += milliseconds;
+    }
+};
+
+SDL_Event keyEvent(Uint8 type, SDLKey sym)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.type = type;
+    event.key.keysym.sym = sym;
+    return event;
+}
+
+// A windowed, silent game in a private configuration folder.
+class ApplicationLoop : public testing::Test {
+protected:
+    TempFolder config;
+    ScopedEnvironment xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+    Journal journal;
+
+    std::unique_ptr<Application> start(std::vector<std::string> arguments = {"-win", "-ns", "-w", "640", "-h", "360"})
+    {
+        testing::internal::CaptureStdout();
+        auto application = std::make_unique<Application>(arguments);
+        testing::internal::GetCapturedStdout();
+        return application;
+    }
+
+    RecordingState* record(Application& application, const std::string& label = "recorder")
+    {
+        auto state = std::make_unique<RecordingState>(application, journal, label);
+        RecordingState* raw = state.get();
+        application.replaceState(std::move(state));
+        return raw;
+    }
+};
+
+} // namespace
+
+TEST_F(ApplicationLoop, StartsOnTheTitleScreenWithAWindow)
+{
+    auto application = start();
+    ASSERT_TRUE(application->hasDisplay());
+    ASSERT_NE(application->currentState(), nullptr);
+    EXPECT_EQ(application->currentState()->name(), "TitleScreen");
+    EXPECT_EQ(application->getDrawer()->getWidth(), 1280);
+    EXPECT_EQ(application->getDrawer()->getHeight(), 720);
+    EXPECT_EQ(application->windowWidth(), 640);
+    EXPECT_TRUE(application->isNoSound());
+    application->loadGlyphs();
+    EXPECT_TRUE(application->runIteration());
+}
+
+TEST_F(ApplicationLoop, EventsReachTheScreenAsActions)
+{
+    auto application = start();
+    record(*application);
+    SDL_Event event{};
+    application->dispatchEvent(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
+    application->dispatchEvent(keyEvent(SDL_KEYUP, SDLK_LEFT));
+    application->dispatchEvent(keyEvent(SDL_KEYDOWN, SDLK_RETURN));
+
+    event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = 320;
+    event.motion.y = 90;
+    application->dispatchEvent(event);
+
+    event = {};
+    event.type = SDL_MOUSEBUTTONDOWN;
+    event.button.button = SDL_BUTTON_WHEELDOWN;
+    application->dispatchEvent(event);
+    event.button.button = SDL_BUTTON_WHEELUP;
+    application->dispatchEvent(event);
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.x = 64;
+    event.button.y = 36;
+    application->dispatchEvent(event);
+    event.type = SDL_MOUSEBUTTONUP;
+    event.button.button = SDL_BUTTON_WHEELDOWN;
+    application->dispatchEvent(event);
+
+    event = {};
+    event.type = SDL_JOYAXISMOTION;
+    event.jaxis.which = 1;
+    event.jaxis.axis = 0;
+    event.jaxis.value = 0;
+    application->dispatchEvent(event);
+    event.jaxis.axis = 1;
+    event.jaxis.value = -16384;
+    application->dispatchEvent(event);
+
+    event = {};
+    event.type = SDL_JOYBUTTONDOWN;
+    event.jbutton.button = 2;
+    application->dispatchEvent(event);
+    event.type = SDL_JOYBUTTONUP;
+    application->dispatchEvent(event);
+
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{
+                                 "pressed 'Action' sym 32",
+                                 "released 'P1Left'",
+                                 "pressed '' sym 13",
+                                 "moved 640,180",
+                                 "wheel down",
+                                 "wheel up",
+                                 "mouse down 1 128,72",
+                                 "mouse up 5 128,72",
+                                 "axis '' 0 joystick 1 direction 3",
+                                 "axis '' 0 joystick 1 direction 1",
+                                 "axis '' 0.5 joystick 1 direction 0",
+                                 "pressed '' sym 0",
+                                 "released ''",
+                             }));
+}
+
+TEST_F(ApplicationLoop, QuitEventStillDeliversTheRestOfTheRoundAndDrawsNoFrame)
+{
+    auto application = start();
+    record(*application);
+    SDL_Event quitEvent{};
+    quitEvent.type = SDL_QUIT;
+    SDL_Event key = keyEvent(SDL_KEYDOWN, SDLK_z);
+    SDL_PushEvent(&quitEvent);
+    SDL_PushEvent(&key);
+    EXPECT_FALSE(application->runIteration());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"pressed 'Action' sym 122"}));
+}
+
+TEST_F(ApplicationLoop, EscapeQuitsBeforeTheNextFrame)
+{
+    auto application = start();
+    record(*application);
+    SDL_Event key = keyEvent(SDL_KEYDOWN, SDLK_ESCAPE);
+    SDL_PushEvent(&key);
+    EXPECT_FALSE(application->runIteration());
+    EXPECT_TRUE(application->isQuitRequested());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"pressed 'Escape' sym 27"}));
+}
+
+TEST_F(ApplicationLoop, QuitFromFrameEndsAfterTheNextPoll)
+{
+    auto application = start();
+    RecordingState* state = record(*application);
+    state->onFrame = "quit";
+    EXPECT_TRUE(application->runIteration());
+    EXPECT_FALSE(application->runIteration());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame"}));
+}
+
+TEST_F(ApplicationLoop, PacingWithAFakeClock)
+{
+    auto application = start();
+    record(*application);
+    FakeClock clock;
+    application->setClock(&clock);
+    for (int i = 0; i < 5; ++i)
+        application->runIteration();
+    // The first gap is measured from time stamp 0; after that 2 ms of work
+    // alternates with a 13 ms wait.
+    EXPECT_EQ(clock.delays, (std::vector<uint32_t>{13, 13}));
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, SwitchingDestroysTheOldScreenFirst)
+{
+    auto application = start();
+    record(*application, "first");
+    application->switchState("Titlescreen");
+    application->switchState("Title");
+    application->switchState("");
+    EXPECT_EQ(application->currentState()->name(), "Recorder");
+    EXPECT_TRUE(journal.lines.empty());
+
+    application->switchState("Epilogue");
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"first destroyed"}));
+    EXPECT_EQ(application->currentState()->name(), "Epilogue");
+    application->switchState("TitleScreen");
+    EXPECT_EQ(application->currentState()->name(), "TitleScreen");
+    application->switchState("TitleScreen");
+    EXPECT_EQ(application->currentState()->name(), "TitleScreen");
+}
+
+TEST_F(ApplicationLoop, SwitchFromFrameTakesEffectAtOnce)
+{
+    auto application = start();
+    RecordingState* state = record(*application, "old");
+    state->onFrame = "TitleScreen";
+    EXPECT_TRUE(application->runIteration());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"old frame", "old destroyed"}));
+    EXPECT_EQ(application->currentState()->name(), "TitleScreen");
+    EXPECT_TRUE(application->runIteration());
+}
+
+TEST_F(ApplicationLoop, MouseWithZeroRequestedSizeUsesTheRealWindow)
+{
+    config.write("Plumbrook", "");
+    std::filesystem::remove(config.file("Plumbrook"));
+    std::filesystem::create_directory(config.file("Plumbrook"));
+    config.write("Plumbrook/Plumbrook.conf", "w 0\r\nh 0\r\nf 0\r\nns 1\r\n");
+    auto application = start({});
+    ASSERT_TRUE(application->hasDisplay());
+    EXPECT_EQ(application->windowWidth(), 0);
+    record(*application);
+    const SDL_Surface* surface = SDL_GetVideoSurface();
+    ASSERT_NE(surface, nullptr);
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = static_cast<Uint16>(surface->w / 2);
+    event.motion.y = static_cast<Uint16>(surface->h / 4);
+    application->dispatchEvent(event);
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"moved 640,180"}));
+}
+
+TEST_F(ApplicationLoop, HelpEndsStartUpWithSuccessAndLeavesSdlClean)
+{
+    testing::internal::CaptureStdout();
+    try {
+        Application application({"-w", "640", "--help"});
+        FAIL() << "help must end start-up";
+    } catch (const FatalError& error) {
+        EXPECT_EQ(error.text(), "\n");
+        EXPECT_EQ(error.exitStatus(), 0);
+    }
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.rfind("\nVantorrel\n\nUsage:\n", 0), 0u) << printed;
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    // A new start works after it.
+    auto application = start();
+    EXPECT_TRUE(application->hasDisplay());
+}
+
+TEST_F(ApplicationLoop, ProcessClearsTheBufferBeforeTheEngineAdds)
+{
+    auto application = start();
+    float buffer[64];
+    for (float& sample : buffer)
+        sample = 7.0f;
+    application->process(nullptr, buffer, 16);
+    for (int i = 0; i < 32; ++i)
+        EXPECT_TRUE(std::isfinite(buffer[i]));
+    for (int i = 32; i < 64; ++i)
+        EXPECT_EQ(buffer[i], 7.0f) << "beyond the frames asked for";
+}

@@ -1,0 +1,160 @@
+#include "app/FatalError.h"
+#include "app/StartupOptions.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+constexpr platform::ScreenSize screen{1920, 1080};
+
+struct Interpreted {
+    StartupOptions options;
+    std::string printed;
+    int screenQueries = 0;
+};
+
+Interpreted interpret(const std::vector<std::string>& words)
+{
+    Interpreted result;
+    std::ostringstream out;
+    result.options = interpretArguments(words, [&] { ++result.screenQueries; return screen; }, out);
+    result.printed = out.str();
+    return result;
+}
+
+} // namespace
+
+TEST(CommandLine, WidthGivenHeightFromScreen)
+{
+    const Interpreted r = interpret({"-w", "800"});
+    EXPECT_EQ(r.options.width, 800);
+    EXPECT_EQ(r.options.height, 1080);
+    EXPECT_EQ(r.printed, "Using default height = 1080\n");
+    EXPECT_TRUE(r.options.fullScreen);
+    EXPECT_FALSE(r.options.noSound);
+    EXPECT_FALSE(r.options.noMusic);
+    EXPECT_EQ(r.options.audioApi, "");
+    EXPECT_EQ(r.options.antialias, 0);
+}
+
+TEST(CommandLine, ZeroWidthFallsBackToScreenWithMessage)
+{
+    const Interpreted r = interpret({"-w", "0", "-h", "600"});
+    EXPECT_EQ(r.options.width, 1920);
+    EXPECT_EQ(r.options.height, 600);
+    EXPECT_EQ(r.printed, "Using default width = 1920\n");
+}
+
+TEST(CommandLine, LastOccurrenceWinsAndLongForms)
+{
+    const Interpreted r = interpret({"--width", "640", "-h", "480", "-w", "1024", "--height", "  700px"});
+    EXPECT_EQ(r.options.width, 1024);
+    EXPECT_EQ(r.options.height, 700);
+    EXPECT_EQ(r.printed, "");
+    EXPECT_EQ(r.screenQueries, 0);
+}
+
+TEST(CommandLine, ValueWordIsStillExaminedByOtherPasses)
+{
+    // "-aa -win": the API name becomes "-win" and the window mode is on too.
+    const Interpreted r = interpret({"-aa", "-win", "-w", "10", "-h", "10"});
+    EXPECT_EQ(r.options.audioApi, "-win");
+    EXPECT_FALSE(r.options.fullScreen);
+}
+
+TEST(CommandLine, OptionWordAsValueLeavesWidthUnset)
+{
+    // "-w -h 600": "-h" is no number, so the width falls back to the screen;
+    // the height pass still finds "-h".
+    const Interpreted r = interpret({"-w", "-h", "600"});
+    EXPECT_EQ(r.options.width, 1920);
+    EXPECT_EQ(r.options.height, 600);
+    EXPECT_EQ(r.printed, "Using default width = 1920\n");
+}
+
+TEST(CommandLine, MissingValueAndOtherCase)
+{
+    const Interpreted r = interpret({"-W", "800", "-h"});
+    EXPECT_EQ(r.options.width, 1920);
+    EXPECT_EQ(r.options.height, 1080);
+    EXPECT_EQ(r.printed, "Using default width = 1920\nUsing default height = 1080\n");
+}
+
+TEST(CommandLine, AntialiasRule)
+{
+    for (const auto& words : std::vector<std::vector<std::string>>{
+             {"-w", "1", "-h", "1", "-a"}, {"-w", "1", "-h", "1", "-a", "0"}, {"-w", "1", "-h", "1", "-a", "1"},
+             {"-w", "1", "-h", "1", "--antialias", "x"}}) {
+        const Interpreted r = interpret(words);
+        EXPECT_EQ(r.options.antialias, 2);
+        EXPECT_EQ(r.printed, "Using 2x antialiasing.\n");
+    }
+    const Interpreted four = interpret({"-w", "1", "-h", "1", "-a", "4"});
+    EXPECT_EQ(four.options.antialias, 4);
+    EXPECT_EQ(four.printed, "");
+    EXPECT_EQ(interpret({"-w", "1", "-h", "1", "-a", "16"}).options.antialias, 16);
+    EXPECT_EQ(interpret({"-w", "1", "-h", "1"}).options.antialias, 0);
+}
+
+TEST(CommandLine, SwitchesAndUnknownWords)
+{
+    const Interpreted r = interpret({"-w", "1", "-h", "1", "--nosound", "-nm", "bogus", "--windowed", "-aa", "ALSA"});
+    EXPECT_TRUE(r.options.noSound);
+    EXPECT_TRUE(r.options.noMusic);
+    EXPECT_FALSE(r.options.fullScreen);
+    EXPECT_EQ(r.options.audioApi, "ALSA");
+    EXPECT_EQ(r.printed, "");
+}
+
+TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
+{
+    std::ostringstream out;
+    int queries = 0;
+    try {
+        interpretArguments({"-w", "0", "-a", "--help", "-h"}, [&] { ++queries; return screen; }, out);
+        FAIL() << "help must end start-up";
+    } catch (const FatalError& error) {
+        EXPECT_EQ(error.text(), "\n");
+        EXPECT_EQ(error.exitStatus(), 0);
+    }
+    EXPECT_EQ(queries, 0);
+    EXPECT_EQ(out.str(),
+              "\n"
+              "Vantorrel\n"
+              "\n"
+              "Usage:\n"
+              "Vantorrel.exe -w [width] -h [height] -a [val] win -ns -nm -aa [name]\n"
+              "\n"
+              "Flags:\n"
+              "--width [val] | -w [val]:\tSet the width of the window.\n"
+              "--height [val] | -h [val]:\tSet the height of the window.\n"
+              "--antialias [val] | -a [val]:\tSets the antialiasing level (2, 4, or 6).\n"
+              "--windowed | -win:\t\tSets whether to start the game in a window rather than fullscreen.\n"
+              "--nosound | -ns:\t\tSwitches off the sound output.\n"
+              "--nomusic | -nm:\t\tSwitches off the background music.\n"
+              "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be DirectSound, ASIO, MME, "
+              "ALSA, JACK, OSS, CoreAudio.\n"
+              "--help:\t\t\t\tDisplay this help.\n");
+}
+
+TEST(CommandLine, SettingsRecordUsedAsItIsWithoutArguments)
+{
+    Settings settings;
+    settings.width = 0;
+    settings.height = 600;
+    settings.antialias = -3;
+    settings.fullScreen = false;
+    settings.noSound = true;
+    settings.audioApi = "ASIO";
+    const StartupOptions options = optionsFromSettings(settings);
+    EXPECT_EQ(options.width, 0);
+    EXPECT_EQ(options.height, 600);
+    EXPECT_EQ(options.antialias, 0);
+    EXPECT_FALSE(options.fullScreen);
+    EXPECT_TRUE(options.noSound);
+    EXPECT_FALSE(options.noMusic);
+    EXPECT_EQ(options.audioApi, "ASIO");
+    settings.antialias = 6;
+    EXPECT_EQ(optionsFromSettings(settings).antialias, 6);
+}

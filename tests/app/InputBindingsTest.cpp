@@ -1,0 +1,128 @@
+#include "app/InputBindings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SDL_keysym key(SDLKey sym, SDLMod mod = KMOD_NONE)
+{
+    SDL_keysym record{};
+    record.sym = sym;
+    record.mod = mod;
+    return record;
+}
+
+InputBindings defaults()
+{
+    InputBindings bindings;
+    bindings.installDefaults();
+    return bindings;
+}
+
+} // namespace
+
+TEST(InputCodes, KeyboardTable)
+{
+    EXPECT_EQ(InputBindings::keyCode(SDLK_a), 1);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_z), 26);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_0), 27);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_9), 36);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_TAB), 37);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_LSHIFT), 38);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_RSHIFT), 38);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_LCTRL), 39);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_RALT), 40);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_SPACE), 41);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_RETURN), 42);
+    // Arrows are numbered up, left, right, down.
+    EXPECT_EQ(InputBindings::keyCode(SDLK_UP), 43);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_LEFT), 44);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_RIGHT), 45);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_DOWN), 46);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_HOME), 47);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_END), 48);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_PAGEUP), 49);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_PAGEDOWN), 50);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_KP0), 51);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_KP9), 60);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_MINUS), 61);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_EQUALS), 62);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_BACKSPACE), 63);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_DELETE), 64);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_ESCAPE), 65);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_COMMA), 66);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_PERIOD), 67);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_F1), 0);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_INSERT), 0);
+    EXPECT_EQ(InputBindings::keyCode(SDLK_KP_PLUS), 0);
+}
+
+TEST(InputBindings, DefaultActions)
+{
+    const InputBindings bindings = defaults();
+    EXPECT_EQ(bindings.keyAction(key(SDLK_UP)), "P1Up");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_LEFT)), "P1Left");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_RIGHT)), "P1Right");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_DOWN)), "P1Down");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_ESCAPE)), "Escape");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_SPACE)), "Action");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_z)), "Action");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_z, KMOD_LSHIFT)), "Action");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_RETURN)), "");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_KP8)), "");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_LSHIFT)), "");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_F5)), "");
+}
+
+TEST(InputBindings, FirstBindingOfACodeStays)
+{
+    InputBindings bindings = defaults();
+    bindings.bind(41, "Escape");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_SPACE)), "Action");
+    bindings.bind(42, "Escape");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_RETURN)), "Escape");
+}
+
+TEST(InputBindings, JoystickCodes)
+{
+    EXPECT_EQ(InputBindings::joystickCode(0, 0), 68);
+    EXPECT_EQ(InputBindings::joystickCode(1, 3), 91);
+    EXPECT_EQ(InputBindings::joystickCode(3, 19), 147);
+    // Joystick index 4 and joystick 0 button 6 share code 78.
+    EXPECT_EQ(InputBindings::joystickCode(4, 9), 78);
+    EXPECT_EQ(InputBindings::joystickCode(0, 6 + InputBindings::firstButtonCode), 78);
+    // Button 16 reaches into the next joystick's codes.
+    EXPECT_EQ(InputBindings::joystickCode(0, 16 + InputBindings::firstButtonCode), 88);
+    EXPECT_EQ(defaults().joystickAction(0, 4), "");
+}
+
+TEST(InputBindings, AxisReports)
+{
+    struct Case {
+        int axis;
+        float value;
+        int count;
+        int first;
+        float firstAmount;
+        int second;
+    };
+    const Case cases[] = {
+        {0, -1.0f, 1, 3, 1.0f, -1}, {0, 0.5f, 1, 1, 0.5f, -1}, {0, 0.0f, 2, 3, 0.0f, 1},
+        {1, -0.25f, 1, 0, 0.25f, -1}, {1, 0.25f, 1, 2, 0.25f, -1}, {1, 0.0f, 1, 2, 0.0f, -1},
+        {2, -0.5f, 1, 5, 0.5f, -1}, {2, 0.5f, 1, 4, 0.5f, -1}, {2, 0.0f, 2, 5, 0.0f, 4},
+        {3, -0.5f, 1, 9, 0.5f, -1}, {3, 0.5f, 1, 7, 0.5f, -1}, {3, 0.0f, 1, 7, 0.0f, -1},
+        {4, -0.5f, 1, 6, 0.5f, -1}, {4, 0.5f, 1, 8, 0.5f, -1}, {4, 0.0f, 1, 8, 0.0f, -1},
+        {5, -0.75f, 1, 0, 0.75f, -1}, {9, 0.75f, 1, 0, 0.75f, -1}, {7, 0.0f, 1, 0, 0.0f, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "axis " << c.axis << " value " << c.value);
+        const InputBindings::AxisReports reports = InputBindings::axisReports(c.axis, c.value);
+        ASSERT_EQ(reports.count, c.count);
+        EXPECT_EQ(reports.reports[0].direction, c.first);
+        EXPECT_FLOAT_EQ(reports.reports[0].amount, c.firstAmount);
+        if (c.count == 2) {
+            EXPECT_EQ(reports.reports[1].direction, c.second);
+            EXPECT_EQ(reports.reports[1].amount, 0.0f);
+        }
+    }
+}
