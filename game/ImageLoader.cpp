@@ -1,0 +1,77 @@
+#include "game/ImageLoader.h"
+#include "game/PngChunkCheck.h"
+#include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+// Normalises a decoded surface into the empty image or an RGBA copy.
+RgbaImage copySurface(SDL_Surface* surface)
+{
+    RgbaImage result{nullptr, 0, 0};
+    if (surface == nullptr)
+        return result;
+    SDL_LockSurface(surface);
+    const int bytesPerPixel = surface->format->BytesPerPixel;
+    const int width = surface->w;
+    const int height = surface->h;
+    if ((bytesPerPixel == 4 || bytesPerPixel == 3) && width > 0 && height > 0) {
+        uint8_t* pixels = new uint8_t[static_cast<std::size_t>(width) * height * 4];
+        const auto* source = static_cast<const uint8_t*>(surface->pixels);
+        for (int row = 0; row < height; ++row) {
+            // Rows start at pitch steps; the decoder may pad them.
+            const uint8_t* in = source + static_cast<std::size_t>(row) * surface->pitch;
+            uint8_t* out = pixels + static_cast<std::size_t>(row) * width * 4;
+            if (bytesPerPixel == 4) {
+                std::memcpy(out, in, static_cast<std::size_t>(width) * 4);
+            } else {
+                for (int x = 0; x < width; ++x) {
+                    out[x * 4 + 0] = in[x * 3 + 0];
+                    out[x * 4 + 1] = in[x * 3 + 1];
+                    out[x * 4 + 2] = in[x * 3 + 2];
+                    out[x * 4 + 3] = 255;
+                }
+            }
+        }
+        result = RgbaImage{pixels, width, height};
+    }
+    SDL_UnlockSurface(surface);
+    SDL_FreeSurface(surface);
+    return result;
+}
+
+} // namespace
+
+RgbaImage ImageLoader::loadFromMemory(const unsigned char* data, int32_t length)
+{
+    if (data == nullptr || length <= 0)
+        return RgbaImage{nullptr, 0, 0};
+    if (!pngcheck::isSafeToDecode(data, static_cast<std::size_t>(length)))
+        return RgbaImage{nullptr, 0, 0};
+    SDL_RWops* stream = SDL_RWFromConstMem(data, length);
+    if (stream == nullptr)
+        return RgbaImage{nullptr, 0, 0};
+    return copySurface(IMG_Load_RW(stream, 1));
+}
+
+RgbaImage ImageLoader::loadFromFile(const std::string& path)
+{
+    // Read the whole file first so its PNG chunks can be checked against its
+    // real size; only regular files, so a FIFO or device cannot block us.
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return RgbaImage{nullptr, 0, 0};
+    if (info.st_size <= 0 || info.st_size > INT32_MAX)
+        return RgbaImage{nullptr, 0, 0};
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return RgbaImage{nullptr, 0, 0};
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const auto got = static_cast<int32_t>(file.gcount());
+    return loadFromMemory(bytes.data(), got);
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include "game/RgbaImage.h"
+#include <cstdint>
+#include <string>
+
+// Turns encoded PNG or JPEG bytes into an RgbaImage. Holds no state; build one
+// on the stack, decode, let it go. Every failure gives the empty image and
+// prints nothing.
+class ImageLoader {
+public:
+    RgbaImage loadFromMemory(const unsigned char* data, int32_t length);
+    RgbaImage loadFromFile(const std::string& path);
+};

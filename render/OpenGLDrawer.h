@@ -1,0 +1,118 @@
+#pragma once
+#include "render/Drawer.h"
+#include "render/GlyphFont.h"
+#include "render/Letterbox.h"
+#include "render/PolygonRecord.h"
+#include "render/ShaderEntryPoints.h"
+#include "render/TextureTable.h"
+#include <array>
+#include <memory>
+#include <vector>
+
+class OpenGLFont;
+
+// The drawer on SDL 1.2 + OpenGL 1.1 immediate mode, with GLEW for the
+// multitexture, blend-equation, shader-object and framebuffer extensions.
+// Until a video mode is obtained there is no context, and every operation that
+// would touch OpenGL does nothing.
+class OpenGLDrawer : public Drawer {
+public:
+    OpenGLDrawer(int16_t logicalWidth, int16_t logicalHeight);
+    ~OpenGLDrawer() override;
+
+    bool initDisplay(uint16_t width, uint16_t height, bool fullScreen, int samples) override;
+    void resizeDisplay(uint16_t width, uint16_t height) override;
+    uint32_t createTexture(uint8_t* pixels, uint32_t width, uint32_t height) override;
+    void deleteTexture(uint32_t key) override;
+    int createPolygon(const float* points, int count) override;
+    uint32_t loadShader(const std::string& vertexFile, const std::string& fragmentFile) override;
+    bool hasShaders() override;
+    int loadFont(const std::string& fileName, float pointSize) override;
+    void beginFrame() override;
+    void endFrame() override;
+    uint8_t* grabScreen() override;
+    void useShader(uint32_t program, float param) override;
+    void setSecondTexture(uint32_t key) override;
+    void setBlendMode(int mode) override;
+    void drawTexture(uint32_t key, float x, float y, float scaleX, float scaleY,
+                     float r, float g, float b, float a) override;
+    void drawTextureTransformed(uint32_t key, float x, float y, float angle, float pivotX, float pivotY,
+                                float scaleX, float scaleY, float r, float g, float b, float a) override;
+    void drawTextureRegion(uint32_t key, float x, float y, float s0, float t0, float sw, float th,
+                           float scaleX, float scaleY, float r, float g, float b, float a) override;
+    void drawPolygon(int polygon, uint32_t key, float x, float y, float scaleX, float scaleY,
+                     float r, float g, float b, float a) override;
+    void drawText(const std::string& text, int font, float x, float y, float width, float scale,
+                  float r, float g, float b, float a) override;
+    void drawGlyphText(const std::string& text, float x, float y, float size,
+                       float r, float g, float b, float a) override;
+    void drawLine(float x1, float y1, float x2, float y2, float r, float g, float b, float a) override;
+    void fillRect(float x, float y, float w, float h, uint8_t r, uint8_t g, uint8_t b, uint8_t a) override;
+    void fillGradientRect(float x, float y, float w, float h,
+                          uint8_t r1, uint8_t g1, uint8_t b1, uint8_t a1,
+                          uint8_t r2, uint8_t g2, uint8_t b2, uint8_t a2) override;
+    void translate(float dx, float dy) override;
+    void setViewport(int16_t x, int16_t y, int16_t w, int16_t h) override;
+    void resetViewport() override;
+    int getViewportWidth() override;
+    int getViewportHeight() override;
+    int getViewportX() override;
+    int getViewportY() override;
+    void beginOffscreen() override;
+    void endOffscreen() override;
+    uint32_t getOffscreenTexture() override;
+    bool canSupport(int feature) override;
+    void setGlyph(int slot, uint8_t* pixels, uint32_t size) override;
+
+    // Filtering of textures created from now on: linear, or nearest-texel to
+    // keep pixel art crisp.
+    void setLinearFiltering(bool linear);
+    // The key's record; an all-zero one is inserted for an absent key.
+    TextureRecord& textureRecord(uint32_t key);
+
+    // Read-only views for checks.
+    const TextureTable& textures() const { return textureTable; }
+    const TextureRecord& glyphSlot(int slot) const;
+    int glyphPadding() const { return glyphPaddingPixels; }
+    const PolygonRecord* polygon(int index) const;
+    int fontCount() const { return static_cast<int>(fonts.size()); }
+    // True once a video mode (and so an OpenGL context) was obtained.
+    bool hasContext() const { return contextReady; }
+
+private:
+    void applyProjection(float right, float bottom, float top);
+    void createGlyphPlaceholders();
+    void createOffscreenBuffer();
+    void setUpProjectionAndState();
+    void createLineTexture();
+    void bindMainAndSecond(const TextureRecord& record);
+    void releaseUnits();
+    void texCoordBoth(float s, float t);
+
+    uint16_t windowWidth = 1024;
+    uint16_t windowHeight = 768;
+    Letterbox letterbox{0.0f, 0.0f, 1024.0f, 768.0f};
+    bool linearFiltering = true;
+    bool shaderSupport = true;
+    bool contextReady = false;
+    bool glewReady = false;
+    bool framebufferReady = false;
+
+    TextureTable textureTable;
+    std::array<TextureRecord, glyphfont::slotCount> glyphSlots{};
+    int glyphPaddingPixels = 0;
+    std::vector<PolygonRecord> polygons;
+    std::vector<std::unique_ptr<OpenGLFont>> fonts;
+
+    ShaderEntryPoints shader;
+    int baseLocation = 0;
+    int secondLocation = 0;
+    int paramLocation = 0;
+    uint32_t currentProgram = 0;
+    uint32_t secondTextureKey = 0;
+
+    uint32_t framebuffer = 0;
+    uint32_t depthBuffer = 0;
+    uint32_t offscreenTextureKey = 0;
+    uint32_t lineTextureKey = 0;
+};
