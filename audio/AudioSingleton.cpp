@@ -1,19 +1,124 @@
 #include "audio/AudioSingleton.h"
 
+#include "audio/DenormalGuard.h"
+
 AudioSingleton& AudioSingleton::instance()
 {
     static AudioSingleton engine(FilePath::executableDirectory());
     return engine;
 }
 
-AudioSingleton::AudioSingleton(const FilePath&) {}
-AudioSingleton::~AudioSingleton() = default;
+AudioSingleton::AudioSingleton(const FilePath& dataDirectory)
+{
+    const FilePath patches = dataDirectory.join(std::string(patchFolder));
+    for (int group = 0; group < groupCount; ++group)
+        voiceGroups[group].loadParameters(patches.join(std::string(patchNames[group]) + patchExtension).text());
+    clearSteps();
+    pitchTable.loadRandomFile(dataDirectory.join(std::string(pitchFolder)));
+    cursor.setCallback(this);
+}
 
-void AudioSingleton::render(float*, int) {}
-void AudioSingleton::toggleStep(int, int, int) {}
-void AudioSingleton::clearSteps() {}
-void AudioSingleton::restartSequence() {}
-void AudioSingleton::setLoopListener(Callback*) {}
-void AudioSingleton::playBoom() {}
-void AudioSingleton::setMusicEnabled(bool) {}
-void AudioSingleton::onStep(int, int) {}
+void AudioSingleton::render(float* out, int frames)
+{
+    if (out == nullptr || frames <= 0)
+        return;
+    const DenormalGuard flushDenormals;
+    if (restartPending.exchange(false, std::memory_order_acq_rel))
+        cursor.reset();
+    takePendingNotes();
+    // All notes and drums of this buffer start before anything renders it.
+    cursor.advance(frames);
+
+    StereoFrame* buffer = reinterpret_cast<StereoFrame*>(out);
+    for (int group = 0; group < groupCount; ++group) {
+        for (SimpleSynth& voice : voiceGroups[group].voices)
+            if (voice.isActive())
+                voice.render(buffer, frames);
+        // Each drum mixes right after the group that shares its track row.
+        if (group < drumCount && drums[group]->isActive())
+            drums[group]->render(buffer, frames);
+    }
+}
+
+void AudioSingleton::takePendingNotes()
+{
+    NoteRequest request;
+    while (pendingNotes.pop(request))
+        startNote(request.group, request.frequency, 0);
+}
+
+void AudioSingleton::startNote(int group, float frequency, int frameOffset)
+{
+    // A full group drops the note.
+    for (SimpleSynth& voice : voiceGroups[group].voices) {
+        if (!voice.isActive()) {
+            voice.noteOn(frequency, frameOffset);
+            return;
+        }
+    }
+}
+
+void AudioSingleton::onStep(int step, int frameOffset)
+{
+    if (step == 0)
+        listener.call([](Callback& receiver) { receiver.onLoopStart(); });
+    if (!music.load(std::memory_order_relaxed))
+        return;
+    for (int track = 0; track < melodicTracks; ++track) {
+        const int value = steps[track][step].load(std::memory_order_relaxed);
+        if (value >= 0 && value < PitchTable::size)
+            startNote(track, pitchTable[value], frameOffset);
+    }
+    for (int track = melodicTracks; track < trackCount; ++track) {
+        const int value = steps[track][step].load(std::memory_order_relaxed);
+        if (value >= 0)
+            drums[track - melodicTracks]->trigger(true, frameOffset, value % 2 == 1);
+    }
+}
+
+void AudioSingleton::toggleStep(int track, int step, int value)
+{
+    if (track < 0 || track >= trackCount || step < 0 || step >= SequencerCursor::stepCount)
+        return;
+    std::atomic<int>& cell = steps[track][step];
+    int held = cell.load(std::memory_order_relaxed);
+    // Both threads toggle cells; the exchange keeps a toggle whole.
+    while (!cell.compare_exchange_weak(held, held == value ? emptyCell : value, std::memory_order_relaxed)) {
+    }
+}
+
+void AudioSingleton::clearSteps()
+{
+    for (auto& track : steps)
+        for (std::atomic<int>& cell : track)
+            cell.store(emptyCell, std::memory_order_relaxed);
+}
+
+void AudioSingleton::restartSequence()
+{
+    restartPending.store(true, std::memory_order_release);
+}
+
+void AudioSingleton::setLoopListener(Callback* receiver)
+{
+    listener.set(receiver);
+}
+
+void AudioSingleton::playBoom()
+{
+    for (float frequency : boomFrequencies)
+        pendingNotes.push({boomGroup, frequency});
+}
+
+void AudioSingleton::setMusicEnabled(bool enabled)
+{
+    music.store(enabled, std::memory_order_relaxed);
+}
+
+int AudioSingleton::activeVoices(int group) const
+{
+    int count = 0;
+    for (const SimpleSynth& voice : voiceGroups[group].voices)
+        count += voice.isActive() ? 1 : 0;
+    return count;
+}

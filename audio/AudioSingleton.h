@@ -1,13 +1,37 @@
 #pragma once
+#include "audio/ClapSynth.h"
+#include "audio/CrashSynth.h"
+#include "audio/HatSynth.h"
+#include "audio/KickSynth.h"
+#include "audio/ListenerSlot.h"
+#include "audio/PitchTable.h"
+#include "audio/PolyphonicSynth.h"
 #include "audio/SequencerCursor.h"
-
+#include "audio/SpscQueue.h"
 #include "render/FilePath.h"
+
+#include <atomic>
 
 // The process-wide audio engine: five voice groups, four drums and a 16-step
 // sequencer whose grid the game edits while the audio thread renders.
 // Every operation but render is for the game thread; none of them locks.
 class AudioSingleton : public SequencerCursor::Callback {
 public:
+    static constexpr int groupCount = 5;
+    static constexpr int trackCount = 8;
+    static constexpr int melodicTracks = 4;
+    static constexpr int drumCount = 4;
+    static constexpr int boomGroup = 4;
+    static constexpr int emptyCell = -1;
+    static constexpr int pendingNoteCapacity = 64;  // booms waiting for the audio thread
+    // Impact notes in Hz, started in this order.
+    static constexpr float boomFrequencies[3] = {110.0f, 220.0f, 223.0f};
+    // Patch file of each group, in loading order; the extension is ours.
+    static constexpr const char* patchNames[groupCount] = {"SeqBass", "SeqPad", "SeqHi", "SeqDuck", "Bom"};
+    static constexpr const char* patchExtension = ".patch";
+    static constexpr const char* patchFolder = "synthPatches";
+    static constexpr const char* pitchFolder = "pitches";
+
     // Told on the audio thread each time the 16-step loop starts again.
     class Callback {
     public:
@@ -17,11 +41,19 @@ public:
 
     static AudioSingleton& instance();
 
+    // An engine reading its patches and pitches below `dataDirectory`;
+    // instance() uses the executable's directory.
+    explicit AudioSingleton(const FilePath& dataDirectory);
+    ~AudioSingleton() override = default;
+    AudioSingleton(const AudioSingleton&) = delete;
+    AudioSingleton& operator=(const AudioSingleton&) = delete;
+
     // Audio thread: advance the sequencer and add every sounding voice to
     // `out` (two floats per frame, left then right).
     void render(float* out, int frames);
 
     // The cell becomes empty (-1) when it holds `value` already, else `value`.
+    // Cells outside the grid are ignored.
     void toggleStep(int track, int step, int value);
     void clearSteps();
     // Step 0 sounds on the very next rendered frame.
@@ -33,13 +65,39 @@ public:
     void playBoom();
     // False silences the sequencer's notes and drums; playBoom still sounds.
     void setMusicEnabled(bool enabled);
+    bool musicEnabled() const { return music.load(std::memory_order_relaxed); }
 
     void onStep(int step, int frameOffset) override;
 
-    // An engine reading its patches and pitches below `dataDirectory`;
-    // instance() uses the executable's directory.
-    explicit AudioSingleton(const FilePath& dataDirectory);
-    ~AudioSingleton() override;
-    AudioSingleton(const AudioSingleton&) = delete;
-    AudioSingleton& operator=(const AudioSingleton&) = delete;
+    // Read-only views for tools and tests.
+    int stepValue(int track, int step) const { return steps[track][step].load(std::memory_order_relaxed); }
+    float pitch(int index) const { return pitchTable[index]; }
+    const SimpleSynth& voice(int group, int index) const { return voiceGroups[group].voices[index]; }
+    const Synthesizer& drum(int index) const { return *drums[index]; }
+    const SequencerCursor& sequencer() const { return cursor; }
+    Callback* loopListener() const { return listener.get(); }
+    int activeVoices(int group) const;
+
+private:
+    struct NoteRequest {
+        int group;
+        float frequency;
+    };
+
+    void startNote(int group, float frequency, int frameOffset);
+    void takePendingNotes();
+
+    SequencerCursor cursor;
+    PolyphonicSynth voiceGroups[groupCount];
+    KickSynth kick;
+    ClapSynth clap;
+    HatSynth hat;
+    CrashSynth crash;
+    Synthesizer* drums[drumCount] = {&kick, &clap, &hat, &crash};
+    std::atomic<int> steps[trackCount][SequencerCursor::stepCount];
+    PitchTable pitchTable;
+    ListenerSlot<Callback> listener;
+    SpscQueue<NoteRequest, pendingNoteCapacity> pendingNotes;
+    std::atomic<bool> restartPending{false};
+    std::atomic<bool> music{true};
 };

@@ -1,7 +1,158 @@
 #include "audio/PortAudioDevice.h"
 
-PortAudioDevice::~PortAudioDevice() { close(); }
-void PortAudioDevice::setHostApi(const std::string&) {}
-bool PortAudioDevice::open() { return false; }
-void PortAudioDevice::close() {}
-int PortAudioDevice::streamCallback(const void*, void*, unsigned long, const void*, unsigned long, void*) { return 0; }
+#include "audio/QuietAudioLibraries.h"
+
+#include <portaudio.h>
+
+#include <iostream>
+
+namespace {
+
+constexpr double fallbackRate = 48000.0;  // Hz, tried when 44100 Hz is refused
+
+struct HostApiName {
+    const char* name;
+    int type;
+};
+
+// Tried in this order; any other name selects DirectSound.
+constexpr HostApiName hostApiNames[] = {
+    {"DirectSound", PortAudioDevice::directSoundApi},
+    {"ASIO", PortAudioDevice::asioApi},
+    {"MME", PortAudioDevice::mmeApi},
+    {"ALSA", PortAudioDevice::alsaApi},
+    {"JACK", PortAudioDevice::jackApi},
+    {"OSS", PortAudioDevice::ossApi},
+    {"CoreAudio", PortAudioDevice::coreAudioApi},
+};
+
+const char* nameOfHostApi(int type)
+{
+    for (const HostApiName& entry : hostApiNames)
+        if (entry.type == type)
+            return entry.name;
+    return "unknown";
+}
+
+// A suggested latency of 0 lets ALSA choose periods so short that the stream
+// underruns through a sound server; the device's own low latency does not.
+double outputLatency(PaDeviceIndex device)
+{
+    const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
+    return info ? info->defaultLowOutputLatency : 0.0;
+}
+
+double inputLatency(PaDeviceIndex device)
+{
+    const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
+    return info ? info->defaultLowInputLatency : 0.0;
+}
+
+int forwardBuffer(const void* input, void* output, unsigned long frames, const PaStreamCallbackTimeInfo* timeInfo,
+                  PaStreamCallbackFlags statusFlags, void* userData)
+{
+    return PortAudioDevice::streamCallback(input, output, frames, timeInfo, statusFlags, userData);
+}
+
+} // namespace
+
+PortAudioDevice::~PortAudioDevice()
+{
+    if (started)
+        close();
+}
+
+void PortAudioDevice::setHostApi(const std::string& name)
+{
+    for (const HostApiName& entry : hostApiNames) {
+        if (name == entry.name) {
+            hostApi = entry.type;
+            return;
+        }
+    }
+    hostApi = directSoundApi;
+}
+
+int PortAudioDevice::streamCallback(const void* input, void* output, unsigned long frames, const void*,
+                                    unsigned long, void* userData)
+{
+    if (userData)
+        static_cast<PortAudioCallback*>(userData)->process(input, output, static_cast<uint32_t>(frames));
+    return paContinue;
+}
+
+bool PortAudioDevice::open()
+{
+    if (started)
+        return false;
+    quietAudioLibraries();
+    if (Pa_Initialize() != paNoError) {
+        std::cout << "PortAudioDevice Error: Could not initialise." << std::endl;
+        return false;
+    }
+
+    PaHostApiIndex apiIndex = Pa_HostApiTypeIdToHostApiIndex(static_cast<PaHostApiTypeId>(hostApi));
+    const PaHostApiInfo* apiInfo = apiIndex >= 0 ? Pa_GetHostApiInfo(apiIndex) : nullptr;
+    if (!apiInfo) {
+        // DirectSound (the default) and others exist on some systems only.
+        apiIndex = Pa_GetDefaultHostApi();
+        apiInfo = apiIndex >= 0 ? Pa_GetHostApiInfo(apiIndex) : nullptr;
+        std::cout << "PortAudioDevice: " << nameOfHostApi(hostApi) << " is not available, using "
+                  << (apiInfo ? apiInfo->name : "no host API") << "." << std::endl;
+    }
+    const PaDeviceIndex inputDevice = apiInfo ? apiInfo->defaultInputDevice : paNoDevice;
+    const PaDeviceIndex outputDevice = apiInfo ? apiInfo->defaultOutputDevice : paNoDevice;
+
+    PaStreamParameters inputParameters{};
+    inputParameters.device = inputDevice;
+    inputParameters.channelCount = inputChannels;
+    inputParameters.sampleFormat = paFloat32;
+    inputParameters.suggestedLatency = inputLatency(inputDevice);
+    inputParameters.hostApiSpecificStreamInfo = nullptr;
+    PaStreamParameters outputParameters{};
+    outputParameters.device = outputDevice;
+    outputParameters.channelCount = outputChannels;
+    outputParameters.sampleFormat = paFloat32;
+    outputParameters.suggestedLatency = outputLatency(outputDevice);
+    outputParameters.hostApiSpecificStreamInfo = nullptr;
+
+    if (outputDevice != paNoDevice &&
+        Pa_IsFormatSupported(nullptr, &outputParameters, sampleRate) == paInvalidSampleRate) {
+        std::cout << "44100Hz samplerate not supported, using 48000Hz." << std::endl;
+        sampleRate = fallbackRate;
+        if (Pa_IsFormatSupported(nullptr, &outputParameters, sampleRate) == paInvalidSampleRate)
+            std::cout << "48000Hz not supported either?" << std::endl;
+    }
+
+    PaStream* opened = nullptr;
+    const PaError openResult =
+        Pa_OpenStream(&opened, inputChannels > 0 ? &inputParameters : nullptr,
+                      outputChannels > 0 ? &outputParameters : nullptr, sampleRate, paFramesPerBufferUnspecified,
+                      paNoFlag, &forwardBuffer, callback);
+    if (openResult != paNoError) {
+        std::cout << "PortAudioDevice Error: Could not open stream." << std::endl;
+        Pa_Terminate();
+        return false;
+    }
+    stream = opened;
+    if (Pa_StartStream(opened) != paNoError) {
+        std::cout << "PortAudioDevice Error: Could not start stream." << std::endl;
+        Pa_CloseStream(opened);
+        stream = nullptr;
+        Pa_Terminate();
+        return false;
+    }
+    started = true;
+    return true;
+}
+
+void PortAudioDevice::close()
+{
+    if (!started)
+        return;
+    Pa_StopStream(static_cast<PaStream*>(stream));
+    Pa_CloseStream(static_cast<PaStream*>(stream));
+    stream = nullptr;
+    Pa_Terminate();
+    started = false;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include "audio/Synthesizer.h"
+
+// Noise through two one-zero filters, restarted in a few quick bursts before
+// the last one decays over 0.125 s.
+class ClapSynth : public Synthesizer {
+public:
+    void render(StereoFrame* out, int frames) override;
+    void trigger(bool on, int frameOffset, bool variant) override;
+    bool isActive() const override { return active; }
+
+    float envelope() const { return env; }
+    int burstsLeft() const { return bursts; }
+    float coefficient() const { return coef; }
+
+private:
+    int bursts = 3;
+    float env = 0.0f;
+    float envStep = 8.0f / 44100.0f;  // 0.125 s per burst decay
+    float lastNoise = 0.0f;
+    float lastStage1 = 0.0f;
+    float coef = 0.999f;
+};

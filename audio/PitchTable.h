@@ -1,0 +1,24 @@
+#pragma once
+#include "render/FilePath.h"
+
+#include <string>
+
+// The eight pitches (Hz) the melodic tracks index. Pitch files list one
+// frequency per line; the table holds half of each, an octave lower.
+class PitchTable {
+public:
+    static constexpr int size = 8;
+    static constexpr size_t longestLine = 255;  // characters looked at per line
+
+    // Draws one entry of `folder` at random; uses it only when it is a "txt"
+    // file. Leaves the table at 0.0 otherwise.
+    void loadRandomFile(const FilePath& folder);
+    // Returns false when the file cannot be opened.
+    bool loadFile(const std::string& path);
+
+    float operator[](int index) const { return pitches[index]; }
+    const float* values() const { return pitches; }
+
+private:
+    float pitches[size] = {};
+};

@@ -1,0 +1,19 @@
+#pragma once
+#include "audio/SimpleSynth.h"
+
+#include <string>
+
+// A group of identical voices sharing one patch.
+class PolyphonicSynth {
+public:
+    static constexpr int voiceCount = 32;
+    static constexpr int countLine = 23;        // 1-based line holding the parameter count
+    static constexpr int countColumn = 26;      // first character of the count on that line
+    static constexpr int firstValueLine = 26;   // 1-based line of the first value
+
+    // Applies a patch file to every voice. Returns false and leaves the voices
+    // as they were when the file is missing or malformed (one line printed).
+    bool loadParameters(const std::string& path);
+
+    SimpleSynth voices[voiceCount];
+};
