@@ -69,6 +69,9 @@ public:
 
     void onStep(int step, int frameOffset) override;
 
+    // Replaces the randomly drawn pitch table; for tools, before rendering.
+    bool loadPitchFile(const std::string& path) { return pitchTable.loadFile(path); }
+
     // Read-only views for tools and tests.
     int stepValue(int track, int step) const { return steps[track][step].load(std::memory_order_relaxed); }
     float pitch(int index) const { return pitchTable[index]; }

@@ -1,0 +1,150 @@
+// Renders the audio engine offline into a WAV file, so the music and the
+// impact sound can be heard and measured without a sound card.
+#include "LoopMusic.h"
+#include "WavWriter.h"
+
+#include "app/RandomGenerator.h"
+#include "audio/AudioSingleton.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int sampleRate = 44100;  // the engine's fixed rate
+constexpr int defaultBuffer = 512; // frames per render call, like a sound card
+constexpr double defaultSeconds = 16.0;
+
+struct Options {
+    std::string output = "vantorrel.wav";
+    std::string dataDirectory;
+    std::string pitchFile;
+    double seconds = defaultSeconds;
+    long long seed = 1;
+    float speed = 1.0f;
+    double slowAfter = -1.0;  // seconds; the pilot slows below the melody speed
+    bool music = true;
+    bool game = true;
+    double boomEvery = 0.0;  // seconds between booms; 0: none
+    int buffer = defaultBuffer;
+};
+
+void printUsage()
+{
+    std::cout << "Usage: renderwav [options]\n"
+                 "  --output FILE       WAV file to write (default vantorrel.wav)\n"
+                 "  --seconds S         length in seconds (default 16)\n"
+                 "  --seed N            random counter to start from (default 1)\n"
+                 "  --speed V           pilot speed in cells per frame (default 1.0; above 0.5 the melody plays)\n"
+                 "  --slow-after S      the pilot drops to speed 0 after S seconds\n"
+                 "  --no-game           no game music: an empty grid\n"
+                 "  --nomusic           the sequencer stays silent, as with the game's --nomusic\n"
+                 "  --boom-every S      play the impact sound at 0 s and every S seconds\n"
+                 "  --buffer N          frames per render call (default 512)\n"
+                 "  --data DIR          folder holding synthPatches and pitches (default: beside renderwav)\n"
+                 "  --pitches FILE      use this pitch file instead of a random one\n";
+}
+
+bool parse(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        const bool hasValue = i + 1 < argc;
+        auto value = [&]() { return std::string(argv[++i]); };
+        if (word == "--output" && hasValue)
+            options.output = value();
+        else if (word == "--seconds" && hasValue)
+            options.seconds = std::atof(value().c_str());
+        else if (word == "--seed" && hasValue)
+            options.seed = std::atoll(value().c_str());
+        else if (word == "--speed" && hasValue)
+            options.speed = static_cast<float>(std::atof(value().c_str()));
+        else if (word == "--slow-after" && hasValue)
+            options.slowAfter = std::atof(value().c_str());
+        else if (word == "--no-game")
+            options.game = false;
+        else if (word == "--nomusic")
+            options.music = false;
+        else if (word == "--boom-every" && hasValue)
+            options.boomEvery = std::atof(value().c_str());
+        else if (word == "--buffer" && hasValue)
+            options.buffer = std::atoi(value().c_str());
+        else if (word == "--data" && hasValue)
+            options.dataDirectory = value();
+        else if (word == "--pitches" && hasValue)
+            options.pitchFile = value();
+        else {
+            std::cout << "renderwav: unknown or incomplete option " << word << std::endl;
+            return false;
+        }
+    }
+    if (!(options.seconds > 0.0) || options.seconds > 3600.0 || options.buffer < 1 || options.buffer > 65536) {
+        std::cout << "renderwav: seconds must lie in (0, 3600] and the buffer in 1..65536 frames" << std::endl;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parse(argc, argv, options)) {
+        printUsage();
+        return 2;
+    }
+    // The seed fixes the pitch-file draw, the melody and the drum noise.
+    RandomGenerator::instance().setCounter(static_cast<int32_t>(options.seed));
+    const FilePath data = options.dataDirectory.empty() ? FilePath::executableDirectory()
+                                                        : FilePath(options.dataDirectory);
+    auto engine = std::make_unique<AudioSingleton>(data);
+    if (!options.pitchFile.empty() && !engine->loadPitchFile(options.pitchFile))
+        std::cout << "renderwav: could not read " << options.pitchFile << std::endl;
+    engine->setMusicEnabled(options.music);
+    std::cout << "pitches:";
+    for (int i = 0; i < PitchTable::size; ++i)
+        std::cout << ' ' << engine->pitch(i);
+    std::cout << std::endl;
+
+    std::unique_ptr<LoopMusic> music;
+    if (options.game) {
+        music = std::make_unique<LoopMusic>(*engine, options.speed);
+        engine->setLoopListener(music.get());
+    }
+
+    const long long totalFrames = static_cast<long long>(options.seconds * sampleRate);
+    std::vector<float> samples(static_cast<size_t>(totalFrames) * 2, 0.0f);
+    const long long boomFrames = static_cast<long long>(options.boomEvery * sampleRate);
+    long long nextBoom = options.boomEvery > 0.0 ? 0 : -1;
+    const long long slowFrame = options.slowAfter >= 0.0 ? static_cast<long long>(options.slowAfter * sampleRate) : -1;
+    for (long long frame = 0; frame < totalFrames; frame += options.buffer) {
+        if (nextBoom >= 0 && frame >= nextBoom) {
+            engine->playBoom();
+            nextBoom = boomFrames > 0 ? nextBoom + boomFrames : -1;
+        }
+        if (music && slowFrame >= 0 && frame >= slowFrame)
+            music->setPilotSpeed(0.0f);
+        const int count = static_cast<int>(std::min<long long>(options.buffer, totalFrames - frame));
+        engine->render(samples.data() + frame * 2, count);
+    }
+    engine->setLoopListener(nullptr);
+
+    double peak = 0.0, sumSquares = 0.0;
+    for (float s : samples) {
+        peak = std::max(peak, static_cast<double>(std::fabs(s)));
+        sumSquares += static_cast<double>(s) * s;
+    }
+    const double rms = samples.empty() ? 0.0 : std::sqrt(sumSquares / static_cast<double>(samples.size()));
+    if (!writeFloatWav(options.output, samples, sampleRate)) {
+        std::cout << "renderwav: could not write " << options.output << std::endl;
+        return 1;
+    }
+    std::cout << "wrote " << options.output << ": " << totalFrames << " frames, peak " << peak << " ("
+              << 20.0 * std::log10(std::max(peak, 1e-12)) << " dBFS), rms " << rms << std::endl;
+    return 0;
+}
