@@ -14,6 +14,7 @@
 #include "render/OpenGLDrawer.h"
 
 #include <SDL/SDL.h>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -38,6 +39,10 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     const Settings settings = Settings::load();
     bindings.installDefaults();
 
+    // Without an X server SDL 1.2 would fall back to drawing text art in the
+    // terminal; a desktop game should say it cannot start instead.
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr)
+        platform::setEnvironment("SDL_VIDEODRIVER", "x11");
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         throw FatalError(std::string("Could not initialise SDL: ") + SDL_GetError());
     SDL_WM_SetCaption("Vantorrel", nullptr);
