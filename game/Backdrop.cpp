@@ -1,0 +1,31 @@
+#include "game/Backdrop.h"
+
+#include "data/Pictures.h"
+#include "game/PictureTexture.h"
+#include "render/Drawer.h"
+
+namespace {
+
+constexpr float areaWidth = 1280.0f; // the logical drawing area
+constexpr float areaHeight = 720.0f;
+constexpr float grainScale = 1.25f;  // the 1024-pixel grain covers 1280 × 1280
+constexpr float grainAlpha = 0.5f;
+constexpr int additiveBlend = 1;
+constexpr int alphaBlend = 0;
+
+} // namespace
+
+namespace backdrop {
+
+uint32_t createGrainTexture(Drawer& drawer) { return createPictureTexture(drawer, pictures::grain(), false); }
+
+void draw(Drawer& drawer, SkyTop top, uint32_t grainTexture)
+{
+    drawer.fillGradientRect(0.0f, 0.0f, areaWidth, areaHeight, top.r, top.g, top.b, 255, 255, 255, 255, 255);
+    // Added, so the grain only lightens the sky faintly.
+    drawer.setBlendMode(additiveBlend);
+    drawer.drawTexture(grainTexture, 0.0f, 0.0f, grainScale, grainScale, 1.0f, 1.0f, 1.0f, grainAlpha);
+    drawer.setBlendMode(alphaBlend);
+}
+
+} // namespace backdrop

@@ -1,0 +1,130 @@
+#include "game/GamePlay.h"
+
+#include "app/Application.h"
+#include "app/RandomGenerator.h"
+#include "data/Pictures.h"
+#include "game/Backdrop.h"
+#include "game/Camera.h"
+#include "game/PictureTexture.h"
+#include "game/SpeedHud.h"
+#include "render/Drawer.h"
+#include "render/FilePath.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float cameraRight = 1.5f; // cells the camera sits right of the pilot's corner
+constexpr float cameraUp = 1.5f;    // and above it
+constexpr float warpDone = 1.0f;    // overlay progress at which the ending begins
+constexpr const char* hudFontFile = "MarsNeedsCunnilingus.ttf";
+constexpr float hudFontSize = 64.0f; // points
+
+// The sequencer of the process-wide audio engine as a StepWriter.
+class EngineSteps : public StepWriter {
+public:
+    void toggleStep(int track, int step, int value) override
+    {
+        AudioSingleton::instance().toggleStep(track, step, value);
+    }
+};
+
+// Kept for the whole process and shared by every later play screen.
+ProcessTexture grainTexture;
+const Drawer* fontLoadedWith = nullptr;
+int hudFont = 0;
+
+} // namespace
+
+GamePlay::GamePlay(Application& owner) : GameState(owner)
+{
+    level.load(FilePath::executableDirectory().join("levels").join("pilot.png"));
+    EngineSteps steps;
+    GameMusic::writeBassLine(steps);
+    AudioSingleton::instance().restartSequence();
+    AudioSingleton::instance().setLoopListener(this);
+}
+
+GamePlay::~GamePlay()
+{
+    // Waits for a running onLoopStart, so nothing below is touched from the
+    // audio thread any more.
+    AudioSingleton::instance().setLoopListener(nullptr);
+    AudioSingleton::instance().clearSteps();
+}
+
+void GamePlay::frame(Drawer& drawer)
+{
+    const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
+    if (fontLoadedWith != &drawer) {
+        hudFont = drawer.loadFont(hudFontFile, hudFontSize);
+        fontLoadedWith = &drawer;
+    }
+
+    if (!finished) {
+        body.update(input, level);
+        publishedVx.store(body.vx, std::memory_order_relaxed);
+        publishedVy.store(body.vy, std::memory_order_relaxed);
+        if (body.airborne) {
+            trail.spawn(body);
+        }
+        if (body.flightSpeed() >= PilotBody::winningFlightSpeed) {
+            finished = true;
+            body.beginWarp();
+        }
+    }
+
+    const Camera camera{body.x + cameraRight, body.y - cameraUp};
+    backdrop::draw(drawer, backdrop::playSky, grain);
+    clouds.draw(drawer, camera);
+    tiles.draw(drawer, level, camera);
+    trail.draw(drawer, camera);
+    body.draw(drawer);
+    speedHud::draw(drawer, hudFont, body.flightSpeed());
+
+    if (finished) {
+        warp.draw(drawer);
+        if (warp.getProgress() >= warpDone) {
+            switchTo("Epilogue"); // destroys this screen: nothing may follow
+            return;
+        }
+    }
+}
+
+void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
+{
+    if (action == "Escape") {
+        quit();
+    } else if (action == "P1Up") {
+        input.up = 1;
+    } else if (action == "P1Left") {
+        input.left = 1;
+    } else if (action == "P1Right") {
+        input.right = 1;
+    } else if (action == "P1Down") {
+        input.down = 1;
+    } else if (action == "Action") {
+        body.requestJump();
+    }
+}
+
+void GamePlay::actionReleased(const std::string& action, const SDL_keysym&)
+{
+    if (action == "P1Up") {
+        input.up = 0;
+    } else if (action == "P1Left") {
+        input.left = 0;
+    } else if (action == "P1Right") {
+        input.right = 0;
+    } else if (action == "P1Down") {
+        input.down = 0;
+    }
+}
+
+void GamePlay::onLoopStart()
+{
+    const float vx = publishedVx.load(std::memory_order_relaxed);
+    const float vy = publishedVy.load(std::memory_order_relaxed);
+    EngineSteps steps;
+    music.onLoopStart(steps, std::sqrt(vx * vx + vy * vy), RandomGenerator::instance());
+}

@@ -1,0 +1,49 @@
+#include "game/LevelGrid.h"
+
+#include "game/ImageLoader.h"
+
+#include <cstdio>
+
+bool LevelGrid::load(const FilePath& path)
+{
+    RgbaImage image = ImageLoader().loadFromFile(path.text());
+    assign(image);
+    delete[] image.pixels;
+    if (empty()) {
+        // Play goes on in an all-solid world; say which file was wrong.
+        std::printf("LevelGrid: Could not load level picture: %s\n", path.text().c_str());
+        std::fflush(stdout);
+        return false;
+    }
+    return true;
+}
+
+void LevelGrid::assign(const RgbaImage& image)
+{
+    cells.clear();
+    width = 0;
+    height = 0;
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) {
+        return;
+    }
+    const std::size_t count = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    cells.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        cells[i] = image.pixels[i * 4]; // only the red channel counts
+    }
+    width = image.width;
+    height = image.height;
+}
+
+void LevelGrid::assign(int32_t newWidth, int32_t newHeight, const uint8_t* redValues)
+{
+    cells.clear();
+    width = 0;
+    height = 0;
+    if (redValues == nullptr || newWidth <= 0 || newHeight <= 0) {
+        return;
+    }
+    cells.assign(redValues, redValues + static_cast<std::size_t>(newWidth) * static_cast<std::size_t>(newHeight));
+    width = newWidth;
+    height = newHeight;
+}

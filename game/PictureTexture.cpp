@@ -1,0 +1,36 @@
+#include "game/PictureTexture.h"
+
+#include "game/ImageLoader.h"
+#include "render/Drawer.h"
+#include "render/OpenGLDrawer.h"
+
+uint32_t createPictureTexture(Drawer& drawer, EmbeddedBytes picture, bool pixelArt)
+{
+    if (picture.empty()) {
+        return 0;
+    }
+    RgbaImage image = ImageLoader().loadFromMemory(picture.data, static_cast<int32_t>(picture.length));
+    if (image.pixels == nullptr) {
+        return 0;
+    }
+    // Filtering is a setting of the OpenGL drawer only; other drawers draw as they like.
+    auto* openGL = pixelArt ? dynamic_cast<OpenGLDrawer*>(&drawer) : nullptr;
+    if (openGL != nullptr) {
+        openGL->setLinearFiltering(false);
+    }
+    const uint32_t key = drawer.createTexture(image.pixels, static_cast<uint32_t>(image.width),
+                                              static_cast<uint32_t>(image.height));
+    if (openGL != nullptr) {
+        openGL->setLinearFiltering(true);
+    }
+    return key;
+}
+
+uint32_t ProcessTexture::key(Drawer& drawer, EmbeddedBytes picture, bool pixelArt)
+{
+    if (madeWith != &drawer) {
+        made = createPictureTexture(drawer, picture, pixelArt);
+        madeWith = &drawer;
+    }
+    return made;
+}

@@ -1,0 +1,196 @@
+#include "game/PilotBody.h"
+
+#include "data/Pictures.h"
+#include "game/LevelGrid.h"
+#include "game/PictureTexture.h"
+#include "render/Drawer.h"
+
+#include <cmath>
+
+namespace {
+
+// Movement constants, all per frame (one step per frame, never per second).
+constexpr float gravity = 0.01f;          // cells per frame², in the air
+constexpr float runAcceleration = 0.01f;  // cells per frame², while a direction is held
+constexpr float groundFriction = 0.66f;   // factor on vx, on ground with no direction held
+constexpr float restingSpeed = 0.01f;     // |vx| below this stops the pilot
+constexpr float brakeThreshold = 0.05f;   // cells per frame against the held direction
+constexpr float brakeFactor = 0.5f;
+constexpr float jumpImpulse = 0.5f;       // cells per frame upward
+constexpr float wallKickSideways = 0.5f;  // cells per frame away from the wall
+constexpr float wallKickUpward = 0.25f;   // cells per frame upward
+constexpr float speedLimit = 1.0f;        // cells per frame, per axis, outside a wall kick
+constexpr float landingStep = 0.5f;       // cells the pilot is lifted per excess cell of fall speed
+
+// Screen placement of the pilot's cell box: the camera keeps it fixed.
+constexpr float screenX = 608.0f;
+constexpr float screenXMirrored = 672.0f; // right edge, for the mirrored sprite
+constexpr float screenY = 480.0f;
+constexpr float spriteScale = 2.0f;       // 32-pixel pictures on a 64-pixel cell
+constexpr float spritePivot = 16.0f;      // centre of the 32-pixel picture
+constexpr float spinRise = 180.0f;        // pixels of rise over the whole spin
+constexpr float spinBaseY = 300.0f;
+constexpr float spinTurn = 720.0f;        // degrees per unit of warpScale
+constexpr float warpStep = 0.01f;
+
+constexpr int32_t runFrames = 6;
+constexpr int32_t airFrames = 4;
+constexpr int32_t idleFrames = 4;
+constexpr int32_t firstAirFrame = 6;
+constexpr int32_t firstIdleFrame = 10;
+
+} // namespace
+
+void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
+{
+    const int32_t cx = static_cast<int32_t>(x);
+    int32_t cy = static_cast<int32_t>(y);
+
+    if (grid.solid(cx, cy + 1)) {
+        if (vy > 1.0f) {
+            // Arrived too fast to stop in one cell: give back height until
+            // the remaining speed fits, so the pilot ends on top of the ground.
+            do {
+                vy -= 1.0f;
+                y -= landingStep;
+            } while (vy > 1.0f);
+            cy = static_cast<int32_t>(y);
+        }
+        if (vy > 0.0f) {
+            vy = 0.0f;
+            wallKick = false;
+            airborne = false;
+            y = static_cast<float>(cy);
+        }
+        if (jumpRequested) {
+            airborne = true;
+            vy -= jumpImpulse;
+        }
+        if (!input.left && !input.right) {
+            vx *= groundFriction;
+            if (std::fabs(vx) < restingSpeed) {
+                vx = 0.0f;
+            }
+        }
+    } else {
+        const float oldVy = vy;
+        vy += gravity;
+        if (wallKick && oldVy < 0.0f && vy >= 0.0f) {
+            wallKick = false; // the top of the flight
+        }
+        if (jumpRequested) {
+            // The right wall wins when the pilot is between two.
+            if (grid.solid(cx + 1, cy)) {
+                vx -= wallKickSideways;
+                wallKick = true;
+                vy -= wallKickUpward;
+            } else if (grid.solid(cx - 1, cy)) {
+                vx += wallKickSideways;
+                wallKick = true;
+                vy -= wallKickUpward;
+            }
+        }
+        airborne = true;
+    }
+
+    if (!wallKick) {
+        if (input.left && !input.right) {
+            if (vx > brakeThreshold) {
+                vx *= brakeFactor;
+            } else {
+                vx -= runAcceleration;
+            }
+        } else if (input.right && !input.left) {
+            if (vx < -brakeThreshold) {
+                vx *= brakeFactor;
+            } else {
+                vx += runAcceleration;
+            }
+        }
+        vx = std::fmin(std::fmax(vx, -speedLimit), speedLimit);
+        vy = std::fmin(std::fmax(vy, -speedLimit), speedLimit);
+    }
+
+    if (vx > 0.0f && grid.solid(cx + 1, cy)) {
+        vx = 0.0f;
+        x = static_cast<float>(cx);
+    } else if (vx < 0.0f && grid.solid(cx - 1, cy)) {
+        vx = 0.0f;
+        x = static_cast<float>(cx);
+    }
+    if (vy < 0.0f && grid.solid(cx, cy - 1)) {
+        vy = 0.0f;
+    }
+
+    if (vx > 0.0f) {
+        facingRight = true;
+    } else if (vx < 0.0f) {
+        facingRight = false;
+    }
+
+    x += vx;
+    y += vy;
+    jumpRequested = false;
+}
+
+float PilotBody::speed() const { return std::sqrt(vx * vx + vy * vy); }
+
+float PilotBody::flightSpeed() const { return wallKick ? speed() : 0.0f; }
+
+int32_t PilotBody::frameNumber() const
+{
+    if (airborne) {
+        return firstAirFrame + airPhase;
+    }
+    if (vx != 0.0f) {
+        return runPhase;
+    }
+    return firstIdleFrame + idlePhase;
+}
+
+void PilotBody::advanceAnimation()
+{
+    --phaseCountdown;
+    if (phaseCountdown == 0) {
+        phaseCountdown = phaseFrames;
+        runPhase = (runPhase + 1) % runFrames;
+        airPhase = (airPhase + 1) % airFrames;
+        idlePhase = (idlePhase + 1) % idleFrames;
+    }
+}
+
+namespace {
+
+// Twelve pictures behind fourteen frame numbers: 9 repeats 7, 13 repeats 11.
+uint32_t frameTexture(Drawer& drawer, int32_t frame)
+{
+    static ProcessTexture textures[pictures::pilotFrameCount];
+    int32_t picture = frame;
+    if (frame == 9) {
+        picture = 7;
+    } else if (frame == 13) {
+        picture = 11;
+    }
+    return textures[picture].key(drawer, pictures::pilotFrame(picture), true);
+}
+
+} // namespace
+
+void PilotBody::draw(Drawer& drawer)
+{
+    if (warpScale >= 1.0f) {
+        const uint32_t texture = frameTexture(drawer, frameNumber());
+        if (facingRight) {
+            drawer.drawTexture(texture, screenX, screenY, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
+        } else {
+            // Mirrored about the same 64-pixel square.
+            drawer.drawTexture(texture, screenXMirrored, screenY, -spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
+        }
+    } else {
+        const uint32_t texture = frameTexture(drawer, firstAirFrame + airPhase);
+        drawer.drawTextureTransformed(texture, screenX, spinRise * warpScale + spinBaseY, spinTurn * warpScale,
+                                      spritePivot, spritePivot, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
+        warpScale -= warpStep;
+    }
+    advanceAnimation();
+}

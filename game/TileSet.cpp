@@ -1,0 +1,179 @@
+#include "game/TileSet.h"
+
+#include "data/Pictures.h"
+#include "game/LevelGrid.h"
+#include "game/PictureTexture.h"
+#include "render/Drawer.h"
+#include "render/OpenGLDrawer.h"
+
+#include <GL/gl.h>
+#include <cmath>
+
+namespace {
+
+constexpr float tileFraction = 0.125f;  // one tile of the 8 × 8 atlas
+constexpr float tileInset = 0.001f;     // keeps neighbouring atlas tiles from bleeding in
+constexpr float tileSpan = 0.123f;      // 0.124 − 0.001
+constexpr float cellPixels = 64.0f;     // one cell on screen
+constexpr float regionScale = cellPixels / (tileSpan * 128.0f);
+constexpr int32_t columnsLeftOfCamera = 11;
+constexpr int32_t rowsAboveCamera = 6;
+constexpr int32_t visibleColumns = 21;
+constexpr float outlineOffset = 4.0f;   // the 72-pixel frame reaches 4 pixels past the cell
+constexpr float outlineScale = 2.0f;
+
+ProcessTexture atlasTexture;
+ProcessTexture outlineTexture;
+
+TileOffset atlasTile(int column, int row) { return TileOffset{column * tileFraction, row * tileFraction}; }
+
+} // namespace
+
+TileSet::TileSet()
+{
+    for (auto& entry : tiles) {
+        entry = TileOffset{0.0f, 0.0f};
+    }
+    tiles[0] = atlasTile(1, 0);   // earth
+    tiles[32] = atlasTile(0, 0);  // grass-topped earth
+    tiles[64] = atlasTile(2, 0);  // grey stone
+    tiles[96] = atlasTile(4, 0);  // grey panel
+    tiles[128] = atlasTile(5, 0); // grey panel
+    tiles[burningCell] = atlasTile(7, 7);
+    tiles[254] = atlasTile(3, 0); // pale speckled block
+    tiles[255] = atlasTile(7, 7); // transparent: open space
+    tiles[overlayEntry + 0] = atlasTile(0, 7);
+    tiles[overlayEntry + 1] = atlasTile(1, 7);
+    tiles[overlayEntry + 2] = atlasTile(2, 7);
+}
+
+VisibleWindow TileSet::visibleWindow(Camera camera)
+{
+    const int32_t column = static_cast<int32_t>(camera.x);
+    const int32_t row = static_cast<int32_t>(camera.y);
+    return VisibleWindow{column - columnsLeftOfCamera, column - columnsLeftOfCamera + visibleColumns - 1,
+                         row - rowsAboveCamera, row + rowsAboveCamera};
+}
+
+float TileSet::screenX(int32_t column, Camera camera)
+{
+    return cellPixels * (static_cast<float>(column) - (camera.x - static_cast<float>(columnsLeftOfCamera)));
+}
+
+float TileSet::screenY(int32_t row, Camera camera)
+{
+    return cellPixels * (static_cast<float>(row) - (camera.y - static_cast<float>(rowsAboveCamera)));
+}
+
+namespace {
+
+// Draws a run of atlas tiles. With the OpenGL drawer the atlas is bound once
+// and every tile is one quad; any other drawer gets the same picture through
+// drawTextureRegion.
+class TileQuads {
+public:
+    TileQuads(Drawer& drawer, uint32_t atlas) : drawer(drawer), atlas(atlas)
+    {
+        auto* openGL = dynamic_cast<OpenGLDrawer*>(&drawer);
+        if (openGL != nullptr && atlas != 0) {
+            glName = openGL->textureRecord(atlas).glName;
+        }
+        if (glName != 0) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, glName);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glBegin(GL_QUADS);
+        }
+    }
+    ~TileQuads()
+    {
+        if (glName != 0) {
+            glEnd();
+            glBindTexture(GL_TEXTURE_2D, 0);
+        }
+    }
+    TileQuads(const TileQuads&) = delete;
+    TileQuads& operator=(const TileQuads&) = delete;
+
+    void quad(float sx, float sy, TileOffset tile)
+    {
+        const float u0 = tile.u + tileInset;
+        const float v0 = tile.v + tileInset;
+        if (glName == 0) {
+            drawer.drawTextureRegion(atlas, sx, sy, u0, v0, tileSpan, tileSpan, regionScale, regionScale,
+                                     1.0f, 1.0f, 1.0f, 1.0f);
+            return;
+        }
+        const float u1 = u0 + tileSpan;
+        const float v1 = v0 + tileSpan;
+        glTexCoord2f(u0, v0);
+        glVertex2f(sx, sy);
+        glTexCoord2f(u1, v0);
+        glVertex2f(sx + cellPixels, sy);
+        glTexCoord2f(u1, v1);
+        glVertex2f(sx + cellPixels, sy + cellPixels);
+        glTexCoord2f(u0, v1);
+        glVertex2f(sx, sy + cellPixels);
+    }
+
+private:
+    Drawer& drawer;
+    uint32_t atlas;
+    GLuint glName = 0;
+};
+
+} // namespace
+
+void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera)
+{
+    const uint32_t atlas = atlasTexture.key(drawer, pictures::tileAtlas(), true);
+    const uint32_t outline = outlineTexture.key(drawer, pictures::cellOutline(), true);
+
+    VisibleWindow window = visibleWindow(camera);
+    // Only cells inside the grid are drawn.
+    if (window.firstColumn < 0) {
+        window.firstColumn = 0;
+    }
+    if (window.firstRow < 0) {
+        window.firstRow = 0;
+    }
+    if (window.lastColumn > grid.getWidth() - 1) {
+        window.lastColumn = grid.getWidth() - 1;
+    }
+    if (window.lastRow > grid.getHeight() - 1) {
+        window.lastRow = grid.getHeight() - 1;
+    }
+
+    // All outlines first, so the tiles of neighbouring solid cells cover the
+    // shared borders and only edges towards open space stay black.
+    for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
+        for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
+            if (hasOutline(grid.cell(column, row))) {
+                drawer.drawTexture(outline, screenX(column, camera) - outlineOffset,
+                                   screenY(row, camera) - outlineOffset, outlineScale, outlineScale,
+                                   1.0f, 1.0f, 1.0f, 1.0f);
+            }
+        }
+    }
+
+    {
+        TileQuads quads(drawer, atlas);
+        for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
+            for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
+                const uint8_t value = grid.cell(column, row);
+                const float sx = screenX(column, camera);
+                const float sy = screenY(row, camera);
+                quads.quad(sx, sy, tiles[value]);
+                if (value == burningCell) {
+                    quads.quad(sx, sy, tiles[overlayEntry + overlayFrame]);
+                }
+            }
+        }
+    }
+
+    --overlayCountdown;
+    if (overlayCountdown == 0) {
+        overlayCountdown = overlayFrameDraws;
+        overlayFrame = (overlayFrame + 1) % overlayFrames;
+    }
+}

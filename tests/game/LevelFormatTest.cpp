@@ -1,0 +1,226 @@
+#include "GridMaps.h"
+#include "RecordingDrawer.h"
+#include "game/LevelGrid.h"
+#include "game/TileSet.h"
+
+#include "PngWriter.h"
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string tempPath(const std::string& name) { return "/tmp/" + name + "-" + std::to_string(getpid()) + ".png"; }
+
+} // namespace
+
+TEST(LevelGridLoading, OnlyTheRedChannelCounts)
+{
+    // (255,0,0) and (255,255,255) are open; (254,255,255) is solid; alpha
+    // 0 does not make a cell open.
+    uint8_t pixels[] = {
+        255, 0, 0, 255,   255, 255, 255, 255, 254, 255, 255, 255,
+        17, 0, 0, 0,      255, 9, 9, 0,       224, 0, 0, 255,
+    };
+    LevelGrid grid;
+    grid.assign(RgbaImage{pixels, 3, 2});
+    ASSERT_EQ(grid.getWidth(), 3);
+    ASSERT_EQ(grid.getHeight(), 2);
+    EXPECT_FALSE(grid.solid(0, 0));
+    EXPECT_FALSE(grid.solid(1, 0));
+    EXPECT_TRUE(grid.solid(2, 0));
+    EXPECT_EQ(grid.cell(2, 0), 254);
+    EXPECT_EQ(grid.cell(0, 1), 17);
+    EXPECT_TRUE(grid.solid(0, 1));
+    EXPECT_FALSE(grid.solid(1, 1));
+    EXPECT_EQ(grid.cell(2, 1), 224);
+    EXPECT_TRUE(grid.solid(2, 1));
+}
+
+TEST(LevelGridLoading, CellsOutsideThePictureReadAsSolid)
+{
+    const LevelGrid grid = gridFromMap({"..", ".."});
+    EXPECT_TRUE(grid.solid(-1, 0));
+    EXPECT_TRUE(grid.solid(0, -1));
+    EXPECT_TRUE(grid.solid(2, 0));
+    EXPECT_TRUE(grid.solid(0, 2));
+    EXPECT_FALSE(grid.solid(1, 1));
+}
+
+TEST(LevelGridLoading, ReadsAPictureFileCellByCell)
+{
+    // Pixel (c, r) is cell (c, r): rows from the top.
+    const std::string path = tempPath("level-rows");
+    ASSERT_TRUE(pngwriter::write(path, 3, 2, 2,
+                                 {255, 0, 0,  0, 0, 0,  32, 255, 255,  64, 0, 0,  255, 255, 255,  254, 0, 0}));
+    LevelGrid grid;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(grid.load(path));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::remove(path.c_str());
+    ASSERT_EQ(grid.getWidth(), 3);
+    ASSERT_EQ(grid.getHeight(), 2);
+    EXPECT_EQ(grid.cell(0, 0), 255);
+    EXPECT_EQ(grid.cell(1, 0), 0);
+    EXPECT_EQ(grid.cell(2, 0), 32);
+    EXPECT_EQ(grid.cell(0, 1), 64);
+    EXPECT_EQ(grid.cell(1, 1), 255);
+    EXPECT_EQ(grid.cell(2, 1), 254);
+}
+
+TEST(LevelGridLoading, MissingPictureGivesAnEmptyGridAndOneLine)
+{
+    LevelGrid grid;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(grid.load("/nonexistent/levels/pilot.png"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png\n");
+    EXPECT_EQ(grid.getWidth(), 0);
+    EXPECT_EQ(grid.getHeight(), 0);
+    EXPECT_TRUE(grid.solid(60, 984));
+}
+
+TEST(LevelGridLoading, PalettedPictureIsNoLevel)
+{
+    const std::string path = tempPath("level-paletted");
+    ASSERT_TRUE(pngwriter::write(path, 2, 2, 3, {1, 2, 3, 4}));
+    LevelGrid grid = gridFromMap({"...", "..."});
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(grid.load(path));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    std::remove(path.c_str());
+    EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + path + "\n");
+    EXPECT_TRUE(grid.empty());
+}
+
+TEST(TileSetTable, CellValuesMapToTheirAtlasTiles)
+{
+    const TileSet tiles;
+    auto expectTile = [&](int entry, float u, float v) {
+        EXPECT_EQ(tiles.tile(entry).u, u) << "entry " << entry;
+        EXPECT_EQ(tiles.tile(entry).v, v) << "entry " << entry;
+    };
+    expectTile(0, 0.125f, 0.0f);
+    expectTile(32, 0.0f, 0.0f);
+    expectTile(64, 0.25f, 0.0f);
+    expectTile(96, 0.5f, 0.0f);
+    expectTile(128, 0.625f, 0.0f);
+    expectTile(224, 0.875f, 0.875f);
+    expectTile(254, 0.375f, 0.0f);
+    expectTile(255, 0.875f, 0.875f);
+    expectTile(256, 0.0f, 0.875f);
+    expectTile(257, 0.125f, 0.875f);
+    expectTile(258, 0.25f, 0.875f);
+    expectTile(17, 0.0f, 0.0f); // no entry of its own: grass-topped earth
+    expectTile(253, 0.0f, 0.0f);
+    EXPECT_EQ(tiles.currentOverlayFrame(), 0);
+}
+
+TEST(TileSetTable, OutlinesOnlyUnderSolidNonBurningCells)
+{
+    EXPECT_FALSE(TileSet::hasOutline(255));
+    EXPECT_FALSE(TileSet::hasOutline(224));
+    EXPECT_TRUE(TileSet::hasOutline(0));
+    EXPECT_TRUE(TileSet::hasOutline(17));
+    EXPECT_TRUE(TileSet::hasOutline(254));
+}
+
+TEST(TileSetWindow, CameraPicksTwentyOneColumnsAndThirteenRows)
+{
+    const Camera camera{70.5f, 980.0f};
+    const VisibleWindow window = TileSet::visibleWindow(camera);
+    EXPECT_EQ(window.firstColumn, 59);
+    EXPECT_EQ(window.lastColumn, 79);
+    EXPECT_EQ(window.firstRow, 974);
+    EXPECT_EQ(window.lastRow, 986);
+    EXPECT_EQ(TileSet::screenX(59, camera), -32.0f);
+    EXPECT_EQ(TileSet::screenY(974, camera), 0.0f);
+    // The camera point shows at (704, 384); the pilot 1.5 cells left and down of it at (608, 480).
+    EXPECT_EQ(TileSet::screenX(70, camera) + 32.0f, 704.0f);
+    EXPECT_EQ(TileSet::screenY(980, camera) + 0.0f, 384.0f);
+}
+
+TEST(TileSetDrawing, OutlinesFirstThenOneTilePerVisibleCell)
+{
+    // 30 × 20 cells: all open except a 2 × 1 block of earth at (10, 10), (11, 10)
+    // and a burning block at (12, 10).
+    std::vector<std::string> rows(20, std::string(30, '.'));
+    rows[10][10] = '#';
+    rows[10][11] = '#';
+    rows[10][12] = '*';
+    const LevelGrid grid = gridFromMap(rows);
+    TileSet tiles;
+    RecordingDrawer drawer;
+    const Camera camera{12.0f, 8.0f}; // columns 1..21, rows 2..14
+    tiles.draw(drawer, grid, camera);
+
+    std::vector<RecordingDrawer::Call> drawing;
+    for (const auto& call : drawer.calls) {
+        if (call.op != "createTexture") {
+            drawing.push_back(call);
+        }
+    }
+    ASSERT_EQ(drawing.size(), 2u + 21u * 13u + 1u);
+    // Outlines: only the two earth cells, 4 pixels outside the cell, scale 2.
+    EXPECT_EQ(drawing[0].op, "drawTexture");
+    EXPECT_EQ(drawing[0].args[0], 64.0f * (10 - 1) - 4.0f);
+    EXPECT_EQ(drawing[0].args[1], 64.0f * (10 - 2) - 4.0f);
+    EXPECT_EQ(drawing[0].args[2], 2.0f);
+    EXPECT_EQ(drawing[1].args[0], 64.0f * (11 - 1) - 4.0f);
+    // Then every visible cell as a tile, row by row; the burning cell adds its flame.
+    for (std::size_t i = 2; i < drawing.size(); ++i) {
+        ASSERT_EQ(drawing[i].op, "drawTextureRegion");
+    }
+    const auto& first = drawing[2];
+    EXPECT_EQ(first.args[0], 0.0f);
+    EXPECT_EQ(first.args[1], 0.0f);
+    EXPECT_FLOAT_EQ(first.args[2], 0.876f); // open: tile (7, 7), inset 0.001
+    EXPECT_FLOAT_EQ(first.args[3], 0.876f);
+    EXPECT_FLOAT_EQ(first.args[4], 0.123f);
+    EXPECT_FLOAT_EQ(first.args[6] * 0.123f * 128.0f, 64.0f); // drawn 64 pixels wide
+    // Row 10 starts after 8 rows of 21 cells; cell 12 is the 12th in the row (from column 1).
+    const auto& earth = drawing[2 + 8 * 21 + 9];
+    EXPECT_FLOAT_EQ(earth.args[2], 0.126f);
+    EXPECT_FLOAT_EQ(earth.args[3], 0.001f);
+    const auto& burning = drawing[2 + 8 * 21 + 11];
+    const auto& flame = drawing[2 + 8 * 21 + 12];
+    EXPECT_FLOAT_EQ(burning.args[2], 0.876f);
+    EXPECT_FLOAT_EQ(flame.args[2], 0.001f); // overlay frame 0: tile (0, 7)
+    EXPECT_FLOAT_EQ(flame.args[3], 0.876f);
+    EXPECT_EQ(flame.args[0], burning.args[0]);
+}
+
+TEST(TileSetDrawing, CellsOutsideTheGridAreSkipped)
+{
+    const LevelGrid grid = gridFromMap({"##", "##"});
+    TileSet tiles;
+    RecordingDrawer drawer;
+    tiles.draw(drawer, grid, Camera{0.5f, 0.5f});
+    EXPECT_EQ(drawer.callsOf("drawTexture").size(), 4u);
+    EXPECT_EQ(drawer.callsOf("drawTextureRegion").size(), 4u);
+    LevelGrid empty;
+    drawer.clear();
+    tiles.draw(drawer, empty, Camera{61.5f, 982.5f});
+    EXPECT_TRUE(drawer.callsOf("drawTextureRegion").empty());
+}
+
+TEST(TileSetDrawing, FlamesChangeEverySixDraws)
+{
+    const LevelGrid grid = gridFromMap({"*"});
+    TileSet tiles;
+    RecordingDrawer drawer;
+    std::vector<float> flameColumns;
+    for (int draw = 0; draw < 20; ++draw) {
+        drawer.clear();
+        tiles.draw(drawer, grid, Camera{0.0f, 0.0f});
+        const auto regions = drawer.callsOf("drawTextureRegion");
+        ASSERT_EQ(regions.size(), 2u);
+        flameColumns.push_back(regions[1].args[2]);
+    }
+    for (int draw = 0; draw < 20; ++draw) {
+        const int frame = (draw / 6) % 3;
+        EXPECT_FLOAT_EQ(flameColumns[static_cast<std::size_t>(draw)], frame * 0.125f + 0.001f) << "draw " << draw;
+    }
+}

@@ -1,0 +1,359 @@
+#include "GridMaps.h"
+#include "game/PilotBody.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A long floor (row 3 solid) under open space; rows 0..2 open, walled at both ends.
+LevelGrid openFloor()
+{
+    std::string open(200, '.');
+    open.front() = '#';
+    open.back() = '#';
+    return gridFromMap({open, open, open, std::string(200, '#')});
+}
+
+// A pilot standing on the floor of openFloor().
+PilotBody standing(float x)
+{
+    PilotBody body(x, 2.0f);
+    body.airborne = false;
+    return body;
+}
+
+PilotInput holding(bool left, bool right)
+{
+    PilotInput input;
+    input.left = left ? 1 : 0;
+    input.right = right ? 1 : 0;
+    return input;
+}
+
+} // namespace
+
+TEST(PilotGroundMovement, FrictionDecaysByTwoThirdsAndStopsBelowOneHundredth)
+{
+    const LevelGrid grid = openFloor();
+    PilotBody body = standing(10.0f);
+    body.vx = 0.5f;
+    float expected = 0.5f;
+    for (int frame = 1; frame <= 9; ++frame) {
+        body.update(PilotInput{}, grid);
+        expected *= 0.66f;
+        ASSERT_EQ(body.vx, expected) << "frame " << frame;
+    }
+    EXPECT_GT(body.vx, 0.01f); // 0.5 × 0.66^9 ≈ 0.0119
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vx, 0.0f); // 0.0079 < 0.01: stopped exactly
+    EXPECT_FALSE(body.airborne);
+    EXPECT_EQ(body.y, 2.0f);
+}
+
+TEST(PilotGroundMovement, HoldingRightAcceleratesByOneHundredthUpToTheLimit)
+{
+    const LevelGrid grid = openFloor();
+    PilotBody body = standing(2.0f);
+    body.update(holding(false, true), grid);
+    EXPECT_FLOAT_EQ(body.vx, 0.01f);
+    EXPECT_EQ(body.x, 2.0f + 0.01f);
+    for (int frame = 2; frame <= 50; ++frame) {
+        body.update(holding(false, true), grid);
+    }
+    EXPECT_NEAR(body.vx, 0.5f, 1e-5f); // no friction while a direction is held
+    for (int frame = 51; frame <= 98; ++frame) {
+        body.update(holding(false, true), grid);
+    }
+    EXPECT_LT(body.vx, 1.0f);
+    for (int frame = 99; frame <= 110; ++frame) {
+        body.update(holding(false, true), grid);
+        ASSERT_LE(body.vx, 1.0f);
+    }
+    EXPECT_EQ(body.vx, 1.0f);
+    EXPECT_TRUE(body.facingRight);
+}
+
+TEST(PilotGroundMovement, HoldingLeftBrakesByHalvesThenAccelerates)
+{
+    const LevelGrid grid = openFloor();
+    PilotBody body = standing(100.0f);
+    body.vx = 0.3f;
+    const float expected[] = {0.15f, 0.075f, 0.0375f, 0.0375f - 0.01f, 0.0375f - 0.01f - 0.01f};
+    for (float value : expected) {
+        body.update(holding(true, false), grid);
+        ASSERT_EQ(body.vx, value);
+    }
+    EXPECT_TRUE(body.facingRight); // still moving right while braking
+    for (int frame = 0; frame < 3; ++frame) {
+        body.update(holding(true, false), grid);
+    }
+    EXPECT_LT(body.vx, 0.0f);
+    EXPECT_FALSE(body.facingRight);
+}
+
+TEST(PilotGroundMovement, BothOrNoDirectionsLeaveSteeringAlone)
+{
+    const LevelGrid grid = openFloor();
+    PilotBody body = standing(50.0f);
+    body.vx = 0.4f;
+    body.update(holding(true, true), grid);
+    EXPECT_EQ(body.vx, 0.4f); // both held: no steering and no friction
+}
+
+TEST(PilotGroundMovement, UpAndDownAreIgnored)
+{
+    const LevelGrid grid = openFloor();
+    PilotBody plain = standing(20.0f);
+    PilotBody pressed = standing(20.0f);
+    plain.vx = pressed.vx = 0.3f;
+    PilotInput upDown;
+    upDown.up = 1;
+    upDown.down = 1;
+    for (int frame = 0; frame < 5; ++frame) {
+        plain.update(PilotInput{}, grid);
+        pressed.update(upDown, grid);
+    }
+    EXPECT_EQ(plain.x, pressed.x);
+    EXPECT_EQ(plain.y, pressed.y);
+    EXPECT_EQ(plain.vx, pressed.vx);
+    EXPECT_EQ(plain.vy, pressed.vy);
+}
+
+TEST(PilotGroundMovement, WallStopsTheRunAndSnapsToTheCell)
+{
+    // Wall at column 4 on the pilot's row.
+    const LevelGrid grid = gridFromMap({"......", "....#.", "######"});
+    PilotBody body(3.4f, 1.0f);
+    body.airborne = false;
+    body.vx = 0.3f;
+    body.update(holding(false, true), grid);
+    EXPECT_EQ(body.vx, 0.0f);
+    EXPECT_EQ(body.x, 3.0f);
+    EXPECT_TRUE(body.facingRight); // vx = 0 keeps the facing
+}
+
+TEST(PilotJumping, JumpFromGroundRisesHalfACellPerFrame)
+{
+    const LevelGrid grid = openFloor();
+    PilotBody body = standing(5.0f);
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vy, -0.5f);
+    EXPECT_EQ(body.y, 1.5f);
+    EXPECT_TRUE(body.airborne);
+    EXPECT_FALSE(body.wallKick);
+    EXPECT_FALSE(body.jumpRequested);
+}
+
+TEST(PilotJumping, CeilingStopsTheRise)
+{
+    const LevelGrid grid = gridFromMap({"###", "#.#", "###"});
+    PilotBody body(1.0f, 1.0f);
+    body.airborne = false;
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vy, 0.0f);
+    EXPECT_EQ(body.y, 1.0f);
+}
+
+TEST(PilotFalling, GravityAddsOneHundredthUpToTheLimitThenLandsOnTheRow)
+{
+    // A 150-row drop onto row 150.
+    std::vector<std::string> rows(150, "#.#");
+    rows.push_back("###");
+    const LevelGrid grid = gridFromMap(rows);
+    PilotBody body(1.0f, 0.0f);
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vy, 0.01f);
+    float previous = body.vy;
+    int frames = 1;
+    while (body.vy < 1.0f && frames < 200) {
+        body.update(PilotInput{}, grid);
+        ++frames;
+        if (body.vy < 1.0f) {
+            ASSERT_NEAR(body.vy - previous, 0.01f, 1e-5f);
+        }
+        previous = body.vy;
+    }
+    EXPECT_GE(frames, 99);
+    EXPECT_LE(frames, 101);
+    EXPECT_EQ(body.vy, 1.0f);
+    while (body.airborne && frames < 400) {
+        body.update(PilotInput{}, grid);
+        ++frames;
+        ASSERT_LE(body.vy, 1.0f);
+    }
+    EXPECT_FALSE(body.airborne);
+    EXPECT_EQ(body.vy, 0.0f);
+    EXPECT_EQ(body.y, 149.0f);
+}
+
+TEST(PilotFalling, FastLandingGivesBackHalfACellPerExcessCell)
+{
+    const LevelGrid grid = gridFromMap({"#.#", "#.#", "#.#", "#.#", "#.#", "#.#", "#.#", "###"});
+    PilotBody body(1.0f, 6.2f);
+    body.vy = 2.3f;
+    body.wallKick = true;
+    body.update(PilotInput{}, grid);
+    // 2.3 → 1.3 → 0.3 while y rises 6.2 → 5.7 → 5.2; then lands on row 5.
+    EXPECT_EQ(body.y, 5.0f);
+    EXPECT_EQ(body.vy, 0.0f);
+    EXPECT_FALSE(body.airborne);
+    EXPECT_FALSE(body.wallKick);
+
+    PilotBody faster(1.0f, 6.0f);
+    faster.vy = 3.5f;
+    faster.update(PilotInput{}, grid);
+    EXPECT_EQ(faster.y, 4.0f); // three corrections: 6 − 1.5 = 4.5, landing on row 4
+    EXPECT_EQ(faster.vy, 0.0f);
+}
+
+TEST(PilotFalling, RestingOnTheGroundWithoutFallingStaysAirborne)
+{
+    // Landing needs a downward speed: a pilot put on the ground at rest keeps
+    // its airborne flag until it first lands.
+    const LevelGrid grid = openFloor();
+    PilotBody body(5.0f, 2.0f);
+    body.update(PilotInput{}, grid);
+    EXPECT_TRUE(body.airborne);
+    EXPECT_EQ(body.y, 2.0f);
+}
+
+TEST(PilotWallKick, KickOffARightWall)
+{
+    // Wall on the right of cell (2, 2); open to the left.
+    const LevelGrid grid = gridFromMap({"......#", "......#", "...#..#", "......#", "......#", "#######"});
+    PilotBody body(2.0f, 2.0f);
+    body.vy = 0.2f;
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vx, -0.5f);
+    EXPECT_EQ(body.vy, 0.2f + 0.01f - 0.25f);
+    EXPECT_NEAR(body.vy, -0.04f, 1e-6f);
+    EXPECT_TRUE(body.wallKick);
+    EXPECT_FALSE(body.facingRight);
+    EXPECT_EQ(body.x, 1.5f);
+    EXPECT_NEAR(body.flightSpeed(), std::sqrt(0.25f + 0.04f * 0.04f), 1e-6f);
+
+    // Steering is ignored until the top of the flight.
+    const PilotInput right = holding(false, true);
+    body.update(right, grid);
+    EXPECT_EQ(body.vx, -0.5f);
+    EXPECT_TRUE(body.wallKick);
+}
+
+TEST(PilotWallKick, KickEndsAtTheTopOfTheFlightAndLimitsReturn)
+{
+    const LevelGrid grid = gridFromMap({"#..........", "#..........", "#..........", "###########"});
+    PilotBody body(5.0f, 1.0f);
+    body.vx = 1.8f;
+    body.vy = -0.015f;
+    body.wallKick = true;
+    body.update(PilotInput{}, grid); // vy −0.005, still rising
+    EXPECT_TRUE(body.wallKick);
+    EXPECT_EQ(body.vx, 1.8f); // no limits during the kick
+    body.update(PilotInput{}, grid); // vy crosses 0: the top
+    EXPECT_FALSE(body.wallKick);
+    EXPECT_EQ(body.vx, 1.0f); // clamped on the same step
+    EXPECT_EQ(body.flightSpeed(), 0.0f);
+}
+
+TEST(PilotWallKick, KickOffALeftWall)
+{
+    const LevelGrid grid = gridFromMap({"#......", "#......", "#......", "#######"});
+    PilotBody body(1.0f, 1.0f);
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vx, 0.5f);
+    EXPECT_EQ(body.vy, 0.01f - 0.25f);
+    EXPECT_TRUE(body.wallKick);
+}
+
+TEST(PilotWallKick, BetweenTwoWallsTheRightWallWins)
+{
+    // Moving right at 0.5 in a one-cell shaft: the right wall's kick cancels
+    // the speed (no collision snap); the left wall's would have doubled it and
+    // snapped the pilot to its cell.
+    const LevelGrid grid = gridFromMap({"###", "#.#", "#.#", "#.#", "###"});
+    PilotBody body(1.25f, 2.0f);
+    body.vx = 0.5f;
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vx, 0.0f);
+    EXPECT_EQ(body.x, 1.25f);
+    EXPECT_EQ(body.vy, 0.01f - 0.25f);
+    EXPECT_TRUE(body.wallKick);
+}
+
+TEST(PilotWallKick, JumpInTheOpenAirIsLost)
+{
+    const LevelGrid grid = gridFromMap({".....", ".....", ".....", "....."});
+    PilotBody body(2.0f, 1.0f);
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_EQ(body.vx, 0.0f);
+    EXPECT_EQ(body.vy, 0.01f);
+    EXPECT_FALSE(body.wallKick);
+    EXPECT_FALSE(body.jumpRequested);
+}
+
+TEST(PilotWallKick, ChainedKicksUpAShaftPassTheWinningSpeed)
+{
+    std::vector<std::string> rows(1, "###");
+    for (int i = 0; i < 300; ++i) {
+        rows.push_back("#.#");
+    }
+    rows.push_back("###");
+    const LevelGrid grid = gridFromMap(rows);
+    PilotBody body(1.0f, 300.0f);
+    body.airborne = false;
+    body.requestJump();
+    int frames = 0;
+    while (body.flightSpeed() < PilotBody::winningFlightSpeed && frames < 200) {
+        if (frames % 10 == 5) {
+            body.requestJump();
+        }
+        body.update(PilotInput{}, grid);
+        ++frames;
+    }
+    EXPECT_GE(body.flightSpeed(), 1.5f);
+    EXPECT_TRUE(body.wallKick);
+    EXPECT_GT(body.y, 1.0f); // still inside the shaft
+}
+
+TEST(PilotSpeeds, FlightSpeedCountsOnlyDuringAWallKick)
+{
+    PilotBody body(0.0f, 0.0f);
+    body.vx = 1.0f;
+    body.vy = 1.0f;
+    EXPECT_FLOAT_EQ(body.speed(), std::sqrt(2.0f));
+    EXPECT_EQ(body.flightSpeed(), 0.0f);
+    body.wallKick = true;
+    EXPECT_FLOAT_EQ(body.flightSpeed(), std::sqrt(2.0f));
+}
+
+TEST(PilotLevelEdges, CellsOutsideThePictureAreSolid)
+{
+    // An empty grid: the pilot stands in solid surroundings and never moves.
+    const LevelGrid empty;
+    PilotBody body(60.0f, 984.0f);
+    for (int frame = 0; frame < 100; ++frame) {
+        if (frame == 10) {
+            body.requestJump();
+        }
+        body.update(holding(frame < 50, frame >= 50), empty);
+    }
+    EXPECT_EQ(body.x, 60.0f);
+    EXPECT_EQ(body.y, 984.0f);
+
+    // At the left edge of a real grid the edge acts as a wall.
+    const LevelGrid grid = gridFromMap({"...", "...", "###"});
+    PilotBody edge(0.0f, 1.0f);
+    edge.airborne = false;
+    edge.vx = -0.5f;
+    edge.update(holding(true, false), grid);
+    EXPECT_EQ(edge.vx, 0.0f);
+    EXPECT_EQ(edge.x, 0.0f);
+}
