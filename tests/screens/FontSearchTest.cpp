@@ -1,0 +1,112 @@
+// Where the glyph font looks for its file, and what it says when it fails.
+#include "render/OpenGLFont.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Points the per-user font folder at a fresh temporary folder for one test.
+class UserFontFolder {
+public:
+    UserFontFolder()
+    {
+        const char* old = std::getenv("XDG_DATA_HOME");
+        if (old != nullptr)
+            previous = old;
+        root = fs::temp_directory_path() / ("vantorrel-fonts-" + std::to_string(::getpid()));
+        fs::create_directories(root / "fonts");
+        setenv("XDG_DATA_HOME", root.c_str(), 1);
+    }
+    ~UserFontFolder()
+    {
+        if (previous)
+            setenv("XDG_DATA_HOME", previous->c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    fs::path fonts() const { return root / "fonts"; }
+
+private:
+    fs::path root;
+    std::optional<std::string> previous;
+};
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+TEST(FontSearch, FindsThePackagedFontInTheFontsFolderBesideTheProgram)
+{
+    const FilePath packaged = FilePath::executableDirectory().join(std::string("fonts/MarsNeedsCunnilingus.ttf"));
+    if (!packaged.isFile())
+        GTEST_SKIP() << "no packaged font";
+    UserFontFolder user;
+    EXPECT_EQ(OpenGLFont::findFontFile("MarsNeedsCunnilingus.ttf"), packaged);
+}
+
+TEST(FontSearch, ASystemFolderComesBeforeTheProgramsOwnFolder)
+{
+    UserFontFolder user;
+    writeFile(user.fonts() / "MarsNeedsCunnilingus.ttf", "not really a font");
+    const FilePath found = OpenGLFont::findFontFile("MarsNeedsCunnilingus.ttf");
+    EXPECT_EQ(found.text(), (user.fonts() / "MarsNeedsCunnilingus.ttf").string());
+}
+
+TEST(FontSearch, AFolderOfThatNameIsNotAFont)
+{
+    UserFontFolder user;
+    fs::create_directories(user.fonts() / "Folder.ttf");
+    EXPECT_TRUE(OpenGLFont::findFontFile("Folder.ttf").empty());
+}
+
+TEST(FontSearch, AnUnknownNameGivesTheEmptyPath)
+{
+    UserFontFolder user;
+    EXPECT_TRUE(OpenGLFont::findFontFile("NoSuchFontAnywhere.ttf").empty());
+}
+
+TEST(FontLoading, AMissingFontSaysSoAndStaysUnloaded)
+{
+    UserFontFolder user;
+    testing::internal::CaptureStdout();
+    OpenGLFont font("NoSuchFontAnywhere.ttf", 48.0f);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(font.isLoaded());
+    EXPECT_EQ(said, "OpenGLFont: Could not find font: NoSuchFontAnywhere.ttf\n");
+    EXPECT_EQ(font.getTexture(), 0u);
+}
+
+TEST(FontLoading, AFileThatIsNoFontSaysItCouldNotBeLoaded)
+{
+    UserFontFolder user;
+    writeFile(user.fonts() / "Broken.ttf", std::string(4096, 'x'));
+    testing::internal::CaptureStdout();
+    OpenGLFont font("Broken.ttf", 48.0f);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(font.isLoaded());
+    EXPECT_EQ(said, "OpenGLFont: Could not load font: Broken.ttf\n");
+}
+
+TEST(FontLoading, AnEmptyFileIsNoFontEither)
+{
+    UserFontFolder user;
+    writeFile(user.fonts() / "Empty.ttf", "");
+    testing::internal::CaptureStdout();
+    OpenGLFont font("Empty.ttf", 48.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "OpenGLFont: Could not load font: Empty.ttf\n");
+    EXPECT_FALSE(font.isLoaded());
+}
+
+} // namespace
