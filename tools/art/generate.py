@@ -130,25 +130,28 @@ def make_grain(out):
     """Dark grey film grain: fine noise over soft blotches, a touch of blue."""
     rng = random.Random(GRAIN_SEED)
     n = GRAIN_SIZE
-    coarse = 16  # pixels per blotch cell
-    cells = n // coarse
-    lattice = [[rng.random() for _ in range(cells)] for _ in range(cells)]
 
-    def blotch(x, y):
-        # Smoothly interpolated lattice noise, wrapping so the texture tiles.
-        fx, fy = x / coarse, y / coarse
-        x0, y0 = int(fx) % cells, int(fy) % cells
-        x1, y1 = (x0 + 1) % cells, (y0 + 1) % cells
-        tx, ty = fx - int(fx), fy - int(fy)
-        tx, ty = tx * tx * (3 - 2 * tx), ty * ty * (3 - 2 * ty)
-        top = lattice[y0][x0] * (1 - tx) + lattice[y0][x1] * tx
-        bottom = lattice[y1][x0] * (1 - tx) + lattice[y1][x1] * tx
-        return top * (1 - ty) + bottom * ty
+    def lattice_noise(cell):
+        """Smoothly interpolated random lattice, wrapping so the grain tiles."""
+        cells = n // cell
+        lattice = [[rng.random() for _ in range(cells)] for _ in range(cells)]
 
+        def at(x, y):
+            fx, fy = x / cell, y / cell
+            x0, y0 = int(fx) % cells, int(fy) % cells
+            x1, y1 = (x0 + 1) % cells, (y0 + 1) % cells
+            tx, ty = fx - int(fx), fy - int(fy)
+            tx, ty = tx * tx * (3 - 2 * tx), ty * ty * (3 - 2 * ty)
+            top = lattice[y0][x0] * (1 - tx) + lattice[y0][x1] * tx
+            bottom = lattice[y1][x0] * (1 - tx) + lattice[y1][x1] * tx
+            return top * (1 - ty) + bottom * ty
+        return at
+
+    broad, fine = lattice_noise(128), lattice_noise(32)
     data = bytearray()
     for y in range(n):
         for x in range(n):
-            v = 30 + 26 * blotch(x, y) + rng.randint(-14, 14)
+            v = 30 + 14 * broad(x, y) + 8 * fine(x, y) + rng.randint(-12, 12)
             if rng.random() < 0.004:
                 v += 40  # a few bright specks
             v = max(0, min(255, int(v)))
