@@ -49,13 +49,7 @@ void AudioSingleton::takePendingNotes()
 
 void AudioSingleton::startNote(int group, float frequency, int frameOffset)
 {
-    // A full group drops the note.
-    for (SimpleSynth& voice : voiceGroups[group].voices) {
-        if (!voice.isActive()) {
-            voice.noteOn(frequency, frameOffset);
-            return;
-        }
-    }
+    voiceGroups[group].startNote(frequency, frameOffset);
 }
 
 void AudioSingleton::onStep(int step, int frameOffset)
@@ -117,8 +111,5 @@ void AudioSingleton::setMusicEnabled(bool enabled)
 
 int AudioSingleton::activeVoices(int group) const
 {
-    int count = 0;
-    for (const SimpleSynth& voice : voiceGroups[group].voices)
-        count += voice.isActive() ? 1 : 0;
-    return count;
+    return voiceGroups[group].activeCount();
 }

@@ -94,3 +94,19 @@ bool PolyphonicSynth::loadParameters(const std::string& path)
     }
     return true;
 }
+
+bool PolyphonicSynth::startNote(float frequency, int frameOffset)
+{
+    for (SimpleSynth& voice : voices)
+        if (!voice.isActive())
+            return voice.noteOn(frequency, frameOffset);
+    return false;
+}
+
+int PolyphonicSynth::activeCount() const
+{
+    int count = 0;
+    for (const SimpleSynth& voice : voices)
+        count += voice.isActive() ? 1 : 0;
+    return count;
+}

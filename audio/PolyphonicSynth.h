@@ -14,6 +14,10 @@ public:
     // Applies a patch file to every voice. Returns false and leaves the voices
     // as they were when the file is missing or malformed (one line printed).
     bool loadParameters(const std::string& path);
+    // Starts the note on the first idle voice; false (note dropped) when all
+    // voices sound.
+    bool startNote(float frequency, int frameOffset);
+    int activeCount() const;
 
     SimpleSynth voices[voiceCount];
 };

@@ -37,6 +37,12 @@ public:
     // Stops and closes the stream and terminates PortAudio, once.
     void close();
 
+    // Seconds of output latency to ask for; negative (the default) asks for
+    // the device's own high latency. For measuring dropouts.
+    void setSuggestedLatency(double seconds) { latencyOverride = seconds; }
+    // Output underflows PortAudio has reported to any stream of the process.
+    static int underflowCount();
+
     int hostApiType() const { return hostApi; }
     double currentSampleRate() const { return sampleRate; }
     bool isStarted() const { return started; }
@@ -56,4 +62,5 @@ private:
     double sampleRate = 44100.0;
     int hostApi = directSoundApi;
     bool started = false;
+    double latencyOverride = -1.0;
 };

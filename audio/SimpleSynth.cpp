@@ -1,6 +1,7 @@
 #include "audio/SimpleSynth.h"
 
 #include "audio/ShapeCurve.h"
+#include "audio/VoiceEnvelope.h"
 #include "audio/WaveTables.h"
 
 #include <cmath>
@@ -11,7 +12,6 @@ constexpr float engineRate = 44100.0f;    // Hz, whatever the device runs at
 constexpr float cutoffSpan = 10975.0f;    // filterCutoff 1 = 10975 Hz
 constexpr float cutoffCeiling = 11025.0f; // a full positive envelope ends at 11025 + 50 Hz
 constexpr float cutoffFloor = 50.0f;      // added to every cutoff
-constexpr float attackShare = 0.999f;     // an attack never fills the whole note
 constexpr float detuneRatio = 0.999f;
 constexpr float outputLevel = 0.5f;
 // Upper frequency of bands 0..5 in Hz; above the last, band 6.
@@ -22,38 +22,6 @@ constexpr const char* names[SimpleSynth::parameterTotal] = {
     "filterReleaseCurve", "filterAttackTime", "filterReleaseTime", "filterEnvAmount",
     "attackCurve",      "releaseCurve",      "attackTime",      "releaseTime",
     "noteLength",       "distGain",          "octave",          "detunedSawAmount"};
-
-// One envelope: rise over [0, riseEnd), hold until fallStart, fall over
-// fallLength. A segment of zero length is skipped.
-struct EnvelopeShape {
-    float riseEnd;
-    float fallStart;
-    float fallLength;
-    float riseBend;
-    float fallBend;
-    bool fallInverted;  // true: 1 - shapeCurve(x, fallBend)
-
-    float at(float t) const
-    {
-        if (t < riseEnd)
-            return shapeCurve(t / riseEnd, riseBend);
-        if (t < fallStart)
-            return 1.0f;
-        if (fallLength <= 0.0f)
-            return 0.0f;
-        return 1.0f - shapeCurve((t - fallStart) / fallLength, fallBend);
-    }
-};
-
-EnvelopeShape shapeFor(float total, float riseTime, float fallTime, bool riseCurve, bool fallCurve)
-{
-    const float rise = riseTime * attackShare * total;
-    const float fall = fallTime * (total - rise);
-    const float fallStart = (total - (fall + rise)) + rise;
-    // true selects the steep rise and the soft fall; false the reverse.
-    return {rise, fallStart, fall, riseCurve ? steepCurve : softCurve,
-            fallCurve ? softCurve : steepCurve, true};
-}
 
 inline float readTable(const float* table, float phase, int length)
 {
@@ -117,9 +85,9 @@ bool SimpleSynth::noteOn(float frequency, int frameOffset)
 void SimpleSynth::render(StereoFrame* out, int frames)
 {
     const float total = 2.0f * noteLength;
-    const EnvelopeShape amplitude = shapeFor(total, attackTime, releaseTime, attackCurve, releaseCurve);
-    const EnvelopeShape cutoffShape =
-        shapeFor(total, filterAttackTime, filterReleaseTime, filterAttackCurve, filterReleaseCurve);
+    const VoiceEnvelope amplitude = VoiceEnvelope::make(total, attackTime, releaseTime, attackCurve, releaseCurve);
+    const VoiceEnvelope cutoffShape =
+        VoiceEnvelope::make(total, filterAttackTime, filterReleaseTime, filterAttackCurve, filterReleaseCurve);
     if (!active)
         return;
 

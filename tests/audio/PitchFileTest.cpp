@@ -1,0 +1,133 @@
+#include "TempFolder.h"
+
+#include "app/RandomGenerator.h"
+#include "audio/PitchTable.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void expectTable(const PitchTable& table, std::vector<float> expected)
+{
+    expected.resize(8, 0.0f);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(table[i], expected[static_cast<size_t>(i)]) << "entry " << i;
+}
+
+} // namespace
+
+TEST(PitchFile, ValuesAreHalvedAndAFinalLineEndRepeatsTheLast)
+{
+    TempFolder folder;
+    PitchTable open;
+    ASSERT_TRUE(open.loadFile(folder.write("a.txt", "440\n880\n220")));
+    expectTable(open, {220.0f, 440.0f, 110.0f});
+    PitchTable terminated;
+    ASSERT_TRUE(terminated.loadFile(folder.write("b.txt", "440\n880\n220\n")));
+    expectTable(terminated, {220.0f, 440.0f, 110.0f, 110.0f});
+}
+
+TEST(PitchFile, AtMostEightValuesLeadingSpaceAndTrailingTextAllowed)
+{
+    TempFolder folder;
+    PitchTable table;
+    ASSERT_TRUE(table.loadFile(folder.write("a.txt", "  100 Hz\n\t200\r\n300\n400\n500\n600\n700\n800\n900\n1000\n")));
+    expectTable(table, {50, 100, 150, 200, 250, 300, 350, 400});
+}
+
+TEST(PitchFile, LinesWithoutANumberRepeatThePrevious)
+{
+    TempFolder folder;
+    PitchTable table;
+    ASSERT_TRUE(table.loadFile(folder.write("a.txt", "100\nabc\n\n300\ninf\nnan\n")));
+    expectTable(table, {50, 50, 50, 150, 150, 150, 150});
+}
+
+TEST(PitchFile, EmptyOrNumberlessFilesLeaveTheTableAtZero)
+{
+    TempFolder folder;
+    PitchTable empty;
+    ASSERT_TRUE(empty.loadFile(folder.write("a.txt", "")));
+    expectTable(empty, {});
+    PitchTable words;
+    ASSERT_TRUE(words.loadFile(folder.write("b.txt", "la\nsi\n")));
+    expectTable(words, {});
+    PitchTable missing;
+    EXPECT_FALSE(missing.loadFile(folder.file("none.txt")));
+    expectTable(missing, {});
+}
+
+TEST(PitchFile, LongLinesDoNotStopTheReading)
+{
+    TempFolder folder;
+    const std::string longLine = "100" + std::string(5000, ' ') + "999";
+    PitchTable table;
+    ASSERT_TRUE(table.loadFile(folder.write("a.txt", longLine + "\n200\n" + std::string(300, 'x') + "\n400")));
+    expectTable(table, {50, 100, 100, 200});
+}
+
+TEST(PitchFile, HugeFileStopsAfterEightValues)
+{
+    TempFolder folder;
+    std::string text;
+    for (int i = 0; i < 300000; ++i)
+        text += "123.5\n";
+    PitchTable table;
+    ASSERT_TRUE(table.loadFile(folder.write("a.txt", text)));
+    expectTable(table, {61.75f, 61.75f, 61.75f, 61.75f, 61.75f, 61.75f, 61.75f, 61.75f});
+}
+
+TEST(PitchFolder, OnlyALowerCaseTxtFileIsUsed)
+{
+    TempFolder folder;
+    folder.makeFolder("upper");
+    folder.write("upper/scale.TXT", "440\n");
+    PitchTable upper;
+    upper.loadRandomFile(FilePath(folder.file("upper")));
+    expectTable(upper, {});
+
+    folder.makeFolder("lower");
+    folder.write("lower/scale.txt", "440\n");
+    PitchTable lower;
+    lower.loadRandomFile(FilePath(folder.file("lower")));
+    expectTable(lower, {220, 220});
+
+    folder.makeFolder("nested/inner.txt");
+    PitchTable directory;
+    directory.loadRandomFile(FilePath(folder.file("nested")));
+    expectTable(directory, {});
+}
+
+TEST(PitchFolder, MissingOrEmptyFolderLeavesZerosAndStillDraws)
+{
+    TempFolder folder;
+    folder.makeFolder("empty");
+    RandomGenerator::instance().setCounter(10);
+    PitchTable empty;
+    empty.loadRandomFile(FilePath(folder.file("empty")));
+    expectTable(empty, {});
+    EXPECT_EQ(RandomGenerator::instance().currentCounter(), 11);
+
+    PitchTable missing;
+    testing::internal::CaptureStdout();
+    missing.loadRandomFile(FilePath(folder.file("absent")));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.rfind("FilePath::isDirectory() error: ", 0), 0u) << printed;
+    expectTable(missing, {});
+}
+
+TEST(PitchFolder, ShippedPitchFilesHoldEightRisingFrequencies)
+{
+    const FilePath folder = FilePath::executableDirectory().join(std::string("pitches"));
+    const int count = folder.entryCount();
+    ASSERT_GE(count, 2);
+    for (int i = 0; i < count; ++i) {
+        const FilePath file = folder.entry(i);
+        ASSERT_EQ(file.extension(), "txt") << file.text();
+        PitchTable table;
+        ASSERT_TRUE(table.loadFile(file.text()));
+        for (int p = 1; p < 8; ++p)
+            EXPECT_GT(table[p], table[p - 1]) << file.text();
+        EXPECT_GT(table[0], 40.0f);
+    }
+}
