@@ -17,6 +17,7 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # keep the source folder free of caches
 
 from pngfile import write_rgba  # noqa: E402
 from artmaps import (blank, check_map, colour_rows, enlarge, paste,  # noqa: E402
@@ -40,17 +41,16 @@ LINE_ALPHAS = (2, 33, 192, 255, 255, 192, 33, 2)  # soft edges of the drawer's l
 GRAIN_SIZE = 1024        # pixels, square
 GRAIN_SEED = 1985
 GRAIN_QUALITY = 88       # JPEG quality
-LOGO_WIDTH, LOGO_HEIGHT = 1024, 720
-LOGO_UNIT = 4            # final pixels per logo canvas pixel
-LOGO_TEXT = "VANTORREL"
+GLYPH_ORDER = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.,+-!?:"  # slot order of the drawer
 
 
 # ---------------------------------------------------------------- pictures
 
 def make_glyphs(out):
     sections = read_sections("glyphs.txt")
-    if len(sections) != 43:
-        raise SystemExit("glyphs.txt must hold 43 glyphs, holds %d" % len(sections))
+    titles = "".join(title for title, _ in sections)
+    if titles != GLYPH_ORDER:
+        raise SystemExit("glyphs.txt must hold the glyphs %s in this order, holds %s" % (GLYPH_ORDER, titles))
     for slot, (title, rows) in enumerate(sections):
         check_map(title, rows, 5, 7)
         smooth = scale2x(rows)
