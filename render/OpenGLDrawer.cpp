@@ -86,6 +86,12 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
     windowHeight = height;
     letterbox = computeLetterbox(getWidth(), getHeight(), windowWidth, windowHeight);
 
+    // SDL's attribute calls dereference its video device unchecked, so make
+    // sure there is one before anything else.
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        say(std::string("OpenGLDrawer: Could not set video mode: ") + SDL_GetError());
+        return false;
+    }
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
     const bool sixteenBit = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 16;
     if (sixteenBit) {
@@ -153,6 +159,7 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
 
     createOffscreenBuffer();
     setUpProjectionAndState();
+    createShownFrameCopy();
     return true;
 }
 
@@ -168,6 +175,7 @@ void OpenGLDrawer::resizeDisplay(uint16_t width, uint16_t height)
     glViewport(box.x, box.y, box.width, box.height);
     createOffscreenBuffer();
     setUpProjectionAndState();
+    createShownFrameCopy();
 }
 
 void OpenGLDrawer::applyProjection(float right, float bottom, float top)
@@ -217,23 +225,71 @@ void OpenGLDrawer::beginFrame()
 
 void OpenGLDrawer::endFrame()
 {
-    if (contextReady)
+    if (contextReady) {
+        keepShownFrame();
         SDL_GL_SwapBuffers();
+    }
     secondTextureKey = 0;
+}
+
+void OpenGLDrawer::createShownFrameCopy()
+{
+    if (shownFrameTexture != 0) {
+        const GLuint old = shownFrameTexture;
+        glDeleteTextures(1, &old);
+        shownFrameTexture = 0;
+    }
+    shownFrameKept = false;
+    const bool anySize = GLEW_VERSION_2_0 || GLEW_ARB_texture_non_power_of_two;
+    const int width = anySize ? windowWidth : static_cast<int>(padding::nextPowerOfTwo(windowWidth));
+    const int height = anySize ? windowHeight : static_cast<int>(padding::nextPowerOfTwo(windowHeight));
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (windowWidth == 0 || windowHeight == 0 || width > largest || height > largest)
+        return; // grabScreen then reads the back buffer as it is
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    shownFrameTexture = name;
+    shownTextureWidth = width;
+    shownTextureHeight = height;
+}
+
+void OpenGLDrawer::keepShownFrame()
+{
+    if (shownFrameTexture == 0)
+        return;
+    // A copy on the graphics side: no read-back, no stall.
+    glBindTexture(GL_TEXTURE_2D, shownFrameTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, windowWidth, windowHeight);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    shownFrameKept = true;
 }
 
 uint8_t* OpenGLDrawer::grabScreen()
 {
-    const std::size_t bytes = static_cast<std::size_t>(windowWidth) * windowHeight * 3;
-    auto* pixels = new uint8_t[bytes]();
+    const std::size_t rowBytes = static_cast<std::size_t>(windowWidth) * 3;
+    auto* pixels = new uint8_t[rowBytes * windowHeight]();
     if (!contextReady)
         return pixels;
-    // The frame just shown by endFrame is in the front buffer; after a swap
-    // the back buffer holds nothing defined.
-    glReadBuffer(GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    glReadBuffer(GL_BACK);
+    if (!shownFrameKept) {
+        // Nothing shown yet: what has been drawn so far.
+        glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        return pixels;
+    }
+    // The frame that endFrame showed, rows from the bottom up like the window.
+    const std::size_t textureRowBytes = static_cast<std::size_t>(shownTextureWidth) * 3;
+    std::vector<uint8_t> copy(textureRowBytes * static_cast<std::size_t>(shownTextureHeight));
+    glBindTexture(GL_TEXTURE_2D, shownFrameTexture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, copy.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    for (std::size_t row = 0; row < windowHeight; ++row)
+        std::memcpy(pixels + row * rowBytes, copy.data() + row * textureRowBytes, rowBytes);
     return pixels;
 }
 

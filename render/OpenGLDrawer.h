@@ -88,6 +88,8 @@ private:
     void bindMainAndSecond(const TextureRecord& record);
     void releaseUnits();
     void texCoordBoth(float s, float t);
+    void createShownFrameCopy();
+    void keepShownFrame();
 
     uint16_t windowWidth = 1024;
     uint16_t windowHeight = 768;
@@ -115,4 +117,12 @@ private:
     uint32_t depthBuffer = 0;
     uint32_t offscreenTextureKey = 0;
     uint32_t lineTextureKey = 0;
+
+    // A copy of the last frame handed to the display, taken just before the
+    // swap: after a swap the back buffer's contents are undefined, and the
+    // front buffer cannot be read back on every system.
+    uint32_t shownFrameTexture = 0;
+    int shownTextureWidth = 0;
+    int shownTextureHeight = 0;
+    bool shownFrameKept = false;
 };

@@ -1,0 +1,170 @@
+#include "TestPictures.h"
+#include "game/ImageLoader.h"
+#include "game/PngChunkCheck.h"
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace testpictures;
+
+namespace {
+
+RgbaImage decode(const Bytes& bytes)
+{
+    ImageLoader loader;
+    return loader.loadFromMemory(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
+std::vector<uint8_t> pixelsOf(const RgbaImage& image)
+{
+    return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<std::size_t>(image.width) * image.height * 4);
+}
+
+void expectEmpty(const RgbaImage& image)
+{
+    EXPECT_EQ(image.pixels, nullptr);
+    EXPECT_EQ(image.width, 0);
+    EXPECT_EQ(image.height, 0);
+    delete[] image.pixels;
+}
+
+} // namespace
+
+TEST(ImageDecoding, RgbaPngKeepsItsBytesTopRowFirst)
+{
+    const std::vector<uint8_t> samples = {1, 2, 3, 4, 5, 6, 7, 8,         // top row
+                                          9, 10, 11, 12, 13, 14, 15, 255}; // bottom row
+    const RgbaImage image = decode(encodePng(2, 2, rgba, samples));
+    ASSERT_NE(image.pixels, nullptr);
+    EXPECT_EQ(image.width, 2);
+    EXPECT_EQ(image.height, 2);
+    EXPECT_EQ(pixelsOf(image), samples);
+    delete[] image.pixels;
+}
+
+TEST(ImageDecoding, RgbPngGetsOpaqueAlphaAndThreePixelRowsStayUnskewed)
+{
+    // 3 pixels × 3 bytes = 9 bytes a row: the decoder pads rows to 12.
+    const std::vector<uint8_t> samples = {10, 11, 12, 20, 21, 22, 30, 31, 32,
+                                          40, 41, 42, 50, 51, 52, 60, 61, 62};
+    const RgbaImage image = decode(encodePng(3, 2, rgb, samples));
+    ASSERT_NE(image.pixels, nullptr);
+    EXPECT_EQ(image.width, 3);
+    EXPECT_EQ(image.height, 2);
+    const std::vector<uint8_t> expected = {10, 11, 12, 255, 20, 21, 22, 255, 30, 31, 32, 255,
+                                           40, 41, 42, 255, 50, 51, 52, 255, 60, 61, 62, 255};
+    EXPECT_EQ(pixelsOf(image), expected);
+    delete[] image.pixels;
+}
+
+TEST(ImageDecoding, OnePixelPictureIsFourBytes)
+{
+    const RgbaImage image = decode(encodePng(1, 1, rgba, {200, 100, 50, 25}));
+    ASSERT_NE(image.pixels, nullptr);
+    EXPECT_EQ(image.width, 1);
+    EXPECT_EQ(image.height, 1);
+    EXPECT_EQ(pixelsOf(image), (std::vector<uint8_t>{200, 100, 50, 25}));
+    delete[] image.pixels;
+}
+
+TEST(ImageDecoding, JpegKeepsItsColoursWithOpaqueAlpha)
+{
+    std::vector<uint8_t> samples;
+    for (int i = 0; i < 16 * 8; ++i)
+        samples.insert(samples.end(), {200, 40, 90});
+    const RgbaImage image = decode(encodeJpeg(16, 8, samples, 100));
+    ASSERT_NE(image.pixels, nullptr);
+    EXPECT_EQ(image.width, 16);
+    EXPECT_EQ(image.height, 8);
+    for (int i = 0; i < 16 * 8; ++i) {
+        EXPECT_NEAR(image.pixels[i * 4 + 0], 200, 4);
+        EXPECT_NEAR(image.pixels[i * 4 + 1], 40, 4);
+        EXPECT_NEAR(image.pixels[i * 4 + 2], 90, 4);
+        EXPECT_EQ(image.pixels[i * 4 + 3], 255);
+    }
+    delete[] image.pixels;
+}
+
+TEST(ImageDecoding, OneByteFormatsGiveTheEmptyImage)
+{
+    expectEmpty(decode(encodePng(2, 2, paletted, {0, 1, 1, 0})));
+    expectEmpty(decode(encodePng(2, 2, grey, {0, 64, 128, 255})));
+}
+
+TEST(ImageDecoding, BrokenInputGivesTheEmptyImage)
+{
+    const Bytes whole = encodePng(4, 4, rgba, std::vector<uint8_t>(64, 7));
+    const Bytes half(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2));
+    expectEmpty(decode(half));
+    // Cut just before the end chunk's CRC.
+    const Bytes nearlyWhole(whole.begin(), whole.end() - 1);
+    expectEmpty(decode(nearlyWhole));
+    expectEmpty(decode(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'}));
+
+    ImageLoader loader;
+    expectEmpty(loader.loadFromMemory(nullptr, 100));
+    expectEmpty(loader.loadFromMemory(whole.data(), 0));
+    expectEmpty(loader.loadFromMemory(whole.data(), -5));
+}
+
+TEST(ImageDecoding, ChunkDeclaringMoreThanTheDataIsRefusedBeforeDecoding)
+{
+    // A valid header, then a data chunk that claims 50 MB but holds 16 bytes.
+    Bytes crafted = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const Bytes header = pngChunk("IHDR", Bytes{0, 0, 0x10, 0, 0, 0, 0x10, 0, 8, 6, 0, 0, 0});
+    crafted.insert(crafted.end(), header.begin(), header.end());
+    crafted.insert(crafted.end(), {0x02, 0xFA, 0xF0, 0x80, 'I', 'D', 'A', 'T'});
+    crafted.insert(crafted.end(), 16, 0x55);
+
+    EXPECT_FALSE(pngcheck::isSafeToDecode(crafted.data(), crafted.size()));
+    expectEmpty(decode(crafted));
+}
+
+TEST(ImageDecoding, ChunkWalkAcceptsExactFitAndRejectsHugeOrMissingHeader)
+{
+    const Bytes good = encodePng(2, 2, rgba, std::vector<uint8_t>(16, 1));
+    EXPECT_TRUE(pngcheck::isSafeToDecode(good.data(), good.size()));
+    // Trailing bytes after the end chunk do no harm.
+    Bytes trailing = good;
+    trailing.insert(trailing.end(), {1, 2, 3});
+    EXPECT_TRUE(pngcheck::isSafeToDecode(trailing.data(), trailing.size()));
+    // Not PNG: left to the other decoders.
+    const Bytes other = {0xFF, 0xD8, 0xFF, 0xE0};
+    EXPECT_TRUE(pngcheck::isSafeToDecode(other.data(), other.size()));
+
+    // 100000 × 100000 pixels would ask for 40 GB.
+    Bytes huge = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const Bytes header = pngChunk("IHDR", Bytes{0, 1, 0x86, 0xA0, 0, 1, 0x86, 0xA0, 8, 6, 0, 0, 0});
+    huge.insert(huge.end(), header.begin(), header.end());
+    const Bytes end = pngChunk("IEND", Bytes{});
+    huge.insert(huge.end(), end.begin(), end.end());
+    EXPECT_FALSE(pngcheck::isSafeToDecode(huge.data(), huge.size()));
+    expectEmpty(decode(huge));
+
+    // The signature alone, and a first chunk that is not the header.
+    EXPECT_FALSE(pngcheck::isSafeToDecode(good.data(), 8));
+    Bytes headless(good.begin(), good.begin() + 8);
+    const Bytes endOnly = pngChunk("IEND", Bytes{});
+    headless.insert(headless.end(), endOnly.begin(), endOnly.end());
+    EXPECT_FALSE(pngcheck::isSafeToDecode(headless.data(), headless.size()));
+}
+
+TEST(ImageDecoding, FilesDecodeLikeMemoryAndMissingOnesGiveTheEmptyImage)
+{
+    const std::string folder = tempFolder();
+    const std::string path = folder + "/level.png";
+    writeFile(path, encodePng(2, 1, rgb, {1, 2, 3, 4, 5, 6}));
+    ImageLoader loader;
+    const RgbaImage image = loader.loadFromFile(path);
+    ASSERT_NE(image.pixels, nullptr);
+    EXPECT_EQ(image.width, 2);
+    EXPECT_EQ(image.height, 1);
+    EXPECT_EQ(pixelsOf(image), (std::vector<uint8_t>{1, 2, 3, 255, 4, 5, 6, 255}));
+    delete[] image.pixels;
+
+    expectEmpty(loader.loadFromFile(folder + "/missing.png"));
+    expectEmpty(loader.loadFromFile(folder)); // a folder, not a picture
+    expectEmpty(loader.loadFromFile(""));
+    writeFile(folder + "/empty.png", Bytes{});
+    expectEmpty(loader.loadFromFile(folder + "/empty.png"));
+    std::filesystem::remove_all(folder);
+}

@@ -1,0 +1,130 @@
+#include "TestPictures.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <jpeglib.h>
+#include <stdexcept>
+#include <zlib.h>
+
+namespace testpictures {
+namespace {
+
+void putBigEndian(Bytes& out, uint32_t value)
+{
+    out.push_back(static_cast<unsigned char>(value >> 24));
+    out.push_back(static_cast<unsigned char>(value >> 16));
+    out.push_back(static_cast<unsigned char>(value >> 8));
+    out.push_back(static_cast<unsigned char>(value));
+}
+
+int channelsOf(int colourType)
+{
+    switch (colourType) {
+    case rgb: return 3;
+    case rgba: return 4;
+    default: return 1;
+    }
+}
+
+} // namespace
+
+Bytes pngChunk(const char type[4], const Bytes& data)
+{
+    Bytes out;
+    putBigEndian(out, static_cast<uint32_t>(data.size()));
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    putBigEndian(out, static_cast<uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+    return out;
+}
+
+Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t>& samples)
+{
+    const int channels = channelsOf(colourType);
+    Bytes raw;
+    for (int row = 0; row < height; ++row) {
+        raw.push_back(0); // filter: none
+        const auto* start = samples.data() + static_cast<std::size_t>(row) * width * channels;
+        raw.insert(raw.end(), start, start + static_cast<std::size_t>(width) * channels);
+    }
+    uLongf packedLength = compressBound(static_cast<uLong>(raw.size()));
+    Bytes packed(packedLength);
+    if (compress(packed.data(), &packedLength, raw.data(), static_cast<uLong>(raw.size())) != Z_OK)
+        throw std::runtime_error("zlib failed");
+    packed.resize(packedLength);
+
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    putBigEndian(header, static_cast<uint32_t>(width));
+    putBigEndian(header, static_cast<uint32_t>(height));
+    header.push_back(8);
+    header.push_back(static_cast<unsigned char>(colourType));
+    header.push_back(0);
+    header.push_back(0);
+    header.push_back(0);
+    auto append = [&out](const Bytes& chunk) { out.insert(out.end(), chunk.begin(), chunk.end()); };
+    append(pngChunk("IHDR", header));
+    if (colourType == paletted)
+        append(pngChunk("PLTE", Bytes{255, 0, 0, 0, 0, 255}));
+    append(pngChunk("IDAT", packed));
+    append(pngChunk("IEND", Bytes{}));
+    return out;
+}
+
+Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, int quality)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        auto* row = const_cast<JSAMPLE*>(rgbSamples.data() + static_cast<std::size_t>(info.next_scanline) * width * 3);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+uint8_t* solidPixels(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
+{
+    auto* pixels = new uint8_t[static_cast<std::size_t>(width) * height * 4];
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
+        pixels[i * 4 + 0] = r;
+        pixels[i * 4 + 1] = g;
+        pixels[i * 4 + 2] = b;
+        pixels[i * 4 + 3] = a;
+    }
+    return pixels;
+}
+
+void writeFile(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string tempFolder()
+{
+    char pattern[] = "/tmp/vantorrel-render-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made == nullptr)
+        throw std::runtime_error("no temp folder");
+    return made;
+}
+
+} // namespace testpictures
