@@ -32,6 +32,7 @@ public:
 // Kept for the whole process and shared by every later play screen.
 ProcessTexture grainTexture;
 const Drawer* fontLoadedWith = nullptr;
+int32_t fontLoadedIn = 0;
 int hudFont = 0;
 
 } // namespace
@@ -56,9 +57,10 @@ GamePlay::~GamePlay()
 void GamePlay::frame(Drawer& drawer)
 {
     const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
-    if (fontLoadedWith != &drawer) {
+    if (fontLoadedWith != &drawer || fontLoadedIn != ProcessTexture::generation()) {
         hudFont = drawer.loadFont(hudFontFile, hudFontSize);
         fontLoadedWith = &drawer;
+        fontLoadedIn = ProcessTexture::generation();
     }
 
     if (!finished) {

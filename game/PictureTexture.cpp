@@ -26,11 +26,22 @@ uint32_t createPictureTexture(Drawer& drawer, EmbeddedBytes picture, bool pixelA
     return key;
 }
 
+namespace {
+
+int32_t currentGeneration = 1; // main thread only, like all drawing
+
+} // namespace
+
 uint32_t ProcessTexture::key(Drawer& drawer, EmbeddedBytes picture, bool pixelArt)
 {
-    if (madeWith != &drawer) {
+    if (madeWith != &drawer || madeIn != currentGeneration) {
         made = createPictureTexture(drawer, picture, pixelArt);
         madeWith = &drawer;
+        madeIn = currentGeneration;
     }
     return made;
 }
+
+void ProcessTexture::forgetAll() { ++currentGeneration; }
+
+int32_t ProcessTexture::generation() { return currentGeneration; }

@@ -17,7 +17,15 @@ class ProcessTexture {
 public:
     uint32_t key(Drawer& drawer, EmbeddedBytes picture, bool pixelArt);
 
+    // Whoever destroys a drawer and builds another (tests do; the game never
+    // does) calls this so that every process-wide texture and font is made
+    // again: a new drawer may sit at the old one's address.
+    static void forgetAll();
+    // Changes with every forgetAll; resources made in an older one are gone.
+    static int32_t generation();
+
 private:
     const Drawer* madeWith = nullptr;
+    int32_t madeIn = 0;
     uint32_t made = 0;
 };

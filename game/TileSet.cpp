@@ -76,7 +76,11 @@ public:
     {
         auto* openGL = dynamic_cast<OpenGLDrawer*>(&drawer);
         if (openGL != nullptr && atlas != 0) {
-            glName = openGL->textureRecord(atlas).glName;
+            const TextureRecord& record = openGL->textureRecord(atlas);
+            glName = record.glName;
+            // A padded texture holds the picture in its top-left part only.
+            uScale = record.uMax;
+            vScale = record.vMax;
         }
         if (glName != 0) {
             glEnable(GL_TEXTURE_2D);
@@ -104,15 +108,17 @@ public:
                                      1.0f, 1.0f, 1.0f, 1.0f);
             return;
         }
-        const float u1 = u0 + tileSpan;
-        const float v1 = v0 + tileSpan;
-        glTexCoord2f(u0, v0);
+        const float u1 = (u0 + tileSpan) * uScale;
+        const float v1 = (v0 + tileSpan) * vScale;
+        const float uStart = u0 * uScale;
+        const float vStart = v0 * vScale;
+        glTexCoord2f(uStart, vStart);
         glVertex2f(sx, sy);
-        glTexCoord2f(u1, v0);
+        glTexCoord2f(u1, vStart);
         glVertex2f(sx + cellPixels, sy);
         glTexCoord2f(u1, v1);
         glVertex2f(sx + cellPixels, sy + cellPixels);
-        glTexCoord2f(u0, v1);
+        glTexCoord2f(uStart, v1);
         glVertex2f(sx, sy + cellPixels);
     }
 
@@ -120,6 +126,8 @@ private:
     Drawer& drawer;
     uint32_t atlas;
     GLuint glName = 0;
+    float uScale = 1.0f;
+    float vScale = 1.0f;
 };
 
 } // namespace

@@ -1,0 +1,250 @@
+// The play screen inside a real Application (needs a display: run under Xvfb).
+#include "PlaythroughBot.h"
+#include "app/Application.h"
+#include "app/FatalError.h"
+#include "app/FramePacer.h"
+#include "audio/AudioSingleton.h"
+#include "game/GamePlay.h"
+#include "game/PictureTexture.h"
+#include "render/Drawer.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Frames follow each other without waiting.
+class InstantClock : public LoopClock {
+public:
+    uint32_t ticks() override { return now += FramePacer::framePeriod; }
+    void delay(uint32_t) override {}
+
+private:
+    uint32_t now = 0;
+};
+
+// An Application in a small window with sound off and its settings in a
+// folder of its own, switched to the play screen.
+class PlayScreen : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        configFolder = std::filesystem::temp_directory_path() / ("vantorrel-play-" + std::to_string(getpid()));
+        std::filesystem::create_directories(configFolder);
+        setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
+        ProcessTexture::forgetAll(); // the drawer is new
+        try {
+            app = std::make_unique<Application>(std::vector<std::string>{"-win", "-ns", "-w", "640", "-h", "360"});
+        } catch (const FatalError& error) {
+            FAIL() << "the application did not start: " << error.text();
+        }
+        app->setClock(&clock);
+        app->loadGlyphs();
+        app->switchState("GamePlay");
+    }
+    void TearDown() override
+    {
+        app.reset();
+        std::filesystem::remove_all(configFolder);
+    }
+
+    GamePlay& play()
+    {
+        auto* state = dynamic_cast<GamePlay*>(app->currentState());
+        EXPECT_NE(state, nullptr);
+        return *state;
+    }
+    std::string stateName() { return app->currentState() != nullptr ? app->currentState()->name() : ""; }
+    void press(const std::string& action) { app->currentState()->actionPressed(action, SDL_keysym{}); }
+    void release(const std::string& action) { app->currentState()->actionReleased(action, SDL_keysym{}); }
+
+    // Saves the window as a PNG when VANTORREL_SHOT_DIR names a folder.
+    void shot(const std::string& name)
+    {
+        const char* folder = std::getenv("VANTORREL_SHOT_DIR");
+        if (folder == nullptr) {
+            return;
+        }
+        const int width = app->windowWidth();
+        const int height = app->windowHeight();
+        uint8_t* pixels = app->getDrawer()->grabScreen();
+        const std::string ppm = std::string(folder) + "/" + name + ".ppm";
+        if (std::FILE* out = std::fopen(ppm.c_str(), "wb")) {
+            std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+            for (int row = height - 1; row >= 0; --row) { // the drawer gives rows from the bottom
+                std::fwrite(pixels + static_cast<std::size_t>(row) * width * 3, 1, static_cast<std::size_t>(width) * 3, out);
+            }
+            std::fclose(out);
+            const std::string convert = "convert " + ppm + " " + folder + "/" + name + ".png && rm " + ppm;
+            if (std::system(convert.c_str()) != 0) {
+                std::printf("could not convert %s\n", ppm.c_str());
+            }
+        }
+        delete[] pixels;
+    }
+
+    std::filesystem::path configFolder;
+    InstantClock clock;
+    std::unique_ptr<Application> app;
+};
+
+} // namespace
+
+TEST_F(PlayScreen, ConstructionWritesTheBassLineAndDestructionClearsTheGrid)
+{
+    AudioSingleton& audio = AudioSingleton::instance();
+    const int bass[16] = {7, -1, 7, -1, 7, -1, 7, -1, 7, -1, 7, -1, 7, -1, 6, -1};
+    for (int step = 0; step < 16; ++step) {
+        EXPECT_EQ(audio.stepValue(0, step), bass[step]) << "step " << step;
+    }
+    EXPECT_EQ(play().name(), "GamePlay");
+    app->switchState("TitleScreen");
+    for (int track = 0; track < 8; ++track) {
+        for (int step = 0; step < 16; ++step) {
+            ASSERT_EQ(audio.stepValue(track, step), -1);
+        }
+    }
+}
+
+TEST_F(PlayScreen, LoopStartsWalkThePadAndSilenceTheMelodyOfAStandingPilot)
+{
+    AudioSingleton& audio = AudioSingleton::instance();
+    GamePlay& game = play();
+    EXPECT_EQ(game.getLoopCount(), -2);
+    game.onLoopStart();
+    EXPECT_EQ(audio.stepValue(1, 0), -1); // the first loop leaves the pad alone
+    game.onLoopStart();
+    EXPECT_EQ(audio.stepValue(1, 0), 4);
+    game.onLoopStart();
+    EXPECT_EQ(audio.stepValue(1, 0), 5);
+    for (int step : {0, 1, 2, 4, 7, 10, 12, 13, 14}) {
+        EXPECT_EQ(audio.stepValue(2, step), -1);
+    }
+}
+
+TEST_F(PlayScreen, ActionsSetAndClearTheHeldDirections)
+{
+    press("P1Up");
+    press("P1Down");
+    EXPECT_EQ(play().getInput().up, 1);
+    EXPECT_EQ(play().getInput().down, 1);
+    EXPECT_EQ(play().getInput().left, 0);
+    press("P1Left");
+    press("P1Right");
+    EXPECT_EQ(play().getInput().left, 1);
+    EXPECT_EQ(play().getInput().right, 1);
+    release("P1Left");
+    release("P1Up");
+    release("Action"); // ignored
+    EXPECT_EQ(play().getInput().left, 0);
+    EXPECT_EQ(play().getInput().up, 0);
+    EXPECT_EQ(play().getInput().right, 1);
+    press("Action");
+    EXPECT_TRUE(play().getBody().jumpRequested);
+    press("Nonsense");
+    EXPECT_FALSE(app->isQuitRequested());
+    press("Escape");
+    EXPECT_TRUE(app->isQuitRequested());
+}
+
+TEST_F(PlayScreen, StartsOnTheGroundOfTheShippedLevel)
+{
+    EXPECT_EQ(play().getLevel().getWidth(), 72);
+    for (int frame = 0; frame < 60; ++frame) {
+        ASSERT_TRUE(app->runIteration());
+    }
+    EXPECT_FALSE(play().getBody().airborne);
+    EXPECT_EQ(play().getBody().x, 60.0f);
+    EXPECT_EQ(play().getBody().y, 986.0f);
+    shot("play-start");
+}
+
+TEST_F(PlayScreen, ScriptedRunWinsWarpsAndSwitchesToTheEpilogue)
+{
+    PlaythroughBot bot;
+    bool shotKick = false;
+    int frames = 0;
+    bool heldLeft = false;
+    bool heldRight = false;
+    while (!play().isFinished() && frames < 4000) {
+        const PlaythroughBot::Keys keys = bot.next(play().getBody(), play().getLevel());
+        if (keys.left != heldLeft) {
+            keys.left ? press("P1Left") : release("P1Left");
+            heldLeft = keys.left;
+        }
+        if (keys.right != heldRight) {
+            keys.right ? press("P1Right") : release("P1Right");
+            heldRight = keys.right;
+        }
+        if (keys.jump) {
+            press("Action");
+        }
+        ASSERT_TRUE(app->runIteration());
+        ++frames;
+        if (!shotKick && play().getBody().flightSpeed() > 1.0f) {
+            shot("play-wallkick");
+            shotKick = true;
+        }
+    }
+    ASSERT_TRUE(play().isFinished()) << "no win after " << frames << " frames";
+    EXPECT_GE(play().getBody().flightSpeed(), 1.5f);
+    // The win starts the spin (0.99) and the same frame's draw turns it once more.
+    EXPECT_FLOAT_EQ(play().getBody().warpScale, 0.98f);
+
+    // From now on input moves nothing.
+    const float x = play().getBody().x;
+    const float y = play().getBody().y;
+    press("P1Left");
+    press("Action");
+    int warpFrames = 0;
+    while (stateName() == "GamePlay" && warpFrames < 400) {
+        ASSERT_TRUE(app->runIteration());
+        ++warpFrames;
+        if (stateName() == "GamePlay") {
+            ASSERT_EQ(play().getBody().x, x);
+            ASSERT_EQ(play().getBody().y, y);
+            if (warpFrames == 120) {
+                shot("play-warp");
+            }
+        }
+    }
+    EXPECT_EQ(stateName(), "Epilogue");
+    EXPECT_GE(warpFrames, 200);
+    EXPECT_LE(warpFrames, 202);
+    // The play screen let go of the sequencer on its way out.
+    for (int step = 0; step < 16; ++step) {
+        EXPECT_EQ(AudioSingleton::instance().stepValue(0, step), -1);
+    }
+    for (int frame = 0; frame < 60; ++frame) {
+        ASSERT_TRUE(app->runIteration());
+    }
+    shot("epilogue-landed");
+}
+
+TEST_F(PlayScreen, MissingLevelKeepsThePilotStandingInSolidSurroundings)
+{
+    // A play screen whose level picture is gone: one line, then a pilot that
+    // cannot move rather than a crash.
+    const auto levels = std::filesystem::path(FilePath::executableDirectory().text()) / "levels";
+    const auto hidden = std::filesystem::path(FilePath::executableDirectory().text()) / "levels-hidden";
+    std::filesystem::rename(levels, hidden);
+    testing::internal::CaptureStdout();
+    app->switchState("GamePlay");
+    const std::string printed = testing::internal::GetCapturedStdout();
+    std::filesystem::rename(hidden, levels);
+    EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + (levels / "pilot.png").string() + "\n");
+    press("P1Left");
+    press("Action");
+    for (int frame = 0; frame < 30; ++frame) {
+        ASSERT_TRUE(app->runIteration());
+    }
+    EXPECT_EQ(play().getBody().x, 60.0f);
+    EXPECT_EQ(play().getBody().y, 984.0f);
+}
