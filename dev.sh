@@ -8,7 +8,9 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 
 jobs=$(nproc 2>/dev/null || echo 2)
-xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24")
+# -noreset: otherwise the server resets whenever its last client leaves, and a
+# test that opens the next window at that moment cannot connect.
+xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
 say() { printf 'dev.sh: %s\n' "$*"; }
 

@@ -109,10 +109,18 @@ protected:
 
     std::unique_ptr<Application> start(std::vector<std::string> arguments = {"-win", "-ns", "-w", "640", "-h", "360"})
     {
+        // Start-up lines are not this test's business, but a failed start
+        // must not leave standard output captured for the tests after it.
         testing::internal::CaptureStdout();
-        auto application = std::make_unique<Application>(arguments);
-        testing::internal::GetCapturedStdout();
-        return application;
+        try {
+            auto application = std::make_unique<Application>(arguments);
+            testing::internal::GetCapturedStdout();
+            return application;
+        } catch (const FatalError& error) {
+            const std::string printed = testing::internal::GetCapturedStdout();
+            ADD_FAILURE() << "start-up failed: " << error.text() << "\n" << printed;
+            throw;
+        }
     }
 
     RecordingState* record(Application& application, const std::string& label = "recorder")
