@@ -2,6 +2,7 @@
 
 #include "audio/AudioSingleton.h"
 #include "game/Backdrop.h"
+#include "game/PictureTexture.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -21,8 +22,10 @@ constexpr float endY = 200.0f;
 
 // Made on the first frame and kept for the process; a new drawer (as in
 // tests) gets its own, since keys of another drawer mean nothing to it.
+// ProcessTexture's generation tells a new drawer at an old one's address.
 struct EpilogueResources {
     const Drawer* madeWith = nullptr;
+    int32_t madeIn = 0;
     uint32_t grain = 0;
     int font = 0;
 };
@@ -30,8 +33,9 @@ struct EpilogueResources {
 const EpilogueResources& resourcesFor(Drawer& drawer)
 {
     static EpilogueResources resources;
-    if (resources.madeWith != &drawer) {
+    if (resources.madeWith != &drawer || resources.madeIn != ProcessTexture::generation()) {
         resources.madeWith = &drawer;
+        resources.madeIn = ProcessTexture::generation();
         resources.grain = backdrop::createGrainTexture(drawer);
         // 0 when the font is missing: the text falls back to the built-in glyphs.
         resources.font = drawer.loadFont(fontName, fontPoints);

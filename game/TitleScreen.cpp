@@ -26,8 +26,10 @@ constexpr int additiveBlend = 1;
 
 // Made on the first frame and kept for the process; a new drawer (as in
 // tests) gets its own, since keys of another drawer mean nothing to it.
+// ProcessTexture's generation tells a new drawer at an old one's address.
 struct TitleResources {
     const Drawer* madeWith = nullptr;
+    int32_t madeIn = 0;
     uint32_t grain = 0;
     uint32_t logo = 0;
     int font = 0;
@@ -36,8 +38,9 @@ struct TitleResources {
 const TitleResources& resourcesFor(Drawer& drawer)
 {
     static TitleResources resources;
-    if (resources.madeWith != &drawer) {
+    if (resources.madeWith != &drawer || resources.madeIn != ProcessTexture::generation()) {
         resources.madeWith = &drawer;
+        resources.madeIn = ProcessTexture::generation();
         resources.grain = backdrop::createGrainTexture(drawer);
         resources.logo = createPictureTexture(drawer, pictures::titleLogo(), false);
         // 0 when the font is missing: the text falls back to the built-in glyphs.
