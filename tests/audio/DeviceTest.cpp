@@ -50,19 +50,6 @@ TEST(PortAudioDevice, HostApiNamesMapToTheirTypes)
     }
 }
 
-TEST(PortAudioDevice, SettersStoreTheirValues)
-{
-    PortAudioDevice device;
-    RecordingCallback callback;
-    device.setCallback(&callback);
-    device.setChannels(1, 6);
-    device.setSampleRate(22050.0);
-    EXPECT_EQ(device.receiver(), &callback);
-    EXPECT_EQ(device.inputChannelCount(), 1);
-    EXPECT_EQ(device.outputChannelCount(), 6);
-    EXPECT_EQ(device.currentSampleRate(), 22050.0);
-}
-
 TEST(PortAudioDevice, StreamCallbackForwardsAndAlwaysContinues)
 {
     RecordingCallback callback;

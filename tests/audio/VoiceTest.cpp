@@ -1,3 +1,4 @@
+#include "audio/DenormalGuard.h"
 #include "audio/LadderFilter.h"
 #include "audio/SimpleSynth.h"
 #include "audio/VoiceEnvelope.h"
@@ -350,4 +351,16 @@ TEST(LadderFilter, NonFiniteStatesRestartFromSilence)
         }
         EXPECT_TRUE(std::isfinite(filter.previousInput()));
     }
+}
+
+TEST(DenormalGuard, FlushesSubnormalsWhileAliveAndRestoresAfter)
+{
+    volatile float tiny = 1e-39f;  // below the smallest normal float
+    volatile float one = 1.0f;
+    ASSERT_NE(tiny * one, 0.0f);
+    {
+        const DenormalGuard guard;
+        EXPECT_EQ(tiny * one, 0.0f);
+    }
+    EXPECT_NE(tiny * one, 0.0f);
 }
