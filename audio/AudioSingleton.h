@@ -14,7 +14,10 @@
 
 // The process-wide audio engine: five voice groups, four drums and a 16-step
 // sequencer whose grid the game edits while the audio thread renders.
-// Every operation but render is for the game thread; none of them locks.
+// render is the audio thread's; toggleStep, clearSteps and restartSequence
+// may be called from either thread (the loop listener edits the grid on the
+// audio thread); setLoopListener and playBoom belong to the game thread.
+// Nothing here locks, and the audio thread never waits.
 class AudioSingleton : public SequencerCursor::Callback {
 public:
     static constexpr int groupCount = 5;
