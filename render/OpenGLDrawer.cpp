@@ -192,18 +192,49 @@ void OpenGLDrawer::endFrame()
 
 void OpenGLDrawer::createShownFrameCopy()
 {
+    if (shownFrameBuffer != 0) {
+        const GLuint buffer = shownFrameBuffer;
+        const GLuint store = shownFrameStore;
+        glDeleteFramebuffersEXT(1, &buffer);
+        glDeleteRenderbuffersEXT(1, &store);
+        shownFrameBuffer = shownFrameStore = 0;
+    }
     if (shownFrameTexture != 0) {
         const GLuint old = shownFrameTexture;
         glDeleteTextures(1, &old);
         shownFrameTexture = 0;
     }
     shownFrameKept = false;
-    const bool anySize = GLEW_VERSION_2_0 || GLEW_ARB_texture_non_power_of_two;
+    if (windowWidth == 0 || windowHeight == 0)
+        return;
+
+    if (glewReady && GLEW_EXT_framebuffer_object && GLEW_EXT_framebuffer_blit) {
+        GLuint buffer = 0;
+        GLuint store = 0;
+        glGenFramebuffersEXT(1, &buffer);
+        glGenRenderbuffersEXT(1, &store);
+        glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, store);
+        glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_RGBA8, windowWidth, windowHeight);
+        glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, buffer);
+        glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, store);
+        const bool complete = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        if (complete) {
+            shownFrameBuffer = buffer;
+            shownFrameStore = store;
+            return;
+        }
+        glDeleteFramebuffersEXT(1, &buffer);
+        glDeleteRenderbuffersEXT(1, &store);
+    }
+
+    const bool anySize = glewReady && (GLEW_VERSION_2_0 || GLEW_ARB_texture_non_power_of_two);
     const int width = anySize ? windowWidth : static_cast<int>(padding::nextPowerOfTwo(windowWidth));
     const int height = anySize ? windowHeight : static_cast<int>(padding::nextPowerOfTwo(windowHeight));
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (windowWidth == 0 || windowHeight == 0 || width > largest || height > largest)
+    if (width > largest || height > largest)
         return; // grabScreen then reads the back buffer as it is
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -219,13 +250,20 @@ void OpenGLDrawer::createShownFrameCopy()
 
 void OpenGLDrawer::keepShownFrame()
 {
-    if (shownFrameTexture == 0)
-        return;
-    // A copy on the graphics side: no read-back, no stall.
-    glBindTexture(GL_TEXTURE_2D, shownFrameTexture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, windowWidth, windowHeight);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    shownFrameKept = true;
+    // Copies on the graphics side: no read-back, no stall.
+    if (shownFrameBuffer != 0) {
+        glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, 0);
+        glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, shownFrameBuffer);
+        glBlitFramebufferEXT(0, 0, windowWidth, windowHeight, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
+                             GL_NEAREST);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        shownFrameKept = true;
+    } else if (shownFrameTexture != 0) {
+        glBindTexture(GL_TEXTURE_2D, shownFrameTexture);
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, windowWidth, windowHeight);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        shownFrameKept = true;
+    }
 }
 
 uint8_t* OpenGLDrawer::grabScreen()
@@ -241,6 +279,12 @@ uint8_t* OpenGLDrawer::grabScreen()
         return pixels;
     }
     // The frame that endFrame showed, rows from the bottom up like the window.
+    if (shownFrameBuffer != 0) {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, shownFrameBuffer);
+        glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        return pixels;
+    }
     const std::size_t textureRowBytes = static_cast<std::size_t>(shownTextureWidth) * 3;
     std::vector<uint8_t> copy(textureRowBytes * static_cast<std::size_t>(shownTextureHeight));
     glBindTexture(GL_TEXTURE_2D, shownFrameTexture);

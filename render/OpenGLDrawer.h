@@ -121,6 +121,10 @@ private:
     // A copy of the last frame handed to the display, taken just before the
     // swap: after a swap the back buffer's contents are undefined, and the
     // front buffer cannot be read back on every system.
+    // Held in a framebuffer's colour renderbuffer (a blit on the graphics
+    // side), else in a texture (a copy, where framebuffer blits are missing).
+    uint32_t shownFrameBuffer = 0;
+    uint32_t shownFrameStore = 0;
     uint32_t shownFrameTexture = 0;
     int shownTextureWidth = 0;
     int shownTextureHeight = 0;
