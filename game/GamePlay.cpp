@@ -37,9 +37,15 @@ int hudFont = 0;
 
 } // namespace
 
-GamePlay::GamePlay(Application& owner) : GameState(owner)
+GamePlay::GamePlay(Application& owner)
+    : GamePlay(owner, FilePath::executableDirectory().join("levels").join("pilot.png"))
 {
-    level.load(FilePath::executableDirectory().join("levels").join("pilot.png"));
+}
+
+GamePlay::GamePlay(Application& owner, const FilePath& levelFile) : GameState(owner)
+{
+    // A missing level prints its own line; the pilot then stands walled in.
+    level.load(levelFile);
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();

@@ -9,6 +9,7 @@
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
+#include "render/FilePath.h"
 
 #include <atomic>
 
@@ -21,6 +22,8 @@ public:
     static constexpr float startY = 984.0f;
 
     explicit GamePlay(Application& owner);
+    // Plays another level picture (tests use this).
+    GamePlay(Application& owner, const FilePath& levelFile);
     ~GamePlay() override;
 
     void frame(Drawer& drawer) override;

@@ -11,11 +11,13 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -40,11 +42,18 @@ protected:
         std::filesystem::create_directories(configFolder);
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
         ProcessTexture::forgetAll(); // the drawer is new
-        try {
-            app = std::make_unique<Application>(std::vector<std::string>{"-win", "-ns", "-w", "640", "-h", "360"});
-        } catch (const FatalError& error) {
-            FAIL() << "the application did not start: " << error.text();
+        // A busy machine's X server now and then turns a connection away
+        // (EAGAIN); that says nothing about the game, so try again a little later.
+        std::string failure;
+        for (int attempt = 0; attempt < 5 && !app; ++attempt) {
+            try {
+                app = std::make_unique<Application>(std::vector<std::string>{"-win", "-ns", "-w", "640", "-h", "360"});
+            } catch (const FatalError& error) {
+                failure = error.text();
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            }
         }
+        ASSERT_TRUE(app) << "the application did not start: " << failure;
         app->setClock(&clock);
         app->loadGlyphs();
         app->switchState("GamePlay");
@@ -232,14 +241,13 @@ TEST_F(PlayScreen, MissingLevelKeepsThePilotStandingInSolidSurroundings)
 {
     // A play screen whose level picture is gone: one line, then a pilot that
     // cannot move rather than a crash.
-    const auto levels = std::filesystem::path(FilePath::executableDirectory().text()) / "levels";
-    const auto hidden = std::filesystem::path(FilePath::executableDirectory().text()) / "levels-hidden";
-    std::filesystem::rename(levels, hidden);
+    const FilePath missing = FilePath("/nonexistent").join("levels").join("pilot.png");
+    app->switchState("TitleScreen"); // the first play screen lets go of the music before the next starts
     testing::internal::CaptureStdout();
-    app->switchState("GamePlay");
-    const std::string printed = testing::internal::GetCapturedStdout();
-    std::filesystem::rename(hidden, levels);
-    EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + (levels / "pilot.png").string() + "\n");
+    app->replaceState(std::make_unique<GamePlay>(*app, missing));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png\n");
+    EXPECT_EQ(play().getLevel().getWidth(), 0);
     press("P1Left");
     press("Action");
     for (int frame = 0; frame < 30; ++frame) {
