@@ -507,3 +507,25 @@ TEST_F(DrawerPixels, GlyphsArePaddedAndStepByTheirVisibleWidth)
     drawer->setGlyph(0, solidPixels(64, 64, 255, 0, 0, 255), 64);
     EXPECT_EQ(drawer->glyphPadding(), 16);
 }
+
+TEST_F(DrawerPixels, LoadedFontsAreNumberedFromOneAndDrawThroughTheirAtlas)
+{
+    testing::internal::CaptureStdout();
+    const int number = drawer->loadFont("MarsNeedsCunnilingus.ttf", 48);
+    testing::internal::GetCapturedStdout();
+    if (number == 0)
+        GTEST_SKIP() << "no font laid beside the test";
+    EXPECT_EQ(number, drawer->fontCount());
+    const Frame frame = shootFrame([&] {
+        drawer->drawText("HELLO", number, 0, 0, 1000, 1, 1, 1, 1, 1);
+        drawer->drawText("HELLO", number + 1, 0, 200, 1000, 1, 1, 1, 1, 1); // never handed out
+    });
+    int lit = 0;
+    int litBelow = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (frame.at(x, y)[0] > 128)
+                ++(y < 150 ? lit : litBelow);
+    EXPECT_GT(lit, 100);
+    EXPECT_EQ(litBelow, 0);
+}
