@@ -162,16 +162,18 @@ void PilotBody::advanceAnimation()
 namespace {
 
 // Twelve pictures behind fourteen frame numbers: 9 repeats 7, 13 repeats 11.
+constexpr int32_t pictureCount = 12;
+constexpr int32_t pictureOfFrame[pictures::pilotFrameCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 7, 9, 10, 11, 10};
+constexpr int32_t frameOfPicture[pictureCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12};
+
 uint32_t frameTexture(Drawer& drawer, int32_t frame)
 {
-    static ProcessTexture textures[pictures::pilotFrameCount];
-    int32_t picture = frame;
-    if (frame == 9) {
-        picture = 7;
-    } else if (frame == 13) {
-        picture = 11;
+    static ProcessTexture textures[pictureCount];
+    // All twelve on the first draw, so no later frame waits for an upload.
+    for (int32_t picture = 0; picture < pictureCount; ++picture) {
+        textures[picture].key(drawer, pictures::pilotFrame(frameOfPicture[picture]), true);
     }
-    return textures[picture].key(drawer, pictures::pilotFrame(picture), true);
+    return textures[pictureOfFrame[frame]].key(drawer, pictures::pilotFrame(frame), true);
 }
 
 } // namespace

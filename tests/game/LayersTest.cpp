@@ -2,6 +2,7 @@
 #include "app/RandomGenerator.h"
 #include "game/Backdrop.h"
 #include "game/CloudLayer.h"
+#include "game/PictureTexture.h"
 #include "game/PilotBody.h"
 #include "game/SpeedHud.h"
 #include "game/TrailParticles.h"
@@ -68,6 +69,7 @@ TEST(PilotSprite, AllThreeLoopsAdvanceTogetherEveryFourDraws)
 
 TEST(PilotSprite, FacingLeftMirrorsAboutTheSameSquare)
 {
+    ProcessTexture::forgetAll(); // this drawer may sit where an earlier test's did
     PilotBody body(0.0f, 0.0f);
     RecordingDrawer drawer;
     body.draw(drawer);
@@ -82,8 +84,12 @@ TEST(PilotSprite, FacingLeftMirrorsAboutTheSameSquare)
     EXPECT_EQ(draws[1].args[0], 672.0f);
     EXPECT_EQ(draws[1].args[2], -2.0f);
     EXPECT_EQ(draws[1].key, draws[0].key); // the same picture
-    // Twelve pictures uploaded pixel-sharp for 14 frame numbers, on first use only.
-    EXPECT_EQ(drawer.callsOf("createTexture").size(), 1u);
+    // Twelve pictures for 14 frame numbers, all uploaded on the first draw only.
+    const auto uploads = drawer.callsOf("createTexture");
+    ASSERT_EQ(uploads.size(), 12u);
+    for (const auto& upload : uploads) {
+        EXPECT_EQ(upload.args, (std::vector<float>{32, 32}));
+    }
 }
 
 TEST(PilotSprite, AfterTheWinThePilotSpinsAwayRising)
