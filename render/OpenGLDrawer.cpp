@@ -1,6 +1,7 @@
 #include "render/OpenGLDrawer.h"
 #include "data/Pictures.h"
 #include "game/ImageLoader.h"
+#include "render/DisplayAttributes.h"
 #include "render/FontSystem.h"
 #include "render/GlDrawHelpers.h"
 #include "render/OpenGLFont.h"
@@ -13,18 +14,6 @@
 // Display set-up, frames, viewports and reading the screen back.
 
 using gldraw::say;
-
-namespace {
-
-constexpr int depthBits = 16;
-
-void setAttribute(SDL_GLattr attribute, int value, const char* failure)
-{
-    if (SDL_GL_SetAttribute(attribute, value) < 0)
-        say(failure);
-}
-
-} // namespace
 
 OpenGLDrawer::OpenGLDrawer(int16_t logicalWidth, int16_t logicalHeight)
     : Drawer(logicalWidth, logicalHeight), shader(ShaderEntryPoints::fallbacks())
@@ -52,24 +41,12 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
     }
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
     const bool sixteenBit = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 16;
-    if (sixteenBit) {
-        say("OpenGLDrawer: Display is 16bit.");
-        setAttribute(SDL_GL_RED_SIZE, 5, "OpenGLDrawer: Could not set red pixel size to 5...");
-        setAttribute(SDL_GL_GREEN_SIZE, 5, "OpenGLDrawer: Could not set green pixel size to 5...");
-        setAttribute(SDL_GL_BLUE_SIZE, 5, "OpenGLDrawer: Could not set blue pixel size to 5...");
-    } else {
-        say("OpenGLDrawer: Display is 32bit.");
-        setAttribute(SDL_GL_RED_SIZE, 8, "OpenGLDrawer: Could not set red pixel size to 8...");
-        setAttribute(SDL_GL_GREEN_SIZE, 8, "OpenGLDrawer: Could not set green pixel size to 8...");
-        setAttribute(SDL_GL_BLUE_SIZE, 8, "OpenGLDrawer: Could not set blue pixel size to 8...");
-        setAttribute(SDL_GL_ALPHA_SIZE, 8, "OpenGLDrawer: Could not set alpha pixel size to 8...");
-    }
-    setAttribute(SDL_GL_DEPTH_SIZE, depthBits, "OpenGLDrawer: Could not set depth size to 16...");
-    setAttribute(SDL_GL_DOUBLEBUFFER, 1, "OpenGLDrawer: Could not set double buffering...");
-    setAttribute(SDL_GL_SWAP_CONTROL, 1, "OpenGLDrawer: Could not set vertical sync...");
-    if (samples > 0) {
-        setAttribute(SDL_GL_MULTISAMPLEBUFFERS, 1, "OpenGLDrawer: Could not set multi sample buffers...");
-        setAttribute(SDL_GL_MULTISAMPLESAMPLES, samples, "OpenGLDrawer: Could not set multi sample samples...");
+    const DisplayAttributes attributes = DisplayAttributes::forDisplay(sixteenBit, samples);
+    say(attributes.depthLine);
+    for (int i = 0; i < attributes.count; ++i) {
+        const AttributeRequest& request = attributes.requests[static_cast<std::size_t>(i)];
+        if (SDL_GL_SetAttribute(request.attribute, request.value) < 0)
+            say(request.failure);
     }
 
     Uint32 flags = SDL_OPENGL;

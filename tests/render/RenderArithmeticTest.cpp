@@ -1,3 +1,4 @@
+#include "render/DisplayAttributes.h"
 #include "render/Drawer.h"
 #include "render/GlyphFont.h"
 #include "render/Letterbox.h"
@@ -295,4 +296,43 @@ TEST(DrawerBase, OptionalFeaturesAreAbsentAndSilent)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(drawer.getWidth(), 1280);
     EXPECT_EQ(drawer.getHeight(), 720);
+}
+
+TEST(DisplayAttributes, ThirtyTwoBitDesktopWithoutMultisampling)
+{
+    const DisplayAttributes a = DisplayAttributes::forDisplay(false, 0);
+    EXPECT_STREQ(a.depthLine, "OpenGLDrawer: Display is 32bit.");
+    ASSERT_EQ(a.count, 7);
+    const SDL_GLattr order[] = {SDL_GL_RED_SIZE, SDL_GL_GREEN_SIZE, SDL_GL_BLUE_SIZE, SDL_GL_ALPHA_SIZE,
+                                SDL_GL_DEPTH_SIZE, SDL_GL_DOUBLEBUFFER, SDL_GL_SWAP_CONTROL};
+    const int values[] = {8, 8, 8, 8, 16, 1, 1};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(a.requests[i].attribute, order[i]) << i;
+        EXPECT_EQ(a.requests[i].value, values[i]) << i;
+    }
+    EXPECT_STREQ(a.requests[0].failure, "OpenGLDrawer: Could not set red pixel size to 8...");
+    EXPECT_STREQ(a.requests[3].failure, "OpenGLDrawer: Could not set alpha pixel size to 8...");
+    EXPECT_STREQ(a.requests[4].failure, "OpenGLDrawer: Could not set depth size to 16...");
+    EXPECT_STREQ(a.requests[5].failure, "OpenGLDrawer: Could not set double buffering...");
+    EXPECT_STREQ(a.requests[6].failure, "OpenGLDrawer: Could not set vertical sync...");
+}
+
+TEST(DisplayAttributes, SixteenBitDesktopWithFourSamples)
+{
+    const DisplayAttributes a = DisplayAttributes::forDisplay(true, 4);
+    EXPECT_STREQ(a.depthLine, "OpenGLDrawer: Display is 16bit.");
+    ASSERT_EQ(a.count, 8);
+    // 5 bits for green as well, and no alpha request.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(a.requests[i].value, 5) << i;
+    EXPECT_EQ(a.requests[1].attribute, SDL_GL_GREEN_SIZE);
+    EXPECT_STREQ(a.requests[1].failure, "OpenGLDrawer: Could not set green pixel size to 5...");
+    EXPECT_EQ(a.requests[3].attribute, SDL_GL_DEPTH_SIZE);
+    EXPECT_EQ(a.requests[6].attribute, SDL_GL_MULTISAMPLEBUFFERS);
+    EXPECT_EQ(a.requests[6].value, 1);
+    EXPECT_STREQ(a.requests[6].failure, "OpenGLDrawer: Could not set multi sample buffers...");
+    EXPECT_EQ(a.requests[7].attribute, SDL_GL_MULTISAMPLESAMPLES);
+    EXPECT_EQ(a.requests[7].value, 4);
+    EXPECT_STREQ(a.requests[7].failure, "OpenGLDrawer: Could not set multi sample samples...");
+    EXPECT_EQ(DisplayAttributes::forDisplay(true, -2).count, 6);
 }
