@@ -31,7 +31,7 @@ protected:
         if (folder == nullptr)
             return;
         glFinish();
-        const std::string command = "xwd -root -silent | convert xwd:- '" + std::string(folder) + "/" + name + ".png'";
+        const std::string command = "xwd -name Vantorrel -silent | convert xwd:- '" + std::string(folder) + "/" + name + ".png'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
     }
 
@@ -123,10 +123,12 @@ TEST_F(EndToEndTest, TitleStoryPlayWinWarpAndEnding)
         ASSERT_TRUE(app->runIteration());
         if (frame == 12)
             shoot("07-ending-rings-opening");
+        if (frame == 34)
+            shoot("08-ending-pilot-falling");
         if (frame == 200)
-            shoot("08-ending-wait");
+            shoot("09-ending-wait");
     }
-    shoot("09-ending-to-be-continued");
+    shoot("10-ending-to-be-continued");
     EXPECT_EQ(stateName(), "Epilogue");
     EXPECT_FALSE(ending->pilot().airborne);
 
