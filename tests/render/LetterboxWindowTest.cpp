@@ -128,6 +128,11 @@ TEST(LetterboxWindow, MultisamplingIsRequestedWhenAsked)
     EXPECT_EQ(buffers, 1);
     EXPECT_EQ(samples, 4);
     EXPECT_EQ(opened.output.find("multi sample"), std::string::npos) << opened.output;
+    // The shown frame is resolved for read-back.
+    OpenGLDrawer& drawer = *opened.drawer;
+    const Frame frame = shoot(drawer, 1280, 720, [&] { drawer.fillRect(100, 100, 200, 200, 0, 255, 0, 255); });
+    EXPECT_RGB_NEAR(frame.at(200, 200), 0, 255, 0, 0);
+    EXPECT_RGB_NEAR(frame.at(50, 50), 0, 0, 0, 0);
     close(opened);
 }
 
