@@ -39,17 +39,6 @@ TEST(EpilogueTimeline, TheFirstTextComesOnFrame181AndTheBoomOnFrame300)
     EXPECT_EQ(booms, std::vector<int>{300});
 }
 
-TEST(EpilogueTimeline, TheBoomFrameDrawsOnlyTheFirstText)
-{
-    EpilogueTimeline timeline;
-    for (int frame = 1; frame < 300; ++frame)
-        timeline.tick();
-    const EpilogueTimeline::Step step = timeline.tick();
-    EXPECT_TRUE(step.boom);
-    EXPECT_TRUE(step.showsWait);
-    EXPECT_FALSE(step.showsEnd);
-}
-
 using EpilogueTest = ScreenFixture;
 
 TEST_F(EpilogueTest, TheFirstFrameDrawsTheVioletSkyThenTheOpeningRings)

@@ -99,14 +99,4 @@ TEST(FontLoading, AFileThatIsNoFontSaysItCouldNotBeLoaded)
     EXPECT_EQ(said, "OpenGLFont: Could not load font: Broken.ttf\n");
 }
 
-TEST(FontLoading, AnEmptyFileIsNoFontEither)
-{
-    UserFontFolder user;
-    writeFile(user.fonts() / "Empty.ttf", "");
-    testing::internal::CaptureStdout();
-    OpenGLFont font("Empty.ttf", 48.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "OpenGLFont: Could not load font: Empty.ttf\n");
-    EXPECT_FALSE(font.isLoaded());
-}
-
 } // namespace

@@ -43,17 +43,6 @@ TEST(TitleStory, WithoutInputBoomsAtFrames30To630AndNoMore)
     EXPECT_TRUE(story.showsSendOff());
 }
 
-TEST(TitleStory, TheEmptyFirstLineLasts30FramesAndEveryOther120)
-{
-    TitleStory story;
-    for (int frame = 1; frame < 30; ++frame)
-        ASSERT_FALSE(story.tick()) << frame;
-    EXPECT_EQ(story.lineIndex(), 0);
-    EXPECT_TRUE(story.tick());
-    EXPECT_EQ(story.lineIndex(), 1);
-    EXPECT_EQ(story.framesToNextLine(), 120);
-}
-
 TEST(TitleStory, APressShowsTheNextLineAtOnceAndRestartsTheCount)
 {
     TitleStory story;
@@ -75,15 +64,6 @@ TEST(TitleStory, PlayStartsOnlyOnceLineSixIsUp)
     EXPECT_FALSE(story.showsLogo() && story.lineIndex() < 4);
     EXPECT_EQ(story.press(), TitleStory::Press::StartPlay);
     EXPECT_EQ(story.lineIndex(), 6) << "starting play does not move the story";
-}
-
-TEST(TitleStory, AtLineFiveAPressStillAdvances)
-{
-    TitleStory story;
-    boomFrames(story, 510);
-    ASSERT_EQ(story.lineIndex(), 5);
-    EXPECT_EQ(story.press(), TitleStory::Press::Advanced);
-    EXPECT_EQ(story.press(), TitleStory::Press::StartPlay);
 }
 
 TEST(TitleStory, AfterTheLastLineAPressStartsPlay)
