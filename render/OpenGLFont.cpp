@@ -89,15 +89,23 @@ int OpenGLFont::openedPointSize(float pointSize)
 int OpenGLFont::atlasSideFor(float lineHeight, float maxAdvance, int neededExtent)
 {
     const float cell = std::max(lineHeight, maxAdvance);
-    const int wanted = std::max(static_cast<int>(atlasColumns * cell), neededExtent);
+    const float wanted = std::max(atlasColumns * cell, static_cast<float>(neededExtent));
+    // Measured in floats first: a font with absurd metrics must not overflow
+    // the integer side, only be refused.
+    if (!(wanted <= static_cast<float>(largestAtlasSide)))
+        return largestAtlasSide * 2;
+    const int wantedSide = static_cast<int>(wanted);
     int side = 1;
-    while (side < wanted && side <= largestAtlasSide)
+    while (side < wantedSide)
         side *= 2;
     return side;
 }
 
 FilePath OpenGLFont::findFontFile(const std::string& name)
 {
+    // A bare file name only: a path must not lead the search out of the folders.
+    if (name.empty() || name.find('/') != std::string::npos)
+        return {};
     std::vector<FilePath> folders = FilePath::systemFontDirectories();
     folders.push_back(FilePath::executableDirectory().join(std::string("fonts")));
     for (const FilePath& folder : folders) {

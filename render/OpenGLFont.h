@@ -54,7 +54,7 @@ public:
                    float r, float g, float b, float a);
 
     // The system font folders first, then "fonts" beside the executable;
-    // the empty path when the name is in none of them.
+    // the empty path when the name is in none of them or is not a bare name.
     static FilePath findFontFile(const std::string& name);
     // Position 0..80 in the glyph set, 81 for any other character.
     static int glyphIndex(char c);
@@ -78,7 +78,7 @@ public:
     static int openedPointSize(float pointSize);
     // Side of the square atlas: the next power of two holding ten cells of
     // max(lineHeight, maxAdvance) and every glyph's picture, whose rightmost
-    // or lowest pixel reaches neededExtent.
+    // or lowest pixel reaches neededExtent; above 8192 the font is refused.
     static int atlasSideFor(float lineHeight, float maxAdvance, int neededExtent);
 
 private:

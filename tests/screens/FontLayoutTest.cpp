@@ -205,4 +205,11 @@ TEST(FontAtlasSide, GrowsWhenTheEleventhGlyphWouldNotFit)
     EXPECT_EQ(OpenGLFont::atlasSideFor(50.0f, 100.0f, 1024), 1024);
 }
 
+TEST(FontAtlasSide, AbsurdMetricsAreRefusedNotOverflowed)
+{
+    EXPECT_EQ(OpenGLFont::atlasSideFor(819.2f, 10.0f, 0), 8192);
+    EXPECT_GT(OpenGLFont::atlasSideFor(1.0e9f, 10.0f, 0), 8192);
+    EXPECT_GT(OpenGLFont::atlasSideFor(10.0f, 10.0f, 9000), 8192);
+}
+
 } // namespace

@@ -71,6 +71,16 @@ TEST(FontSearch, AFolderOfThatNameIsNotAFont)
     EXPECT_TRUE(OpenGLFont::findFontFile("Folder.ttf").empty());
 }
 
+TEST(FontSearch, APathInsteadOfANameFindsNothing)
+{
+    UserFontFolder user;
+    fs::create_directories(user.fonts() / "sub");
+    writeFile(user.fonts() / "sub" / "Inner.ttf", "x");
+    EXPECT_TRUE(OpenGLFont::findFontFile("sub/Inner.ttf").empty());
+    EXPECT_TRUE(OpenGLFont::findFontFile("../fonts/sub/Inner.ttf").empty());
+    EXPECT_TRUE(OpenGLFont::findFontFile("").empty());
+}
+
 TEST(FontSearch, AnUnknownNameGivesTheEmptyPath)
 {
     UserFontFolder user;
