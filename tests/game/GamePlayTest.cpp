@@ -11,6 +11,7 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -255,4 +256,32 @@ TEST_F(PlayScreen, MissingLevelKeepsThePilotStandingInSolidSurroundings)
     }
     EXPECT_EQ(play().getBody().x, 60.0f);
     EXPECT_EQ(play().getBody().y, 984.0f);
+}
+
+TEST_F(PlayScreen, LoopStartsOnTheAudioThreadWhileThePilotRuns)
+{
+    // The audio thread reads the pilot's speed while the game thread moves
+    // it; run under the thread sanitizer this shows the exchange is race-free.
+    GamePlay& game = play();
+    std::atomic<bool> stop{false};
+    std::atomic<int> loops{0};
+    std::thread audio([&] {
+        while (!stop.load()) {
+            game.onLoopStart();
+            loops.fetch_add(1);
+        }
+    });
+    press("P1Left");
+    for (int frame = 0; frame < 120; ++frame) {
+        ASSERT_TRUE(app->runIteration());
+    }
+    stop.store(true);
+    audio.join();
+    EXPECT_GT(loops.load(), 0);
+    // Stopped against the first step: the next loop silences the melody.
+    EXPECT_EQ(play().getBody().vx, 0.0f);
+    game.onLoopStart();
+    for (int step : {0, 1, 2, 4, 7, 10, 12, 13, 14}) {
+        EXPECT_EQ(AudioSingleton::instance().stepValue(2, step), -1);
+    }
 }
