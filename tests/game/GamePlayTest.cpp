@@ -46,9 +46,13 @@ protected:
         // A busy machine's X server now and then turns a connection away
         // (EAGAIN); that says nothing about the game, so try again a little later.
         std::string failure;
+        // Full size when screenshots are wanted, small otherwise (software rendering is slow).
+        const bool shots = std::getenv("VANTORREL_SHOT_DIR") != nullptr;
+        const std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "640", "-h",
+                                                    shots ? "720" : "360"};
         for (int attempt = 0; attempt < 5 && !app; ++attempt) {
             try {
-                app = std::make_unique<Application>(std::vector<std::string>{"-win", "-ns", "-w", "640", "-h", "360"});
+                app = std::make_unique<Application>(arguments);
             } catch (const FatalError& error) {
                 failure = error.text();
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));

@@ -118,15 +118,6 @@ TEST(TileSetTable, CellValuesMapToTheirAtlasTiles)
     EXPECT_EQ(tiles.currentOverlayFrame(), 0);
 }
 
-TEST(TileSetTable, OutlinesOnlyUnderSolidNonBurningCells)
-{
-    EXPECT_FALSE(TileSet::hasOutline(255));
-    EXPECT_FALSE(TileSet::hasOutline(224));
-    EXPECT_TRUE(TileSet::hasOutline(0));
-    EXPECT_TRUE(TileSet::hasOutline(17));
-    EXPECT_TRUE(TileSet::hasOutline(254));
-}
-
 TEST(TileSetWindow, CameraPicksTwentyOneColumnsAndThirteenRows)
 {
     const Camera camera{70.5f, 980.0f};
