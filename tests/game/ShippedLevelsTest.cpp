@@ -127,3 +127,25 @@ TEST(ShippedEpilogueLevel, PilotLandsWithArmsUpThenStands)
     EXPECT_EQ(body.vx, 0.0f);
     EXPECT_EQ(body.vy, 0.0f);
 }
+
+TEST(ShippedPlayLevel, OneKickWhileFallingDownTheShaftAlsoWins)
+{
+    // Out of the top without the winning speed, the pilot falls back; a kick
+    // lifts the limits and the fall itself builds the speed.
+    const LevelGrid grid = loadLevel("pilot.png");
+    PilotBody body(57.0f, 490.0f);
+    bool kicked = false;
+    int frames = 0;
+    while (body.flightSpeed() < PilotBody::winningFlightSpeed && body.y < 966.0f && frames < 1000) {
+        if (!kicked && body.vy >= 1.0f) {
+            body.requestJump();
+            kicked = true;
+        }
+        body.update(PilotInput{}, grid);
+        ++frames;
+    }
+    EXPECT_TRUE(kicked);
+    EXPECT_GE(body.flightSpeed(), 1.5f);
+    EXPECT_GT(body.vy, 0.0f); // on the way down
+    EXPECT_LT(body.y, 966.0f);
+}
