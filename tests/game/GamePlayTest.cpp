@@ -1,5 +1,6 @@
 // The play screen inside a real Application (needs a display: run under Xvfb).
 #include "PlaythroughBot.h"
+#include "RecordingDrawer.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
 #include "app/FramePacer.h"
@@ -288,4 +289,48 @@ TEST_F(PlayScreen, LoopStartsOnTheAudioThreadWhileThePilotRuns)
     for (int step : {0, 1, 2, 4, 7, 10, 12, 13, 14}) {
         EXPECT_EQ(AudioSingleton::instance().stepValue(2, step), -1);
     }
+}
+
+TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
+{
+    RecordingDrawer recorder;
+    play().frame(recorder);
+    play().frame(recorder);
+    const auto fonts = recorder.callsOf("loadFont");
+    ASSERT_EQ(fonts.size(), 1u); // once, on the first frame
+    EXPECT_EQ(fonts[0].text, "MarsNeedsCunnilingus.ttf");
+    EXPECT_EQ(fonts[0].args[0], 64.0f);
+
+    // The second frame alone: sky, grain, clouds, tiles, trail, pilot, speed bar.
+    std::size_t secondStart = 0;
+    for (std::size_t i = 0; i < recorder.calls.size(); ++i) {
+        if (recorder.calls[i].op == "fillGradientRect") {
+            secondStart = i;
+        }
+    }
+    const std::vector<RecordingDrawer::Call> second(recorder.calls.begin() + static_cast<std::ptrdiff_t>(secondStart),
+                                                    recorder.calls.end());
+    ASSERT_GT(second.size(), 10u);
+    EXPECT_EQ(second[0].op, "fillGradientRect");
+    EXPECT_EQ(second[1].op, "setBlendMode");
+    EXPECT_EQ(second[2].op, "drawTexture"); // the grain
+    EXPECT_EQ(second[2].args[2], 1.25f);
+    EXPECT_EQ(second[3].op, "setBlendMode");
+    std::vector<std::string> layers; // the kinds of call after the backdrop, runs collapsed
+    for (std::size_t i = 4; i < second.size(); ++i) {
+        if (layers.empty() || layers.back() != second[i].op) {
+            layers.push_back(second[i].op);
+        }
+    }
+    // Clouds and outlines are plain textures, tiles regions, the airborne
+    // pilot's first stars transformed, then the pilot, the labels and the bar.
+    const std::vector<std::string> expected = {"drawTexture", "drawTextureRegion", "drawTextureTransformed",
+                                               "drawTexture", "drawText", "fillRect"};
+    EXPECT_EQ(layers, expected);
+    const auto pilot = second[second.size() - 7];
+    EXPECT_EQ(pilot.op, "drawTexture");
+    EXPECT_EQ(pilot.args[0], 608.0f);
+    EXPECT_EQ(pilot.args[1], 480.0f);
+    EXPECT_EQ(second.back().args[0], 1098.0f); // the mark last
+    EXPECT_TRUE(recorder.callsOf("drawTextureTransformed").size() >= 2u);
 }
