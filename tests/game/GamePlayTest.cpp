@@ -44,8 +44,9 @@ protected:
         std::filesystem::create_directories(configFolder);
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
         ProcessTexture::forgetAll(); // the drawer is new
-        // A busy machine's X server now and then turns a connection away
-        // (EAGAIN); that says nothing about the game, so try again a little later.
+        // A virtual X server started without -noreset resets when its last
+        // client leaves and turns connections away meanwhile; that says
+        // nothing about the game, so try again a little later.
         std::string failure;
         // Full size when screenshots are wanted, small otherwise (software rendering is slow).
         const bool shots = std::getenv("VANTORREL_SHOT_DIR") != nullptr;
