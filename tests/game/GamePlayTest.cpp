@@ -204,7 +204,7 @@ TEST_F(PlayScreen, ScriptedRunWinsWarpsAndSwitchesToTheEpilogue)
         }
         ASSERT_TRUE(app->runIteration());
         ++frames;
-        if (!shotKick && play().getBody().flightSpeed() > 1.0f) {
+        if (!shotKick && play().getBody().flightSpeed() > 1.3f) {
             shot("play-wallkick");
             shotKick = true;
         }
