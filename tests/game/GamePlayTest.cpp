@@ -1,5 +1,6 @@
 // The play screen inside a real Application (needs a display: run under Xvfb).
 #include "PlaythroughBot.h"
+#include "PngWriter.h"
 #include "RecordingDrawer.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
@@ -334,4 +335,46 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
     EXPECT_EQ(pilot.args[1], 480.0f);
     EXPECT_EQ(second.back().args[0], 1098.0f); // the mark last
     EXPECT_TRUE(recorder.callsOf("drawTextureTransformed").size() >= 2u);
+}
+
+TEST_F(PlayScreen, AfterTheWinOnlyEscapeStillActs)
+{
+    // A level that is one tall shaft above the start: a few kicks win.
+    const int width = 62;
+    const int height = 990;
+    std::vector<uint8_t> rgb(static_cast<std::size_t>(width * height * 3), 0);
+    for (int row = 400; row <= 986; ++row) {
+        uint8_t* cell = &rgb[static_cast<std::size_t>((row * width + 60) * 3)];
+        cell[0] = cell[1] = cell[2] = 255;
+    }
+    const std::string path = "/tmp/vantorrel-shaft-" + std::to_string(getpid()) + ".png";
+    ASSERT_TRUE(pngwriter::write(path, width, height, 2, rgb));
+    app->switchState("TitleScreen");
+    app->replaceState(std::make_unique<GamePlay>(*app, FilePath(path)));
+    std::remove(path.c_str());
+
+    int frames = 0;
+    while (!play().isFinished() && frames < 300) {
+        if (frames >= 30 && frames % 5 == 0) {
+            press("Action");
+        }
+        ASSERT_TRUE(app->runIteration());
+        ++frames;
+    }
+    ASSERT_TRUE(play().isFinished());
+    const PilotBody frozen = play().getBody();
+    press("P1Left");
+    press("Action");
+    for (int frame = 0; frame < 10; ++frame) {
+        ASSERT_TRUE(app->runIteration());
+    }
+    EXPECT_EQ(play().getBody().x, frozen.x);
+    EXPECT_EQ(play().getBody().y, frozen.y);
+    EXPECT_EQ(play().getBody().vx, frozen.vx);
+    EXPECT_EQ(play().getBody().vy, frozen.vy);
+    EXPECT_EQ(play().getBody().flightSpeed(), frozen.flightSpeed()); // the bar keeps the winning speed
+    EXPECT_FALSE(app->isQuitRequested());
+    press("Escape");
+    EXPECT_TRUE(app->isQuitRequested());
+    EXPECT_FALSE(app->runIteration());
 }
