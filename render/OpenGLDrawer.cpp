@@ -7,6 +7,7 @@
 #include "render/OpenGLFont.h"
 #include "render/TexturePadding.h"
 #include <GL/glu.h>
+#include <string>
 #include <SDL/SDL.h>
 #include <cstdlib>
 #include <cstring>
@@ -54,7 +55,16 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
         flags |= SDL_FULLSCREEN;
     else
         setenv("SDL_VIDEO_CENTERED", "1", 1);
-    if (SDL_SetVideoMode(windowWidth, windowHeight, 0, flags) == nullptr) {
+    SDL_Surface* screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+    if (screen == nullptr && samples > 0) {
+        // A settings file without an "a" line asks for 6 samples, which many
+        // drivers cannot give; a sharp-edged game beats no game.
+        say("OpenGLDrawer: Could not get " + std::to_string(samples) + "x multisampling, trying without.");
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+        screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+    }
+    if (screen == nullptr) {
         // Without a context every OpenGL and GLEW call would be unsafe; say
         // why once and leave the drawer inert.
         say(std::string("OpenGLDrawer: Could not set video mode: ") + SDL_GetError());

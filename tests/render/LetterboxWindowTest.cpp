@@ -136,6 +136,20 @@ TEST(LetterboxWindow, MultisamplingIsRequestedWhenAsked)
     close(opened);
 }
 
+TEST(LetterboxWindow, UnavailableMultisamplingFallsBackToNone)
+{
+    // A count no driver gives (6, the default for a settings file without
+    // an "a" line, is often refused too); the game must still open its window.
+    Opened opened = open(640, 360, false, 64);
+    ASSERT_TRUE(opened.ok) << opened.output;
+    EXPECT_NE(opened.output.find("OpenGLDrawer: Could not get 64x multisampling, trying without.\n"), std::string::npos)
+        << opened.output;
+    GLint buffers = -1;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    EXPECT_EQ(buffers, 0);
+    close(opened);
+}
+
 TEST(LetterboxWindow, FullScreenCoversTheScreen)
 {
     Opened opened = open(1920, 1080, true, 0);
