@@ -3,9 +3,11 @@
 // under xvfb-run; Mesa's software renderer, a real GPU is far faster). The
 // main loop allows 15 ms per frame for both together.
 #include "app/RandomGenerator.h"
+#include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/CloudLayer.h"
 #include "game/LevelGrid.h"
+#include "game/PictureTexture.h"
 #include "game/PilotBody.h"
 #include "game/SpeedHud.h"
 #include "game/TileSet.h"
@@ -59,7 +61,7 @@ struct Window {
         }
         drawer = std::make_unique<OpenGLDrawer>(1280, 720);
         open = drawer->initDisplay(1280, 720, false, 0);
-        grain = backdrop::createGrainTexture(*drawer);
+        grain = createPictureTexture(*drawer, pictures::grain(), false);
     }
     ~Window()
     {

@@ -1,7 +1,5 @@
 #include "game/Backdrop.h"
 
-#include "data/Pictures.h"
-#include "game/PictureTexture.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -16,8 +14,6 @@ constexpr int alphaBlend = 0;
 } // namespace
 
 namespace backdrop {
-
-uint32_t createGrainTexture(Drawer& drawer) { return createPictureTexture(drawer, pictures::grain(), false); }
 
 void draw(Drawer& drawer, SkyTop top, uint32_t grainTexture)
 {

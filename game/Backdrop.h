@@ -16,8 +16,6 @@ struct SkyTop {
 constexpr SkyTop playSky{96, 96, 255};     // blue
 constexpr SkyTop epilogueSky{112, 96, 128}; // violet
 
-// Decodes the grain picture and uploads it; each screen keeps its own key.
-uint32_t createGrainTexture(Drawer& drawer);
 // The sky gradient over the whole logical area, then the grain added on top.
 void draw(Drawer& drawer, SkyTop top, uint32_t grainTexture);
 

@@ -1,6 +1,7 @@
 #include "game/Epilogue.h"
 
 #include "audio/AudioSingleton.h"
+#include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/PictureTexture.h"
 #include "render/Drawer.h"
@@ -20,27 +21,19 @@ constexpr float waitY = 400.0f;
 constexpr float endX = 360.0f;
 constexpr float endY = 200.0f;
 
-// Made on the first frame and kept for the process; a new drawer (as in
-// tests) gets its own, since keys of another drawer mean nothing to it.
-// ProcessTexture's generation tells a new drawer at an old one's address.
+// Made on the first frame and kept for the process.
+ProcessTexture grainTexture;
+ProcessFont endingFont;
+
 struct EpilogueResources {
-    const Drawer* madeWith = nullptr;
-    int32_t madeIn = 0;
-    uint32_t grain = 0;
-    int font = 0;
+    uint32_t grain;
+    int font;
 };
 
-const EpilogueResources& resourcesFor(Drawer& drawer)
+EpilogueResources resourcesFor(Drawer& drawer)
 {
-    static EpilogueResources resources;
-    if (resources.madeWith != &drawer || resources.madeIn != ProcessTexture::generation()) {
-        resources.madeWith = &drawer;
-        resources.madeIn = ProcessTexture::generation();
-        resources.grain = backdrop::createGrainTexture(drawer);
-        // 0 when the font is missing: the text falls back to the built-in glyphs.
-        resources.font = drawer.loadFont(fontName, fontPoints);
-    }
-    return resources;
+    // A braced list is evaluated in order: the grain, then the font.
+    return {grainTexture.key(drawer, pictures::grain(), false), endingFont.number(drawer, fontName, fontPoints)};
 }
 
 } // namespace
@@ -69,7 +62,7 @@ Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY),
 
 void Epilogue::frame(Drawer& drawer)
 {
-    const EpilogueResources& resources = resourcesFor(drawer);
+    const EpilogueResources resources = resourcesFor(drawer);
 
     // Nobody steers any more: the pilot only falls and comes to rest.
     body.update(PilotInput{}, level);

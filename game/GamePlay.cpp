@@ -31,9 +31,7 @@ public:
 
 // Kept for the whole process and shared by every later play screen.
 ProcessTexture grainTexture;
-const Drawer* fontLoadedWith = nullptr;
-int32_t fontLoadedIn = 0;
-int hudFont = 0;
+ProcessFont hudFont;
 
 } // namespace
 
@@ -63,11 +61,7 @@ GamePlay::~GamePlay()
 void GamePlay::frame(Drawer& drawer)
 {
     const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
-    if (fontLoadedWith != &drawer || fontLoadedIn != ProcessTexture::generation()) {
-        hudFont = drawer.loadFont(hudFontFile, hudFontSize);
-        fontLoadedWith = &drawer;
-        fontLoadedIn = ProcessTexture::generation();
-    }
+    const int font = hudFont.number(drawer, hudFontFile, hudFontSize);
 
     if (!finished) {
         body.update(input, level);
@@ -88,7 +82,7 @@ void GamePlay::frame(Drawer& drawer)
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     body.draw(drawer);
-    speedHud::draw(drawer, hudFont, body.flightSpeed());
+    speedHud::draw(drawer, font, body.flightSpeed());
 
     if (finished) {
         warp.draw(drawer);

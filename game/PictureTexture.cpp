@@ -42,6 +42,16 @@ uint32_t ProcessTexture::key(Drawer& drawer, EmbeddedBytes picture, bool pixelAr
     return made;
 }
 
+int ProcessFont::number(Drawer& drawer, const std::string& fileName, float pointSize)
+{
+    if (loadedWith != &drawer || loadedIn != currentGeneration) {
+        loaded = drawer.loadFont(fileName, pointSize);
+        loadedWith = &drawer;
+        loadedIn = currentGeneration;
+    }
+    return loaded;
+}
+
 void ProcessTexture::forgetAll() { ++currentGeneration; }
 
 int32_t ProcessTexture::generation() { return currentGeneration; }

@@ -2,6 +2,7 @@
 #include "data/EmbeddedBytes.h"
 
 #include <cstdint>
+#include <string>
 
 class Drawer;
 
@@ -28,4 +29,17 @@ private:
     const Drawer* madeWith = nullptr;
     int32_t madeIn = 0;
     uint32_t made = 0;
+};
+
+// A TrueType font loaded once per process on first use, kept like a
+// ProcessTexture. Its number is 0 when the font could not be loaded, which
+// draws with the built-in glyphs.
+class ProcessFont {
+public:
+    int number(Drawer& drawer, const std::string& fileName, float pointSize);
+
+private:
+    const Drawer* loadedWith = nullptr;
+    int32_t loadedIn = 0;
+    int loaded = 0;
 };

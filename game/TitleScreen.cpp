@@ -24,29 +24,22 @@ constexpr float grainAlpha = 0.5f;
 constexpr int alphaBlend = 0;
 constexpr int additiveBlend = 1;
 
-// Made on the first frame and kept for the process; a new drawer (as in
-// tests) gets its own, since keys of another drawer mean nothing to it.
-// ProcessTexture's generation tells a new drawer at an old one's address.
+// Made on the first frame and kept for the process.
+ProcessTexture grainTexture;
+ProcessTexture logoTexture;
+ProcessFont storyFont;
+
 struct TitleResources {
-    const Drawer* madeWith = nullptr;
-    int32_t madeIn = 0;
-    uint32_t grain = 0;
-    uint32_t logo = 0;
-    int font = 0;
+    uint32_t grain;
+    uint32_t logo;
+    int font;
 };
 
-const TitleResources& resourcesFor(Drawer& drawer)
+TitleResources resourcesFor(Drawer& drawer)
 {
-    static TitleResources resources;
-    if (resources.madeWith != &drawer || resources.madeIn != ProcessTexture::generation()) {
-        resources.madeWith = &drawer;
-        resources.madeIn = ProcessTexture::generation();
-        resources.grain = backdrop::createGrainTexture(drawer);
-        resources.logo = createPictureTexture(drawer, pictures::titleLogo(), false);
-        // 0 when the font is missing: the text falls back to the built-in glyphs.
-        resources.font = drawer.loadFont(fontName, fontPoints);
-    }
-    return resources;
+    // A braced list is evaluated in order: grain, logo, then the font.
+    return {grainTexture.key(drawer, pictures::grain(), false), logoTexture.key(drawer, pictures::titleLogo(), false),
+            storyFont.number(drawer, fontName, fontPoints)};
 }
 
 void boom()
@@ -103,7 +96,7 @@ TitleScreen::TitleScreen(Application& owner) : GameState(owner) {}
 
 void TitleScreen::frame(Drawer& drawer)
 {
-    const TitleResources& resources = resourcesFor(drawer);
+    const TitleResources resources = resourcesFor(drawer);
     const float width = drawer.getWidth();
     drawer.fillRect(0.0f, 0.0f, width, darkHeight, 0, 0, 0, 255);
     drawer.fillGradientRect(0.0f, darkHeight, width, glowHeight, 0, 0, 0, 255, 64, 64, 64, 255);
