@@ -1,5 +1,5 @@
 #pragma once
-#include "render/Drawer.h"
+#include "NullDrawer.h"
 
 #include <cstdint>
 #include <string>
@@ -7,7 +7,7 @@
 
 // A drawer that draws nothing and remembers every drawing call with its
 // arguments, so tests can check what a screen asked for and in which order.
-class RecordingDrawer : public Drawer {
+class RecordingDrawer : public NullDrawer {
 public:
     struct Call {
         std::string op;
@@ -17,7 +17,7 @@ public:
         int font = 0;
     };
 
-    RecordingDrawer() : Drawer(1280, 720) {}
+    RecordingDrawer() = default;
 
     std::vector<Call> calls;
     uint32_t nextKey = 1;
@@ -35,8 +35,6 @@ public:
     }
     void clear() { calls.clear(); }
 
-    bool initDisplay(uint16_t, uint16_t, bool, int) override { return true; }
-    void resizeDisplay(uint16_t, uint16_t) override {}
     uint32_t createTexture(uint8_t* pixels, uint32_t width, uint32_t height) override
     {
         delete[] pixels;
@@ -46,16 +44,11 @@ public:
         calls.push_back({"createTexture", nextKey, {float(width), float(height)}, "", 0});
         return nextKey++;
     }
-    void deleteTexture(uint32_t) override {}
-    int createPolygon(const float*, int) override { return 0; }
     int loadFont(const std::string& fileName, float pointSize) override
     {
         calls.push_back({"loadFont", 0, {pointSize}, fileName, nextFont});
         return nextFont++;
     }
-    void beginFrame() override {}
-    void endFrame() override {}
-    uint8_t* grabScreen() override { return nullptr; }
     void setBlendMode(int mode) override { calls.push_back({"setBlendMode", 0, {float(mode)}, "", 0}); }
     void drawTexture(uint32_t key, float x, float y, float sx, float sy, float r, float g, float b, float a) override
     {
@@ -71,14 +64,11 @@ public:
     {
         calls.push_back({"drawTextureRegion", key, {x, y, s0, t0, sw, th, sx, sy, r, g, b, a}, "", 0});
     }
-    void drawPolygon(int, uint32_t, float, float, float, float, float, float, float, float) override {}
     void drawText(const std::string& text, int font, float x, float y, float width, float scale, float r, float g,
                   float b, float a) override
     {
         calls.push_back({"drawText", 0, {x, y, width, scale, r, g, b, a}, text, font});
     }
-    void drawGlyphText(const std::string&, float, float, float, float, float, float, float) override {}
-    void drawLine(float, float, float, float, float, float, float, float) override {}
     void fillRect(float x, float y, float w, float h, uint8_t r, uint8_t g, uint8_t b, uint8_t a) override
     {
         calls.push_back({"fillRect", 0, {x, y, w, h, float(r), float(g), float(b), float(a)}, "", 0});
@@ -91,12 +81,4 @@ public:
                           float(a2)},
                          "", 0});
     }
-    void translate(float, float) override {}
-    void setViewport(int16_t, int16_t, int16_t, int16_t) override {}
-    void resetViewport() override {}
-    int getViewportWidth() override { return 1280; }
-    int getViewportHeight() override { return 720; }
-    int getViewportX() override { return 0; }
-    int getViewportY() override { return 0; }
-    void setGlyph(int, uint8_t* pixels, uint32_t) override { delete[] pixels; }
 };

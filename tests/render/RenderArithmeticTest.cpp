@@ -1,5 +1,6 @@
 #include "render/DisplayAttributes.h"
 #include "render/Drawer.h"
+#include "NullDrawer.h"
 #include "render/GlyphFont.h"
 #include "render/Letterbox.h"
 #include "render/PolygonRecord.h"
@@ -243,39 +244,7 @@ TEST(Polygons, FlatOrEmptyInputStaysFinite)
 namespace {
 
 // The least a drawer must provide; everything optional stays the base's.
-class BareDrawer : public Drawer {
-public:
-    BareDrawer() : Drawer(1280, 720) {}
-    bool initDisplay(uint16_t, uint16_t, bool, int) override { return true; }
-    void resizeDisplay(uint16_t, uint16_t) override {}
-    uint32_t createTexture(uint8_t* p, uint32_t, uint32_t) override { delete[] p; return 0; }
-    void deleteTexture(uint32_t) override {}
-    int createPolygon(const float*, int) override { return 0; }
-    int loadFont(const std::string&, float) override { return 0; }
-    void beginFrame() override {}
-    void endFrame() override {}
-    uint8_t* grabScreen() override { return nullptr; }
-    void drawTexture(uint32_t, float, float, float, float, float, float, float, float) override {}
-    void drawTextureTransformed(uint32_t, float, float, float, float, float, float, float, float, float, float,
-                                float) override {}
-    void drawTextureRegion(uint32_t, float, float, float, float, float, float, float, float, float, float, float,
-                           float) override {}
-    void drawPolygon(int, uint32_t, float, float, float, float, float, float, float, float) override {}
-    void drawText(const std::string&, int, float, float, float, float, float, float, float, float) override {}
-    void drawGlyphText(const std::string&, float, float, float, float, float, float, float) override {}
-    void drawLine(float, float, float, float, float, float, float, float) override {}
-    void fillRect(float, float, float, float, uint8_t, uint8_t, uint8_t, uint8_t) override {}
-    void fillGradientRect(float, float, float, float, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t,
-                          uint8_t, uint8_t) override {}
-    void translate(float, float) override {}
-    void setViewport(int16_t, int16_t, int16_t, int16_t) override {}
-    void resetViewport() override {}
-    int getViewportWidth() override { return 0; }
-    int getViewportHeight() override { return 0; }
-    int getViewportX() override { return 0; }
-    int getViewportY() override { return 0; }
-    void setGlyph(int, uint8_t* p, uint32_t) override { delete[] p; }
-};
+using BareDrawer = NullDrawer;
 
 } // namespace
 

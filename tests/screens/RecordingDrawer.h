@@ -1,16 +1,16 @@
 #pragma once
 // A drawer that draws nothing and writes down every call, so a screen's frame
 // can be compared call by call with what it must draw.
-#include "render/Drawer.h"
+#include "NullDrawer.h"
 
 #include <sstream>
 #include <string>
 #include <vector>
 
-class RecordingDrawer : public Drawer {
+class RecordingDrawer : public NullDrawer {
 public:
     // fontToHand: what loadFont answers (0 = the font could not be loaded).
-    explicit RecordingDrawer(int fontToHand = 1) : Drawer(1280, 720), fontToHand(fontToHand) {}
+    explicit RecordingDrawer(int fontToHand = 1) : fontToHand(fontToHand) {}
 
     std::vector<std::string> calls;
     int texturesMade = 0;
@@ -32,25 +32,18 @@ public:
         return n;
     }
 
-    bool initDisplay(uint16_t, uint16_t, bool, int) override { return true; }
-    void resizeDisplay(uint16_t, uint16_t) override {}
     uint32_t createTexture(uint8_t* pixels, uint32_t width, uint32_t height) override
     {
         delete[] pixels;
         record("createTexture", width, height);
         return ++texturesMade;
     }
-    void deleteTexture(uint32_t) override {}
-    int createPolygon(const float*, int) override { return 0; }
     int loadFont(const std::string& fileName, float pointSize) override
     {
         ++fontsLoaded;
         record("loadFont", fileName, pointSize);
         return fontToHand;
     }
-    void beginFrame() override {}
-    void endFrame() override {}
-    uint8_t* grabScreen() override { return nullptr; }
     void setBlendMode(int mode) override { record("setBlendMode", mode); }
     void drawTexture(uint32_t key, float x, float y, float sx, float sy, float r, float g, float b, float a) override
     {
@@ -66,7 +59,6 @@ public:
     {
         record("drawTextureRegion", key, x, y);
     }
-    void drawPolygon(int, uint32_t, float, float, float, float, float, float, float, float) override {}
     void drawText(const std::string& text, int font, float x, float y, float width, float scale,
                   float r, float g, float b, float a) override
     {
@@ -76,7 +68,6 @@ public:
     {
         record("drawGlyphText", "\"" + text + "\"", x, y);
     }
-    void drawLine(float, float, float, float, float, float, float, float) override {}
     void fillRect(float x, float y, float w, float h, uint8_t r, uint8_t g, uint8_t b, uint8_t a) override
     {
         record("fillRect", x, y, w, h, int(r), int(g), int(b), int(a));
@@ -86,14 +77,6 @@ public:
     {
         record("fillGradientRect", x, y, w, h, int(r1), int(g1), int(b1), int(a1), int(r2), int(g2), int(b2), int(a2));
     }
-    void translate(float, float) override {}
-    void setViewport(int16_t, int16_t, int16_t, int16_t) override {}
-    void resetViewport() override {}
-    int getViewportWidth() override { return 1280; }
-    int getViewportHeight() override { return 720; }
-    int getViewportX() override { return 0; }
-    int getViewportY() override { return 0; }
-    void setGlyph(int, uint8_t* pixels, uint32_t) override { delete[] pixels; }
 
 private:
     template <class... Values>
