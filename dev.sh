@@ -68,10 +68,11 @@ test)
     LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_tests build-asan
-    say "thread sanitizer build of the audio exchange tests"
+    say "thread sanitizer build of everything that crosses the audio thread"
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DVANTORREL_SANITIZE=thread -DVANTORREL_BENCH=OFF >/dev/null
-    cmake --build build-tsan -j"$jobs" --target audio_thread_tests
-    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build-tsan -R audio_thread
+    cmake --build build-tsan -j"$jobs" --target audio_thread_tests audio_thread_play_tests audio_device_probe
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
+        run_tests build-tsan -R "audio_thread|audio_device_sink"
     ;;
 *)
     echo "usage: ./dev.sh play [game options] | ./dev.sh test" >&2
