@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <iostream>
+#include <string>
 
 namespace {
 
@@ -83,6 +84,13 @@ int PortAudioDevice::underflowCount()
     return underflows.load(std::memory_order_relaxed);
 }
 
+std::string PortAudioDevice::underflowReport(int count)
+{
+    if (count <= 0)
+        return {};
+    return "PortAudioDevice: " + std::to_string(count) + (count == 1 ? " output underflow." : " output underflows.");
+}
+
 int PortAudioDevice::streamCallback(const void* input, void* output, unsigned long frames, const void*,
                                     unsigned long statusFlags, void* userData)
 {
@@ -147,6 +155,7 @@ bool PortAudioDevice::open()
         return false;
     }
     stream = opened;
+    underflowsAtOpen = underflowCount();
     if (Pa_StartStream(opened) != paNoError) {
         std::cout << "PortAudioDevice Error: Could not start stream." << std::endl;
         Pa_CloseStream(opened);
@@ -167,4 +176,9 @@ void PortAudioDevice::close()
     stream = nullptr;
     Pa_Terminate();
     started = false;
+    // Counted from the start of this stream: earlier streams of the process
+    // reported theirs when they closed.
+    const std::string report = underflowReport(underflowCount() - underflowsAtOpen);
+    if (!report.empty())
+        std::cout << report << std::endl;
 }

@@ -42,6 +42,9 @@ public:
     void setSuggestedLatency(double seconds) { latencyOverride = seconds; }
     // Output underflows PortAudio has reported to any stream of the process.
     static int underflowCount();
+    // The line close() prints when its stream dropped buffers, so that a
+    // player or a soak run can tell; empty when none were dropped.
+    static std::string underflowReport(int count);
 
     int hostApiType() const { return hostApi; }
     double currentSampleRate() const { return sampleRate; }
@@ -63,4 +66,5 @@ private:
     int hostApi = directSoundApi;
     bool started = false;
     double latencyOverride = -1.0;
+    int underflowsAtOpen = 0;
 };

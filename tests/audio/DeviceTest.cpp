@@ -1,6 +1,7 @@
 #include "audio/PortAudioDevice.h"
 
 #include <gtest/gtest.h>
+#include <portaudio.h>
 
 #include <vector>
 
@@ -71,4 +72,26 @@ TEST(PortAudioDevice, CloseWithoutAStreamDoesNothing)
     device.close();
     device.close();
     EXPECT_FALSE(device.isStarted());
+}
+
+TEST(PortAudioDevice, CountsOnlyOutputUnderflowsReportedToTheCallback)
+{
+    std::vector<float> output(64, 0.0f);
+    const int before = PortAudioDevice::underflowCount();
+    PortAudioDevice::streamCallback(nullptr, output.data(), 32, nullptr, paOutputUnderflow, nullptr);
+    PortAudioDevice::streamCallback(nullptr, output.data(), 32, nullptr, paOutputUnderflow | paPrimingOutput,
+                                    nullptr);
+    EXPECT_EQ(PortAudioDevice::underflowCount(), before + 2);
+    for (unsigned long flags : {0ul, static_cast<unsigned long>(paOutputOverflow),
+                                static_cast<unsigned long>(paPrimingOutput), static_cast<unsigned long>(paInputUnderflow)})
+        PortAudioDevice::streamCallback(nullptr, output.data(), 32, nullptr, flags, nullptr);
+    EXPECT_EQ(PortAudioDevice::underflowCount(), before + 2);
+}
+
+TEST(PortAudioDevice, UnderflowLineOnlyWhenBuffersWereDropped)
+{
+    EXPECT_EQ(PortAudioDevice::underflowReport(0), "");
+    EXPECT_EQ(PortAudioDevice::underflowReport(-3), "");
+    EXPECT_EQ(PortAudioDevice::underflowReport(1), "PortAudioDevice: 1 output underflow.");
+    EXPECT_EQ(PortAudioDevice::underflowReport(17), "PortAudioDevice: 17 output underflows.");
 }
