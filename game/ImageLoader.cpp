@@ -52,10 +52,20 @@ RgbaImage ImageLoader::loadFromMemory(const unsigned char* data, int32_t length)
         return RgbaImage{nullptr, 0, 0};
     if (!pngcheck::isSafeToDecode(data, static_cast<std::size_t>(length)))
         return RgbaImage{nullptr, 0, 0};
+    // Only the two formats the game holds and reads reach a decoder: the
+    // library's other ones trust their input (a 24-byte GIF whose extension
+    // block is cut short loops for ever), and a level file comes from anyone.
+    const auto size = static_cast<std::size_t>(length);
+    const bool png = pngcheck::hasPngSignature(data, size);
+    const bool jpeg = size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+    if (!png && !jpeg)
+        return RgbaImage{nullptr, 0, 0};
     SDL_RWops* stream = SDL_RWFromConstMem(data, length);
     if (stream == nullptr)
         return RgbaImage{nullptr, 0, 0};
-    return copySurface(IMG_Load_RW(stream, 1));
+    SDL_Surface* surface = png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
+    SDL_RWclose(stream);
+    return copySurface(surface);
 }
 
 RgbaImage ImageLoader::loadFromFile(const std::string& path)

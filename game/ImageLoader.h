@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-// Turns encoded PNG or JPEG bytes into an RgbaImage. Holds no state; build one
-// on the stack, decode, let it go. Every failure gives the empty image and
-// prints nothing.
+// Turns encoded PNG or JPEG bytes into an RgbaImage; any other format gives
+// the empty image. Holds no state; build one on the stack, decode, let it go.
+// Every failure gives the empty image and prints nothing.
 class ImageLoader {
 public:
     RgbaImage loadFromMemory(const unsigned char* data, int32_t length);

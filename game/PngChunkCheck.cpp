@@ -14,6 +14,18 @@ uint32_t readBigEndian(const unsigned char* p)
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
+uint32_t readBigEndian16(const unsigned char* p)
+{
+    return (uint32_t(p[0]) << 8) | uint32_t(p[1]);
+}
+
+// Start-of-frame markers: every JPEG coding process except the ones that are
+// not frames (DHT C4, JPG C8, DAC CC).
+bool isFrameMarker(unsigned char marker)
+{
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
 } // namespace
 
 bool hasPngSignature(const unsigned char* data, std::size_t length)
@@ -21,8 +33,46 @@ bool hasPngSignature(const unsigned char* data, std::size_t length)
     return data != nullptr && length >= sizeof signature && std::memcmp(data, signature, sizeof signature) == 0;
 }
 
+bool isSafeJpeg(const unsigned char* data, std::size_t length)
+{
+    if (data == nullptr || length < 2 || data[0] != 0xFF || data[1] != 0xD8)
+        return true;
+    std::size_t offset = 2;
+    // Segments up to the frame header all carry a length; the scan data that
+    // would follow has none, so a scan or an end before the frame is refused.
+    while (offset + 4 <= length) {
+        if (data[offset] != 0xFF)
+            return false;
+        const unsigned char marker = data[offset + 1];
+        if (marker == 0xFF) { // fill byte
+            ++offset;
+            continue;
+        }
+        if (marker == 0xD9 || marker == 0xDA || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
+            return false;
+        const std::size_t segmentLength = readBigEndian16(data + offset + 2);
+        if (segmentLength < 2 || segmentLength > length - offset - 2)
+            return false;
+        if (isFrameMarker(marker)) {
+            if (segmentLength < 8)
+                return false;
+            // Height 0 would be declared later, after the scan: refused.
+            const uint32_t height = readBigEndian16(data + offset + 5);
+            const uint32_t width = readBigEndian16(data + offset + 7);
+            if (width == 0 || height == 0 || width > maxSide || height > maxSide)
+                return false;
+            const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
+            return pixels <= maxPixels && pixels <= maxJpegPixelsPerByte * length;
+        }
+        offset += 2 + segmentLength;
+    }
+    return false;
+}
+
 bool isSafeToDecode(const unsigned char* data, std::size_t length)
 {
+    if (!isSafeJpeg(data, length))
+        return false;
     if (!hasPngSignature(data, length))
         return true;
     std::size_t offset = sizeof signature;

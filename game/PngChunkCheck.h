@@ -3,18 +3,30 @@
 
 // Walks the chunk list of PNG bytes without decoding them. The decoder trusts
 // declared chunk lengths and can spend many seconds on a crafted file whose
-// truncated chunk claims megabytes, so level files are vetted first.
+// truncated chunk claims megabytes, so level files are vetted first. JPEG
+// data gets the matching check of its frame size: the JPEG decoder fills
+// missing data with grey instead of failing, so a few hundred bytes that
+// declare 8000 × 8000 pixels would cost seconds and half a gigabyte.
 namespace pngcheck {
 
 // Largest picture side and pixel count we agree to decode.
 constexpr unsigned maxSide = 16384;          // pixels
 constexpr unsigned long long maxPixels = 1ull << 26; // 64 Mpixel, 256 MiB as RGBA
+// Huffman-coded JPEG needs at least one bit per 8 × 8 block, so no real file
+// holds more than 512 pixels per byte; twice that leaves room.
+constexpr unsigned long long maxJpegPixelsPerByte = 1024;
 
 bool hasPngSignature(const unsigned char* data, std::size_t length);
 
 // True when the bytes are not PNG (another decoder will judge them) or when
 // every chunk up to IEND lies inside the data and the header declares a
-// sensible size; false for PNG data that would make the decoder run off.
+// sensible size; false for PNG data that would make the decoder run off, and
+// for JPEG data that isSafeJpeg refuses.
 bool isSafeToDecode(const unsigned char* data, std::size_t length);
+
+// For data starting like JPEG: true when a frame header comes before the scan
+// data and its size is within the limits above and within what the data can
+// hold. True for anything else.
+bool isSafeJpeg(const unsigned char* data, std::size_t length);
 
 } // namespace pngcheck

@@ -127,8 +127,8 @@ TEST(ImageDecoding, ChunkWalkAcceptsExactFitAndRejectsHugeOrMissingHeader)
     Bytes trailing = good;
     trailing.insert(trailing.end(), {1, 2, 3});
     EXPECT_TRUE(pngcheck::isSafeToDecode(trailing.data(), trailing.size()));
-    // Not PNG: left to the other decoders.
-    const Bytes other = {0xFF, 0xD8, 0xFF, 0xE0};
+    // Neither PNG nor JPEG: not the walk's to judge.
+    const Bytes other = {'G', 'I', 'F', '8'};
     EXPECT_TRUE(pngcheck::isSafeToDecode(other.data(), other.size()));
 
     // 100000 × 100000 pixels would ask for 40 GB.
@@ -167,4 +167,85 @@ TEST(ImageDecoding, FilesDecodeLikeMemoryAndMissingOnesGiveTheEmptyImage)
     writeFile(folder + "/empty.png", Bytes{});
     expectEmpty(loader.loadFromFile(folder + "/empty.png"));
     std::filesystem::remove_all(folder);
+}
+
+namespace {
+
+// Offset of the first start-of-frame (baseline) marker of a JPEG.
+std::size_t frameHeaderOffset(const Bytes& jpeg)
+{
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0)
+            return i;
+    return 0;
+}
+
+Bytes withFrameSize(Bytes jpeg, unsigned width, unsigned height)
+{
+    const std::size_t at = frameHeaderOffset(jpeg);
+    jpeg[at + 5] = static_cast<unsigned char>(height >> 8);
+    jpeg[at + 6] = static_cast<unsigned char>(height);
+    jpeg[at + 7] = static_cast<unsigned char>(width >> 8);
+    jpeg[at + 8] = static_cast<unsigned char>(width);
+    return jpeg;
+}
+
+} // namespace
+
+TEST(ImageDecoding, JpegDeclaringMorePixelsThanItsDataHoldsIsRefusedBeforeDecoding)
+{
+    // The decoder fills missing data with grey: without the check, these few
+    // hundred bytes cost seconds and half a gigabyte.
+    const Bytes small = encodeJpeg(3, 2, std::vector<uint8_t>(18, 128), 90);
+    ASSERT_NE(frameHeaderOffset(small), 0u);
+    EXPECT_TRUE(pngcheck::isSafeJpeg(small.data(), small.size()));
+    const RgbaImage image = decode(small);
+    EXPECT_EQ(image.width, 3);
+    EXPECT_EQ(image.height, 2);
+    delete[] image.pixels;
+
+    const Bytes huge = withFrameSize(small, 8000, 8000);
+    EXPECT_FALSE(pngcheck::isSafeJpeg(huge.data(), huge.size()));
+    expectEmpty(decode(huge));
+    // Height 0 is declared after the scan, where nothing is checked.
+    const Bytes later = withFrameSize(small, 3, 0);
+    EXPECT_FALSE(pngcheck::isSafeJpeg(later.data(), later.size()));
+    const Bytes wide = withFrameSize(small, pngcheck::maxSide + 1, 1);
+    EXPECT_FALSE(pngcheck::isSafeJpeg(wide.data(), wide.size()));
+    // Cut before the frame header.
+    EXPECT_FALSE(pngcheck::isSafeJpeg(small.data(), frameHeaderOffset(small)));
+    expectEmpty(decode(Bytes(small.begin(), small.begin() + static_cast<long>(frameHeaderOffset(small)))));
+
+    // The best a real JPEG compresses, one colour everywhere, stays far inside
+    // the limit.
+    const Bytes plain = encodeJpeg(1024, 1024, std::vector<uint8_t>(1024 * 1024 * 3, 40), 50);
+    EXPECT_TRUE(pngcheck::isSafeJpeg(plain.data(), plain.size()));
+}
+
+TEST(ImageDecoding, OnlyPngAndJpegReachADecoder)
+{
+    // A GIF whose extension block is cut short: the library's GIF reader
+    // loops on it for ever.
+    expectEmpty(decode(Bytes{'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0xF0, 0, 0, 0xFF, 0, 0,
+                             0, 0, 0xFF, '!', 0xF9, 'P', 0, ';'}));
+    // A picture the library would read as three bytes a pixel.
+    expectEmpty(decode(Bytes{'P', '6', '\n', '1', ' ', '1', '\n', '2', '5', '5', '\n', 1, 2, 3}));
+}
+
+TEST(ImageDecoding, ChunkWalkRefusesEveryCutOfAPng)
+{
+    // Each cut, inside a chunk header, its data or its CRC, is refused
+    // before decoding.
+    const Bytes good = encodePng(3, 2, rgb, std::vector<uint8_t>(18, 9));
+    for (std::size_t length = 8; length < good.size(); ++length)
+        EXPECT_FALSE(pngcheck::isSafeToDecode(good.data(), length)) << length;
+    for (std::size_t length = 1; length < good.size(); ++length)
+        expectEmpty(decode(Bytes(good.begin(), good.begin() + static_cast<long>(length))));
+    // An ancillary chunk declaring more than the rest of the file.
+    Bytes text(good.begin(), good.begin() + 33); // signature and header chunk
+    text.insert(text.end(), {0x00, 0x10, 0x00, 0x00, 't', 'E', 'X', 't', 'k', 0, 'v'});
+    const Bytes end = pngChunk("IEND", Bytes{});
+    text.insert(text.end(), end.begin(), end.end());
+    EXPECT_FALSE(pngcheck::isSafeToDecode(text.data(), text.size()));
+    expectEmpty(decode(text));
 }

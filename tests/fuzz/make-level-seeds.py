@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""Writes the level seed pictures into corpus/level. Run again only to remake
+them; the files are committed."""
+import os
+import struct
+import zlib
+
+here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "level")
+signature = b"\x89PNG\r\n\x1a\n"
+
+
+def chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+
+def png(width, height, colour_type, rows, depth=8, extra=b""):
+    header = struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 0)
+    raw = b"".join(b"\x00" + row for row in rows)
+    return (signature + chunk(b"IHDR", header) + extra + chunk(b"IDAT", zlib.compress(raw))
+            + chunk(b"IEND", b""))
+
+
+def write(name, data):
+    with open(os.path.join(here, name), "wb") as f:
+        f.write(data)
+
+
+os.makedirs(here, exist_ok=True)
+# Every cell kind of the format in one row, open space around it.
+cells = [255, 0, 32, 64, 96, 128, 254, 224, 17]
+rgba_rows = [bytes(v for c in cells for v in (c, 200, 100, 255 if c != 17 else 0)) for _ in range(3)]
+rgba = png(len(cells), 3, 6, rgba_rows)
+write("rgba-cells.png", rgba)
+write("rgb-three-wide.png", png(3, 2, 2, [bytes([255, 1, 2, 0, 3, 4, 32, 5, 6])] * 2))
+# Paletted and grey pictures are no level.
+palette = chunk(b"PLTE", bytes([255, 255, 255, 0, 0, 0, 64, 64, 64]))
+write("paletted.png", png(2, 2, 3, [bytes([0, 1]), bytes([2, 0])], extra=palette))
+write("grey.png", png(2, 2, 0, [bytes([255, 0]), bytes([64, 128])]))
+write("sixteen-bit.png", png(1, 2, 6, [bytes(8), b"\xff" * 8], depth=16))
+write("truncated.png", rgba[: len(rgba) // 2])
+write("cut-in-chunk-header.png", rgba[:8 + 25 + 5])
+# A data chunk that declares 50 MB but carries 16 bytes.
+crafted = signature + chunk(b"IHDR", struct.pack(">IIBBBBB", 4096, 4096, 8, 6, 0, 0, 0))
+crafted += struct.pack(">I", 50_000_000) + b"IDAT" + b"\x55" * 16
+write("chunk-declares-megabytes.png", crafted)
+write("empty.png", b"")
+write("garbage.png", b"not a picture at all\n")
