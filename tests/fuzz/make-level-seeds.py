@@ -1,6 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the level seed pictures into corpus/level. Run again only to remake
-them; the files are committed."""
+"""Writes the PNG level seeds into corpus/level. Run again only to remake
+them; the files are committed. The JPEG seeds come from ImageMagick:
+  convert -size 3x2 xc:red tiny.jpg
+  convert -size 16x8 gradient:red-blue -interlace Plane -quality 80 progressive.jpg
+jpeg-declares-8000-square.jpg is tiny.jpg with its frame size raised to
+8000 x 8000, and gif-extension-cut-short.gif an input the fuzzer once hung on;
+both stay so that every run tries them again."""
 import os
 import struct
 import zlib

@@ -95,6 +95,59 @@ TEST(LevelGridLoading, PalettedPictureIsNoLevel)
     EXPECT_TRUE(grid.empty());
 }
 
+TEST(LevelGridLoading, GreyPictureIsNoLevel)
+{
+    const std::string path = tempPath("level-grey");
+    ASSERT_TRUE(pngwriter::write(path, 2, 2, 0, {255, 0, 32, 255}));
+    LevelGrid grid;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(grid.load(path));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    std::remove(path.c_str());
+    EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + path + "\n");
+    EXPECT_TRUE(grid.empty());
+}
+
+TEST(LevelGridLoading, EmptyTruncatedGarbageAndCraftedPicturesGiveOneLineEach)
+{
+    const std::string source = tempPath("level-whole");
+    ASSERT_TRUE(pngwriter::write(source, 2, 2, 2, std::vector<uint8_t>(12, 255)));
+    std::FILE* in = std::fopen(source.c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    std::vector<uint8_t> whole(4096);
+    whole.resize(std::fread(whole.data(), 1, whole.size(), in));
+    std::fclose(in);
+    std::remove(source.c_str());
+    ASSERT_GT(whole.size(), 60u);
+
+    // Signature and header chunk, then a data chunk that claims 50 MB.
+    std::vector<uint8_t> crafted(whole.begin(), whole.begin() + 33);
+    crafted.insert(crafted.end(), {0x02, 0xFA, 0xF0, 0x80, 'I', 'D', 'A', 'T'});
+    crafted.insert(crafted.end(), 16, 0x55);
+    const std::vector<std::vector<uint8_t>> pictures = {
+        {},
+        std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)),
+        std::vector<uint8_t>(whole.begin(), whole.begin() + 8 + 25 + 5), // cut in a chunk header
+        {'n', 'o', 't', ' ', 'a', ' ', 'l', 'e', 'v', 'e', 'l', '\n'},
+        crafted,
+    };
+    const std::string path = tempPath("level-broken");
+    for (const std::vector<uint8_t>& bytes : pictures) {
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+        LevelGrid grid = gridFromMap({"..", ".."});
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(grid.load(path));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "LevelGrid: Could not load level picture: " + path + "\n")
+            << bytes.size() << " bytes";
+        EXPECT_TRUE(grid.empty());
+        EXPECT_TRUE(grid.solid(0, 0));
+    }
+    std::remove(path.c_str());
+}
+
 TEST(TileSetTable, CellValuesMapToTheirAtlasTiles)
 {
     const TileSet tiles;
