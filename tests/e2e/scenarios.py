@@ -1,0 +1,595 @@
+#!/usr/bin/env python3
+"""End-to-end scenarios of the built game as a real process on an X server.
+
+    scenarios.py SCENARIO GAME
+
+GAME is the built executable; its data folders lie beside it. Every scenario
+runs a private copy of the game with its own XDG_CONFIG_HOME and HOME in a
+temporary folder, so the user's settings are never touched, and removes the
+folder afterwards. Needs DISPLAY (ctest runs under xvfb-run).
+Set VANTORREL_E2E_SHOTS to a folder to keep the screenshots."""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+from gamerun import (EXIT_WAIT, START_WAIT, WINDOW_WAIT, Failure, GameRun, Sandbox, View, check, check_bars,
+                     expect_clean_exit, letterbox, log, onsets, peak, picture_colours, read_capture,
+                     screen_size, screenshot, without_file_override)
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PICTURES = os.path.join(HERE, "..", "..", "data", "pictures")
+SETTLE = 1.0  # seconds for a few frames to be drawn after a key press
+
+
+# --- colours, from the pictures and the drawing code -------------------------
+
+def yellow(r, g, b):    # story lines: text colour (1, 1, 0)
+    return r > 170 and g > 170 and b < 110
+
+
+def magenta(r, g, b):   # the send-off line: (1, 0, 1)
+    return r > 170 and b > 170 and g < 110
+
+
+def white(r, g, b):     # the speed bar's frame and mark, the HUD texts
+    return r > 225 and g > 225 and b > 225
+
+
+def black(r, g, b):     # the pilot's silhouette, the speed bar's inside
+    return r < 24 and g < 24 and b < 24
+
+
+def tile_colours(column):
+    """The colours of atlas tile (column, 0), as drawn: the atlas is drawn
+    without smoothing, so the screen shows them exactly."""
+    crop = os.path.join(tempfile.mkdtemp(prefix="vantorrel-tile."), "tile.png")
+    subprocess.run(["convert", os.path.join(PICTURES, "tileAtlas.png"), "-crop",
+                    "16x16+%d+0" % (16 * column), "+repage", crop], check=True)
+    colours = picture_colours(crop)
+    os.remove(crop)
+    os.rmdir(os.path.dirname(crop))
+    return colours
+
+
+def fraction(picture, box, test, step=2):
+    hits, total = picture.count(*box, test, step=step)
+    check(total > 0, "empty sample box %s" % (box,))
+    return hits / total
+
+
+def yellow_spots(picture, box, step=2):
+    """Where the box shows story-line yellow, on a grid of `step` pixels."""
+    x0, y0, x1, y1 = box
+    return {(x, y) for y in range(y0, y1, step) for x in range(x0, x1, step) if yellow(*picture.at(x, y))}
+
+
+def start_play(run):
+    """Skips the story with keys (Return is bound to nothing, so it neither
+    jumps nor runs) and starts play after the last line."""
+    for _ in range(6):
+        run.key("Return", pause=0.15)
+    run.key("Return")
+    time.sleep(SETTLE)
+
+
+def settings_text(width, height):
+    lines = ["w %d" % width, "h %d" % height, "a 0", "f 1", "ns 0", "nm 0", "aa DirectSound"]
+    return "".join(line + "\r\n" for line in lines).encode()
+
+
+def lines_of(run):
+    return run.output().splitlines()
+
+
+# --- scenarios ---------------------------------------------------------------
+
+def first_start(sandbox):
+    """A fresh account: the settings folder and file are created and said so;
+    the title story appears in yellow, keys advance it, the logo and the
+    magenta send-off follow; play shows sky, tiles, pilot and HUD; Escape ends
+    the program at once with status 0."""
+    width, height = screen_size()
+    run = GameRun(sandbox)  # no arguments: the options come from the new file
+    run.wait_window()
+
+    folder = sandbox.settings_folder()
+    check(os.path.isdir(folder), "no settings folder " + folder)
+    with open(sandbox.settings_file(), "rb") as f:
+        created = f.read()
+    check(created == settings_text(width, height), "settings file reads %r" % created)
+    out = lines_of(run)
+    check(out[:1] == ["Created %s path." % folder], "first line %r" % out[:1])
+    check(sum("Created" in line for line in out) == 1, "more than one folder message: %r" % out)
+    check(not any(line.startswith("Using default") for line in out), "default-size message without arguments")
+    check(run.window_size() == (width, height), "window %s, want the screen size" % (run.window_size(),))
+
+    view = View(letterbox(width, height, width, height))
+    story = view.box(128, 390, 1152, 500, inset=0)
+    # The first line comes by itself 30 frames after the start; from then on
+    # each press brings the next line at once and restarts the 120-frame wait,
+    # which is longer than the checks between presses take.
+    deadline = time.monotonic() + WINDOW_WAIT
+    while True:
+        shot = screenshot("title-line1")
+        hits, _ = shot.count(*story, yellow)
+        if hits > 300 or time.monotonic() > deadline:
+            break
+        time.sleep(0.1)
+    check(hits > 300, "the first story line shows %d yellow pixels" % hits)
+    check_bars(shot, view)
+    above, _ = shot.count(*view.box(0, 0, 1280, 380), yellow, step=2)
+    check(above == 0, "yellow above the story line before the logo: %d" % above)
+    before = yellow_spots(shot, story)
+
+    run.key("space")  # brings the second line at once
+    time.sleep(SETTLE)
+    shot = screenshot("title-line2")
+    after = yellow_spots(shot, story)
+    changed = len(before ^ after)
+    check(len(after) > 100 and changed > min(len(before), len(after)) // 2,
+          "a key press does not replace the story line (%d yellow spots before, %d after, %d differ)"
+          % (len(before), len(after), changed))
+
+    run.key("Return", "Return")  # line 4: the logo comes in
+    time.sleep(SETTLE)
+    shot = screenshot("title-logo")
+    logo = picture_colours(os.path.join(PICTURES, "titleLogo.png"))
+    logo = {c for c in logo if max(c) > 60}  # not the dark outline, which the backdrop also shows
+    hits, _ = shot.count(*view.box(128, 0, 1152, 380), lambda r, g, b: (r, g, b) in logo, step=2)
+    check(hits > 3000, "the title logo shows %d of its colours" % hits)
+
+    run.key("Return", "Return")  # line 6: the send-off under the story
+    time.sleep(SETTLE)
+    shot = screenshot("title-sendoff")
+    hits, _ = shot.count(*view.box(128, 630, 1152, 720, inset=0), magenta)
+    check(hits > 300, "the send-off line shows %d magenta pixels" % hits)
+
+    run.key("Return")  # starts play
+    # The pilot drops onto the grass and the camera follows; on a busy
+    # machine the software renderer may need longer than usual to get there.
+    time.sleep(3 * SETTLE)
+    deadline = time.monotonic() + 20
+    while True:
+        try:
+            check_play_screen(screenshot("play"), view)
+            break
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(SETTLE)
+
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    with open(sandbox.settings_file(), "rb") as f:
+        check(f.read() == created, "the settings file changed while playing")
+
+
+def check_play_screen(shot, view):
+    # Sky: a gradient from (96, 96, 255) at the top to white at the bottom,
+    # lightened a little by the grain; clouds may pass, so take medians.
+    def median_red(y):
+        x0, y0, x1, _ = view.box(10, y, 150, y + 1, inset=0)
+        reds = sorted(shot.at(x, y0)[0] for x in range(x0, x1))
+        blues = sorted(shot.at(x, y0)[2] for x in range(x0, x1))
+        return reds[len(reds) // 2], blues[len(blues) // 2]
+    top_red, top_blue = median_red(100)
+    low_red, low_blue = median_red(400)
+    for y, red, blue in ((100, top_red, top_blue), (400, low_red, low_blue)):
+        base = 96 + (255 - 96) * y / 720
+        check(blue >= 250 and base - 4 <= red <= base + 40,
+              "sky at y %d: red %d, blue %d (gradient gives red %.0f)" % (y, red, blue, base))
+    check(45 <= low_red - top_red <= 90, "the sky does not brighten downward: %d -> %d" % (top_red, low_red))
+
+    # Tiles: the pilot's start lies on grass-topped earth, an earth wall to
+    # its right.
+    earth = tile_colours(1)
+    grass = tile_colours(0)
+    wall = fraction(shot, view.box(700, 200, 1270, 700), lambda r, g, b: (r, g, b) in earth)
+    check(wall > 0.8, "earth tiles cover %.2f of the wall right of the pilot" % wall)
+    turf = fraction(shot, view.box(300, 546, 660, 566), lambda r, g, b: (r, g, b) in grass - earth)
+    check(turf > 0.3, "grass covers %.2f of the ground under the pilot" % turf)
+
+    # The pilot: a black figure standing in its 64-pixel cell at (608, 480).
+    figure = fraction(shot, view.box(608, 480, 672, 544, inset=0), black, step=1)
+    # (About 30 % of each pilot picture is opaque black; a passing cloud's
+    # outline darkens far less.)
+    check(figure > 0.2, "the pilot's cell is %.2f black" % figure)
+
+    # HUD: the white frame, the black inside with no speed yet, the mark at
+    # the winning speed, and the "Speed:" label.
+    frame_top = fraction(shot, view.box(642, 32, 1246, 36, inset=1), white, step=1)
+    inside = fraction(shot, view.box(644, 36, 1094, 92), black)
+    mark = fraction(shot, view.box(1098, 28, 1106, 100, inset=1), white, step=1)
+    check(frame_top > 0.95, "speed bar frame %.2f white" % frame_top)
+    check(inside > 0.98, "speed bar inside %.2f black" % inside)
+    check(mark > 0.95, "88mph mark %.2f white" % mark)
+    label, _ = shot.count(*view.box(384, 40, 640, 120, inset=0), white)
+    check(label > 150, "the Speed: label shows %d white pixels" % label)
+
+
+def letterbox_bars(sandbox):
+    """A 4:3 full-screen window on the 16:9 screen: the picture keeps its
+    shape, with black bars above and below."""
+    width, height = screen_size()
+    window_w = height * 4 // 3
+    run = GameRun(sandbox, ["-w", str(window_w), "-h", str(height)])
+    run.wait_window()
+    view = View(letterbox(window_w, height, width, height))
+    check(view.y > 0, "expected bars above and below")
+    run.key("space")
+    time.sleep(SETTLE)
+    shot = screenshot("letterbox-title")
+    check_bars(shot, view)
+    hits, _ = shot.count(*view.box(128, 390, 1152, 500, inset=0), yellow)
+    check(hits > 150, "the story line shows %d yellow pixels inside the letterbox" % hits)
+    start_play(run)
+    time.sleep(2 * SETTLE)
+    shot = screenshot("letterbox-play")
+    check_bars(shot, view)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+
+def help_text(sandbox):
+    """--help prints the help text byte for byte and ends with status 0."""
+    os.makedirs(sandbox.settings_folder())
+    with open(sandbox.settings_file(), "wb") as f:
+        f.write(settings_text(640, 480))
+    run = GameRun(sandbox, ["-w", "800", "--help", "-ns"])
+    code = run.wait_exit(START_WAIT)
+    with open(os.path.join(HERE, "help.txt"), "rb") as f:
+        expected = f.read()
+    with open(run.stdout_path, "rb") as f:
+        printed = f.read()
+    check(printed == expected, "help text differs:\n%r\nwant\n%r" % (printed, expected))
+    check(code == 0, "exit status %s after --help" % code)
+
+
+def default_height(sandbox):
+    """-w 800 alone: the height is the X screen's, and the game says so; the
+    tall window shows the picture with bars above and below."""
+    width, height = screen_size()
+    run = GameRun(sandbox, ["-w", "800"])
+    run.wait_window()
+    out = lines_of(run)
+    check("Using default height = %d" % height in out, "no default-height line in %r" % out)
+    check(not any(line.startswith("Using default width") for line in out), "width message for -w 800")
+    check(run.window_size() == (800, height), "window %s" % (run.window_size(),))
+    time.sleep(SETTLE)
+    run.key("space")
+    time.sleep(SETTLE)
+    check_bars(screenshot("default-height"), View(letterbox(800, height, width, height)))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+
+def sink_inputs(run):
+    """The streams playing into the private sound server right now."""
+    text = subprocess.run(["pactl", "list", "short", "sink-inputs"], env=run.pulse_env(),
+                          capture_output=True, text=True, timeout=10).stdout
+    return [line for line in text.splitlines() if line.strip()]
+
+
+BOOM_FRAMES = 120        # frames between automatic story lines
+PAIR_MS = 15             # the main loop never runs two frames in less than 15 ms
+PRESS_GAPS = (0.7, 0.85)  # seconds between the key presses: shorter than 120
+                          # frames can be, so no line comes by itself between
+
+
+def booms(sandbox):
+    """The title screen's booms reach a real sound stream: one at each story
+    line, whether the line came by itself (120 frames after the one before)
+    or by a key press (at the moment of the press), six in all, and no more
+    once the last line is up."""
+    capture = sandbox.path("booms.raw")
+    run = GameRun(sandbox, ["-win", "-w", "480", "-h", "270"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    run.wait_window()
+    # The stream opens once the window and the first screen exist.
+    deadline = time.monotonic() + 20
+    while not sink_inputs(run) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    check(len(sink_inputs(run)) == 1, "the game opened no stream: %r" % sink_inputs(run))
+    # Line 1 (frame 30) and perhaps line 2 (frame 150) come by themselves
+    # before the presses; line 3 (frame 270) only if starting the stream took
+    # most of a second, since 270 frames take at least 135 × 15 ms.
+    time.sleep(1.0)
+    presses = []
+    for gap in (0.0,) + PRESS_GAPS:
+        time.sleep(gap)
+        run.key("Return")
+        presses.append(time.monotonic())
+    # The rest of the lines come by themselves; then nothing more may sound.
+    deadline = time.monotonic() + 60
+    while time.monotonic() < deadline and len(onsets(read_capture(capture))) < 6:
+        time.sleep(0.5)
+    log("live onsets: %s, capture %.1f s, game alive %s" % (onsets(read_capture(capture)), len(read_capture(capture)) / 88200, run.alive()))
+    time.sleep(2.5)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+
+    samples = read_capture(capture)
+    times = onsets(samples)
+    log("boom onsets in the capture (s): %s" % ", ".join("%.3f" % t for t in times))
+    check(len(times) == 6, "%d booms, want 6 (one per story line)" % len(times))
+    # The presses: three booms spaced like the presses.
+    press_gaps = [b - a for a, b in zip(presses, presses[1:])]
+    match = [i for i in range(len(times) - 2)
+             if all(abs(times[i + n + 1] - times[i + n] - press_gaps[n]) < 0.15 for n in range(2))]
+    check(len(match) == 1, "want one run of three booms spaced like the presses %s" % press_gaps)
+    first = match[0]
+    check(first <= 3, "%d booms before the presses, want at most 3" % first)
+    # The others: 120 frames after the line before, and never sooner than
+    # 60 pairs of frames allow.
+    # (The gap between the last line that came by itself and the first press
+    # is the test's own timing.)
+    auto_gaps = [times[i + 1] - times[i] for i in range(len(times) - 1) if not first - 1 <= i < first + 2]
+    shortest = BOOM_FRAMES // 2 * PAIR_MS / 1000.0
+    log("automatic boom gaps (s): %s" % ", ".join("%.3f" % g for g in auto_gaps))
+    for gap in auto_gaps:
+        check(shortest - 0.05 <= gap <= 8 * shortest, "booms %.3f s apart, want 120 frames (>= %.2f s)"
+              % (gap, shortest))
+    tail = len(samples) / 2 / 44100 - times[-1]
+    check(tail > 2.0, "the capture ends %.1f s after the last boom: too short to show no more follow" % tail)
+
+
+def no_sound(sandbox):
+    """--nosound: no stream is opened (the sound server sees no client
+    stream and records pure silence) although the title screen booms."""
+    capture = sandbox.path("nosound.raw")
+    run = GameRun(sandbox, ["--nosound", "-win", "-w", "480", "-h", "270"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    run.wait_window()
+    time.sleep(2.5)  # the first line's boom is due after 30 frames
+    run.key("Return")
+    time.sleep(2 * SETTLE)  # by now a stream would long be open
+    streams = sink_inputs(run)
+    check(streams == [], "streams with --nosound: %r" % streams)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    check(not any("PortAudio" in line for line in lines_of(run)), "audio messages: %r" % lines_of(run))
+    samples = read_capture(capture)
+    check(len(samples) > 44100, "the recording is too short (%d samples)" % len(samples))
+    check(peak(samples) == 0.0, "something played: peak %.4f" % peak(samples))
+
+
+# --- fault injection ----------------------------------------------------------
+
+def plays_on(run, expected_line, shot=None, started=False, times=1):
+    """The game reaches play, stays up, answers Escape with status 0, and
+    printed `expected_line` exactly `times` times."""
+    if not started:
+        run.wait_window()
+        start_play(run)
+    time.sleep(SETTLE)
+    check(run.alive(), "the game ended in play:\n" + run.output() + run.errors())
+    if shot:
+        screenshot(shot)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    if expected_line is not None:
+        count = lines_of(run).count(expected_line)
+        check(count == times, "want the line %r %d times, got %d in:\n%s"
+              % (expected_line, times, count, run.output()))
+
+
+WINDOWED = ["-win", "-w", "480", "-h", "270"]
+
+
+def missing_folder(name, expected, times=1):
+    def scenario(sandbox):
+        shutil.rmtree(os.path.join(sandbox.game_dir, name))
+        run = GameRun(sandbox, WINDOWED)
+        plays_on(run, expected(sandbox), shot="no-" + name, times=times)
+    scenario.__doc__ = "No %s folder beside the game." % name
+    return scenario
+
+
+def level_path(sandbox):
+    return os.path.join(sandbox.game_dir, "levels", "pilot.png")
+
+
+def level_message(sandbox):
+    return "LevelGrid: Could not load level picture: " + level_path(sandbox)
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
+
+
+def paletted_png(width, height):
+    header = struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0)
+    palette = bytes([255, 255, 255, 0, 0, 0])
+    rows = b"".join(b"\0" + bytes([0]) * width for _ in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"PLTE", palette)
+            + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b""))
+
+
+def bad_level(make, name):
+    def scenario(sandbox):
+        with open(level_path(sandbox), "rb") as f:
+            good = f.read()
+        with open(level_path(sandbox), "wb") as f:
+            f.write(make(good))
+        run = GameRun(sandbox, WINDOWED)
+        plays_on(run, level_message(sandbox), shot=name)
+    return scenario
+
+
+def huge_chunk(good):
+    """A picture whose header is sound but whose next chunk claims 64 MB and
+    stops after a few bytes."""
+    header_end = 8 + 25
+    return good[:header_end] + struct.pack(">I", 64 << 20) + b"IDAT" + b"\0" * 16
+
+
+def huge_chunk_level(sandbox):
+    """The crafted picture is refused at once, not read or allocated for;
+    the game plays on."""
+    with open(level_path(sandbox), "rb") as f:
+        good = f.read()
+    with open(level_path(sandbox), "wb") as f:
+        f.write(huge_chunk(good))
+    run = GameRun(sandbox, WINDOWED)
+    run.wait_window()
+    for _ in range(6):
+        run.key("Return", pause=0.15)
+    run.key("Return")
+    pressed = time.monotonic()
+    while level_message(sandbox) not in lines_of(run) and time.monotonic() - pressed < 10:
+        time.sleep(0.02)
+    refused = time.monotonic() - pressed
+    log("refused the crafted picture %.2f s after the key press" % refused)
+    check(refused < 2.0, "took %.2f s to refuse the crafted picture" % refused)
+    plays_on(run, level_message(sandbox), started=True)
+
+
+def write_settings(sandbox, text, mode):
+    os.makedirs(sandbox.settings_folder(), exist_ok=True)
+    path = sandbox.settings_file()
+    with open(path, "wb") as f:
+        f.write(text)
+    os.chmod(path, mode)
+    return path
+
+
+SMALL_WINDOW_SETTINGS = b"w 480\r\nh 270\r\na 0\r\nf 0\r\nns 0\r\nnm 0\r\naa DirectSound\r\n"
+
+
+def unreadable_settings(sandbox):
+    """A settings file the game may not read: kept as it is (content and
+    mode), not overwritten, and the built-in defaults (1024 × 768) apply."""
+    path = write_settings(sandbox, SMALL_WINDOW_SETTINGS, 0o000)
+    run = GameRun(sandbox, [], prefix=without_file_override())
+    run.wait_window()
+    check(run.window_size() == (1024, 768), "window %s, want the built-in 1024 x 768" % (run.window_size(),))
+    out = lines_of(run)
+    check(not any(line.startswith(("Created", "Could not create")) for line in out), "messages: %r" % out)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    check(os.stat(path).st_mode & 0o777 == 0, "mode changed to %o" % (os.stat(path).st_mode & 0o777))
+    os.chmod(path, 0o600)
+    with open(path, "rb") as f:
+        check(f.read() == SMALL_WINDOW_SETTINGS, "the settings file was changed")
+
+
+def read_only_settings(sandbox):
+    """A read-only settings file in a read-only folder is read and used, and
+    left exactly as it was."""
+    path = write_settings(sandbox, SMALL_WINDOW_SETTINGS, 0o444)
+    os.chmod(sandbox.settings_folder(), 0o555)
+    run = GameRun(sandbox, [], prefix=without_file_override())
+    run.wait_window()
+    check(run.window_size() == (480, 270), "window %s, want the file's 480 x 270" % (run.window_size(),))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    check(run.output().find("Could not create") < 0, "messages: %r" % lines_of(run))
+    check(os.stat(path).st_mode & 0o777 == 0o444, "mode changed to %o" % (os.stat(path).st_mode & 0o777))
+    with open(path, "rb") as f:
+        check(f.read() == SMALL_WINDOW_SETTINGS, "the settings file was changed")
+
+
+def unwritable_config(sandbox):
+    """The configuration folder cannot be written: the settings file cannot
+    be created, the game says so in one line and starts with the built-in
+    defaults."""
+    os.chmod(sandbox.config, 0o555)
+    run = GameRun(sandbox, [], prefix=without_file_override())
+    run.wait_window()
+    expected = "Could not create %s" % sandbox.settings_file()
+    out = lines_of(run)
+    check(out[:1] == [expected], "first line %r, want %r" % (out[:1], expected))
+    check(run.window_size() == (1024, 768), "window %s, want the built-in 1024 x 768" % (run.window_size(),))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    check(os.listdir(sandbox.config) == [], "something was created: %r" % os.listdir(sandbox.config))
+
+
+def no_audio_device(sandbox):
+    """ALSA's default device names a card that does not exist: the stream
+    cannot open, the game says so in one line and plays on silently."""
+    conf = sandbox.write("asound-none.conf", "pcm.!default { type hw card 9 device 0 }\n")
+    run = GameRun(sandbox, WINDOWED, env=sandbox.env(ALSA_CONFIG_PATH=conf))
+    plays_on(run, "PortAudioDevice Error: Could not open stream.")
+
+
+def no_display(sandbox):
+    """No X display (none set, or one nobody answers on): one clear line and
+    a non-zero status, promptly, never a crash."""
+    for display in (None, ":%d" % free_display()):
+        run = GameRun(sandbox, WINDOWED, env=sandbox.env(DISPLAY=display))
+        code = run.wait_exit(START_WAIT)
+        out = lines_of(run)
+        check(code not in (0, None) and code > 0, "exit status %s without a display" % code)
+        # The settings come first, so a fresh account still gets its folder.
+        if display is None:
+            check(out[:1] == ["Created %s path." % sandbox.settings_folder()], "first line %r" % out[:1])
+            out = out[1:]
+        check(out == ["Could not initialise SDL: No available video device"],
+              "DISPLAY=%s printed %r" % (display, out))
+        check("Sanitizer" not in run.errors(), run.errors()[-3000:])
+
+
+def free_display():
+    for number in range(170, 300):
+        if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
+            return number
+    raise Failure("no free display number")
+
+
+SCENARIOS = {
+    "first_start": first_start,
+    "letterbox": letterbox_bars,
+    "help": help_text,
+    "default_height": default_height,
+    "booms": booms,
+    "nosound": no_sound,
+    "no_levels": missing_folder("levels", level_message),
+    "no_synth_patches": missing_folder(
+        "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "
+        + os.path.join(s.game_dir, "synthPatches", "Bom.patch")),
+    "no_pitches": missing_folder("pitches", lambda s: "FilePath::isDirectory() error: No such file or directory"),
+    # Asked for twice: the title screen's size and the speed display's.
+    "no_fonts": missing_folder("fonts", lambda s: "OpenGLFont: Could not find font: MarsNeedsCunnilingus.ttf",
+                               times=2),
+    "empty_level": bad_level(name="empty_level", make=lambda good: b""),
+    "truncated_level": bad_level(name="truncated_level", make=lambda good: good[:len(good) // 2]),
+    "garbage_level": bad_level(name="garbage_level", make=lambda good: bytes((i * 7919 + 13) % 256 for i in range(len(good)))),
+    "paletted_level": bad_level(name="paletted_level", make=lambda good: paletted_png(72, 994)),
+    "huge_chunk_level": huge_chunk_level,
+    "unreadable_settings": unreadable_settings,
+    "read_only_settings": read_only_settings,
+    "unwritable_config": unwritable_config,
+    "no_audio_device": no_audio_device,
+    "no_display": no_display,
+}
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[1] not in SCENARIOS:
+        print("usage: scenarios.py {%s} GAME" % "|".join(SCENARIOS), file=sys.stderr)
+        return 2
+    scenario = SCENARIOS[sys.argv[1]]
+    sandbox = Sandbox(sys.argv[2])
+    started = time.monotonic()
+    try:
+        scenario(sandbox)
+    except Failure as failure:
+        log("FAILED %s: %s" % (sys.argv[1], failure))
+        return 1
+    finally:
+        for run in list(GameRun.all):
+            run.stop()
+        sandbox.close()
+    log("passed %s in %.1f s" % (sys.argv[1], time.monotonic() - started))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
