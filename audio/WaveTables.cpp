@@ -38,4 +38,6 @@ WaveTables::WaveTables()
         for (int h = 1; h < 2 * span; h += 2)
             addHarmonic(tables[squareOffset + band], h);
     }
+    for (float* table : tables)
+        table[tableLength] = table[0];
 }

@@ -11,10 +11,12 @@ public:
     // Built once, on first use (the first voice's construction).
     static const WaveTables& shared();
 
+    // Each table is followed by a copy of its first sample, so that a read
+    // between the last sample and the first needs no wrap.
     const float* saw(int band) const { return tables[band]; }
     const float* square(int band) const { return tables[squareOffset + band]; }
 
 private:
     WaveTables();
-    float tables[2 * bandCount][tableLength] = {};
+    float tables[2 * bandCount][tableLength + 1] = {};
 };
