@@ -31,9 +31,7 @@ void AudioSingleton::render(float* out, int frames)
 
     StereoFrame* buffer = reinterpret_cast<StereoFrame*>(out);
     for (int group = 0; group < groupCount; ++group) {
-        for (SimpleSynth& voice : voiceGroups[group].voices)
-            if (voice.isActive())
-                voice.render(buffer, frames);
+        voiceGroups[group].render(buffer, frames);
         // Each drum mixes right after the group that shares its track row.
         if (group < drumCount && drums[group]->isActive())
             drums[group]->render(buffer, frames);

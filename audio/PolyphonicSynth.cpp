@@ -1,6 +1,7 @@
 #include "audio/PolyphonicSynth.h"
 
 #include "audio/NumberText.h"
+#include "audio/VoiceLanes.h"
 
 #include <fstream>
 #include <iostream>
@@ -109,4 +110,15 @@ int PolyphonicSynth::activeCount() const
     for (const SimpleSynth& voice : voices)
         count += voice.isActive() ? 1 : 0;
     return count;
+}
+
+void PolyphonicSynth::render(StereoFrame* out, int frames)
+{
+    SimpleSynth* sounding[voiceCount];
+    int count = 0;
+    for (SimpleSynth& voice : voices)
+        if (voice.isActive())
+            sounding[count++] = &voice;
+    if (count > 0)
+        VoiceLanes::render(sounding, count, out, frames);
 }

@@ -18,6 +18,8 @@ public:
     // voices sound.
     bool startNote(float frequency, int frameOffset);
     int activeCount() const;
+    // Adds every sounding voice into `out`, frame by frame in voice order.
+    void render(StereoFrame* out, int frames);
 
     SimpleSynth voices[voiceCount];
 };

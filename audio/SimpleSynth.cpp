@@ -1,19 +1,12 @@
 #include "audio/SimpleSynth.h"
 
 #include "audio/ShapeCurve.h"
-#include "audio/VoiceEnvelope.h"
+#include "audio/VoiceLanes.h"
 #include "audio/WaveTables.h"
-
-#include <cmath>
 
 namespace {
 
-constexpr float engineRate = 44100.0f;    // Hz, whatever the device runs at
-constexpr float cutoffSpan = 10975.0f;    // filterCutoff 1 = 10975 Hz
-constexpr float cutoffCeiling = 11025.0f; // a full positive envelope ends at 11025 + 50 Hz
-constexpr float cutoffFloor = 50.0f;      // added to every cutoff
 constexpr float detuneRatio = 0.999f;
-constexpr float outputLevel = 0.5f;
 // Upper frequency of bands 0..5 in Hz; above the last, band 6.
 constexpr float bandTops[] = {440.0f, 660.0f, 880.0f, 1100.0f, 1320.0f, 1540.0f};
 
@@ -22,31 +15,6 @@ constexpr const char* names[SimpleSynth::parameterTotal] = {
     "filterReleaseCurve", "filterAttackTime", "filterReleaseTime", "filterEnvAmount",
     "attackCurve",      "releaseCurve",      "attackTime",      "releaseTime",
     "noteLength",       "distGain",          "octave",          "detunedSawAmount"};
-
-inline float readTable(const float* table, float phase, int length)
-{
-    const int n = static_cast<int>(phase);
-    const float f = phase - static_cast<float>(n);
-    const int next = (n == length - 1) ? 0 : n + 1;
-    return table[n] * (1.0f - f) + f * table[next];
-}
-
-// One wrap per frame suffices for any frequency below the engine rate; a
-// pitch file with absurd or non-finite values must not push the read outside
-// the table, so the rare remainder is folded back here.
-inline float wrapPhase(float phase, float length)
-{
-    if (phase >= length)
-        phase -= length;
-    if (!(phase >= 0.0f && phase < length)) {
-        phase = std::fmod(phase, length);
-        if (phase < 0.0f)
-            phase += length;
-        if (!(phase >= 0.0f && phase < length))
-            phase = 0.0f;
-    }
-    return phase;
-}
 
 } // namespace
 
@@ -84,62 +52,10 @@ bool SimpleSynth::noteOn(float frequency, int frameOffset)
 
 void SimpleSynth::render(StereoFrame* out, int frames)
 {
-    const float total = 2.0f * noteLength;
-    const VoiceEnvelope amplitude = VoiceEnvelope::make(total, attackTime, releaseTime, attackCurve, releaseCurve);
-    const VoiceEnvelope cutoffShape =
-        VoiceEnvelope::make(total, filterAttackTime, filterReleaseTime, filterAttackCurve, filterReleaseCurve);
     if (!active)
         return;
-
-    const float length = static_cast<float>(tableLength);
-    const float incMain = length / (engineRate / freqMain);
-    const float incDetuned = length / (engineRate / freqDetuned);
-    const float base = filterCutoff * cutoffSpan;
-    const float mix = waveAmount, detuned = detunedSawAmount, envAmount = filterEnvAmount;
-    const float gain = distGain, step = timeStep;
-    const double resonance = filterRes;
-    const float* saw = tableA;
-    const float* square = tableB;
-    float time = envTime, phase = phaseMain, phase2 = phaseDetuned;
-    bool wait = waiting;
-    int delay = startDelay;
-    bool ended = false;
-
-    for (int i = 0; i < frames; ++i) {
-        if (wait && delay >= 0) {
-            --delay;
-            if (delay > 0)
-                continue;
-            wait = false;
-        }
-        time = time + step;
-        if (time > total) {
-            ended = true;
-            break;
-        }
-        const float a = amplitude.at(time);
-        const float fe = cutoffShape.at(time) * envAmount;
-
-        float s = (1.0f - mix) * readTable(saw, phase, tableLength) + mix * readTable(square, phase, tableLength);
-        if (detuned > 0.0f)
-            s = s + detuned * readTable(saw, phase2, tableLength);
-        phase = wrapPhase(phase + incMain, length);
-        phase2 = wrapPhase(phase2 + incDetuned, length);
-
-        const float cutoff = base + fe * (fe < 0.0f ? base : cutoffCeiling - base) + cutoffFloor;
-        filter.set(cutoff, resonance);
-        const float y = filter.process(s);
-        const float o = outputLevel * a * std::tanh(gain * y);
-        out[i].left += o;
-        out[i].right += o;
-    }
-    envTime = time;
-    phaseMain = phase;
-    phaseDetuned = phase2;
-    waiting = wait;
-    startDelay = delay;
-    if (ended)
-        active = false;
+    SimpleSynth* const self = this;
+    VoiceLanes::render(&self, 1, out, frames);
 }
 
 int SimpleSynth::parameterIndex(std::string_view name)

@@ -36,6 +36,8 @@ public:
     const LadderFilter& ladder() const { return filter; }
 
 private:
+    friend class VoiceLanes;
+
     bool active = false;
     float waveAmount = 0.0f;
     float detunedSawAmount = 0.0f;
