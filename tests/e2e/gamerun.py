@@ -105,7 +105,10 @@ class Sandbox:
             for name in dirs:
                 os.chmod(os.path.join(folder, name), 0o755)
         os.chmod(self.root, 0o755)
-        shutil.rmtree(self.root, ignore_errors=True)
+        if os.environ.get("VANTORREL_E2E_KEEP"):
+            log("kept " + self.root)
+        else:
+            shutil.rmtree(self.root, ignore_errors=True)
 
 
 def without_file_override():
@@ -307,10 +310,11 @@ def read_ppm(data):
     return Picture(width, height, pixels)
 
 
-def screenshot(name):
-    """The whole X screen as the player sees it; kept as PNG in the folder
-    VANTORREL_E2E_SHOTS names, if set."""
-    xwd = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, check=True, timeout=30).stdout
+def screenshot(name, window=None):
+    """The whole X screen as the player sees it, or only the given window
+    (quicker); kept as PNG in the folder VANTORREL_E2E_SHOTS names, if set."""
+    source = ["-id", window] if window else ["-root"]
+    xwd = subprocess.run(["xwd", *source, "-silent"], capture_output=True, check=True, timeout=30).stdout
     ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, check=True,
                          timeout=30).stdout
     folder = os.environ.get("VANTORREL_E2E_SHOTS")
