@@ -68,3 +68,12 @@ LANE_INLINE double pick(bool mask, double yes, double no) { return mask ? yes : 
 LANE_INLINE float pick(bool mask, float yes, float no) { return mask ? yes : no; }
 LANE_INLINE LaneFloat pick(LaneInt mask, LaneFloat yes, LaneFloat no) { return mask ? yes : no; }
 
+// The frame loop is built for AVX2, where a lane vector is one register, and
+// for any x86-64; the loader picks one. Clang refuses to pass wide vectors
+// between code built for different targets even when it is inlined, so a
+// Clang build (the fuzz targets) and other processors build it once.
+#if defined(__x86_64__) && !defined(__clang__)
+#define LANE_TARGETS __attribute__((target_clones("avx2", "default")))
+#else
+#define LANE_TARGETS
+#endif

@@ -94,15 +94,11 @@ LANE_INLINE LaneFloat readTables(const float* tables, LaneInt start, LaneFloat f
         __builtin_memcpy(&word, tables + at[lane + half], sizeof word);
         high[lane] = word;
     }
-    LaneInt evens, odds;
-    for (int lane = 0; lane < laneWidth; ++lane) {
-        evens[lane] = 2 * lane;
-        odds[lane] = 2 * lane + 1;
-    }
+    static_assert(laneWidth == 8, "the shuffles below name eight lanes");
     const LaneFloat lowFloats = (LaneFloat)low;
     const LaneFloat highFloats = (LaneFloat)high;
-    const LaneFloat here = __builtin_shuffle(lowFloats, highFloats, evens);
-    const LaneFloat there = __builtin_shuffle(lowFloats, highFloats, odds);
+    const LaneFloat here = __builtin_shufflevector(lowFloats, highFloats, 0, 2, 4, 6, 8, 10, 12, 14);
+    const LaneFloat there = __builtin_shufflevector(lowFloats, highFloats, 1, 3, 5, 7, 9, 11, 13, 15);
     return here * (1.0f - f) + f * there;
 }
 
@@ -125,40 +121,34 @@ LANE_INLINE void mixFrame(StereoFrame& out, LaneFloat heard)
 LANE_INLINE void mixEightFrames(StereoFrame* out, const LaneFloat* frames)
 {
     static_assert(laneWidth == 8, "an eight by eight turn");
-    const LaneInt unpackLow = {0, 8, 1, 9, 4, 12, 5, 13};
-    const LaneInt unpackHigh = {2, 10, 3, 11, 6, 14, 7, 15};
-    const LaneInt pairLow = {0, 1, 8, 9, 4, 5, 12, 13};
-    const LaneInt pairHigh = {2, 3, 10, 11, 6, 7, 14, 15};
-    const LaneInt halfLow = {0, 1, 2, 3, 8, 9, 10, 11};
-    const LaneInt halfHigh = {4, 5, 6, 7, 12, 13, 14, 15};
     LaneFloat t[8], u[8], lanes[8];
+    // Interleave single values, then pairs, then halves: an 8 × 8 transpose.
     for (int j = 0; j < 8; j += 2) {
-        t[j] = __builtin_shuffle(frames[j], frames[j + 1], unpackLow);
-        t[j + 1] = __builtin_shuffle(frames[j], frames[j + 1], unpackHigh);
+        t[j] = __builtin_shufflevector(frames[j], frames[j + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+        t[j + 1] = __builtin_shufflevector(frames[j], frames[j + 1], 2, 10, 3, 11, 6, 14, 7, 15);
     }
     for (int j = 0; j < 8; j += 4) {
-        u[j] = __builtin_shuffle(t[j], t[j + 2], pairLow);
-        u[j + 1] = __builtin_shuffle(t[j], t[j + 2], pairHigh);
-        u[j + 2] = __builtin_shuffle(t[j + 1], t[j + 3], pairLow);
-        u[j + 3] = __builtin_shuffle(t[j + 1], t[j + 3], pairHigh);
+        u[j] = __builtin_shufflevector(t[j], t[j + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[j + 1] = __builtin_shufflevector(t[j], t[j + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+        u[j + 2] = __builtin_shufflevector(t[j + 1], t[j + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+        u[j + 3] = __builtin_shufflevector(t[j + 1], t[j + 3], 2, 3, 10, 11, 6, 7, 14, 15);
     }
     for (int j = 0; j < 4; ++j) {
-        lanes[j] = __builtin_shuffle(u[j], u[j + 4], halfLow);
-        lanes[j + 4] = __builtin_shuffle(u[j], u[j + 4], halfHigh);
+        lanes[j] = __builtin_shufflevector(u[j], u[j + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+        lanes[j + 4] = __builtin_shufflevector(u[j], u[j + 4], 4, 5, 6, 7, 12, 13, 14, 15);
     }
     LaneFloat first, second;
     __builtin_memcpy(&first, out, sizeof first);
     __builtin_memcpy(&second, out + 4, sizeof second);
-    const LaneInt evens = {0, 2, 4, 6, 8, 10, 12, 14};
-    const LaneInt odds = {1, 3, 5, 7, 9, 11, 13, 15};
-    LaneFloat left = __builtin_shuffle(first, second, evens);
-    LaneFloat right = __builtin_shuffle(first, second, odds);
+    // Frames are left, right pairs: the even floats are the left channel.
+    LaneFloat left = __builtin_shufflevector(first, second, 0, 2, 4, 6, 8, 10, 12, 14);
+    LaneFloat right = __builtin_shufflevector(first, second, 1, 3, 5, 7, 9, 11, 13, 15);
     for (const LaneFloat& lane : lanes) {
         left += lane;
         right += lane;
     }
-    first = __builtin_shuffle(left, right, LaneInt{0, 8, 1, 9, 2, 10, 3, 11});
-    second = __builtin_shuffle(left, right, LaneInt{4, 12, 5, 13, 6, 14, 7, 15});
+    first = __builtin_shufflevector(left, right, 0, 8, 1, 9, 2, 10, 3, 11);
+    second = __builtin_shufflevector(left, right, 4, 12, 5, 13, 6, 14, 7, 15);
     __builtin_memcpy(out, &first, sizeof first);
     __builtin_memcpy(out + 4, &second, sizeof second);
 }
@@ -385,7 +375,7 @@ void VoiceLanes::renderTogether(SimpleSynth* const* voices, int count, StereoFra
 // AVX2, where a lane vector is one register (over four times faster here),
 // and for any x86-64; the loader picks one. Neither fuses multiply and add,
 // so both give the same bits.
-__attribute__((target_clones("avx2", "default")))
+LANE_TARGETS
 int VoiceLanes::run(Lanes& lanes, StereoFrame* out, int from, int to)
 {
     // Locals, so that the loop keeps its state in registers and no store into

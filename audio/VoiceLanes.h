@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/LaneVector.h"
 #include "audio/StereoFrame.h"
 
 class SimpleSynth;
@@ -14,5 +15,7 @@ public:
 private:
     struct Lanes;
     static void renderTogether(SimpleSynth* const* voices, int count, StereoFrame* out, int from, int to);
-    static int run(Lanes& lanes, StereoFrame* out, int from, int to);
+    // Clang wants the target list before the first call, not only where the
+    // function is defined.
+    LANE_TARGETS static int run(Lanes& lanes, StereoFrame* out, int from, int to);
 };
