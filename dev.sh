@@ -2,6 +2,8 @@
 # Vantorrel's one entry point for players and developers.
 #   ./dev.sh play [game options]   install what is missing, build, start the game
 #   ./dev.sh test                  install what is missing, build, run every test
+# VANTORREL_FUZZ_SECONDS (per reader, default 30) and VANTORREL_SOAK_SECONDS
+# (default 180) lengthen the fuzzing and the soak run outside CI.
 # Safe to run again: it installs only missing Debian packages and rebuilds only
 # what changed. Needs root or sudo only while packages are missing.
 set -euo pipefail
@@ -73,6 +75,10 @@ test)
     cmake --build build-tsan -j"$jobs" --target audio_thread_tests audio_thread_play_tests audio_device_probe
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
         run_tests build-tsan -R "audio_thread|audio_device_sink"
+    say "fuzzing the settings, command-line, patch, pitch and level readers"
+    tests/fuzz/run-fuzzers.sh build-fuzz "${VANTORREL_FUZZ_SECONDS:-30}"
+    say "soak run of the game with random keys and recorded sound"
+    tests/soak/soak.sh build/vantorrel "${VANTORREL_SOAK_SECONDS:-180}"
     ;;
 *)
     echo "usage: ./dev.sh play [game options] | ./dev.sh test" >&2
