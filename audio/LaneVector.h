@@ -31,9 +31,8 @@ using LaneElement = typename LaneElementOf<Real>::type;
 // takes or returns lane vectors and may be called from it is forced inline,
 // at every optimisation level (a plain inline is not inlined in a debug
 // build), so that no such call exists. GCC's note about the two
-// conventions is then moot.
+// conventions is then moot, and the audio library turns it off.
 #define LANE_INLINE inline __attribute__((always_inline))
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 // Comparisons give all-ones lanes for true; a plain bool stands for one lane.
 LANE_INLINE bool anyLane(bool mask) { return mask; }
@@ -70,9 +69,11 @@ LANE_INLINE LaneFloat pick(LaneInt mask, LaneFloat yes, LaneFloat no) { return m
 
 // The frame loop is built for AVX2, where a lane vector is one register, and
 // for any x86-64; the loader picks one. Clang refuses to pass wide vectors
-// between code built for different targets even when it is inlined, so a
-// Clang build (the fuzz targets) and other processors build it once.
-#if defined(__x86_64__) && !defined(__clang__)
+// between code built for different targets even when it is inlined, and
+// ThreadSanitizer's start-up crashes on the loader's choice, so a Clang build
+// (the fuzz targets), a ThreadSanitizer build and other processors build it
+// once.
+#if defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define LANE_TARGETS __attribute__((target_clones("avx2", "default")))
 #else
 #define LANE_TARGETS
