@@ -18,7 +18,7 @@ import tempfile
 import time
 import zlib
 
-from gamerun import (EXIT_WAIT, START_WAIT, WINDOW_WAIT, Failure, GameRun, Sandbox, View, check, check_bars,
+from gamerun import (START_WAIT, WINDOW_WAIT, Failure, GameRun, Sandbox, View, check, check_bars,
                      expect_clean_exit, letterbox, log, onsets, peak, picture_colours, read_capture,
                      screen_size, screenshot, without_file_override)
 
