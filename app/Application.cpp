@@ -200,6 +200,20 @@ void Application::logicalMouse(int x, int y, int& logicalX, int& logicalY) const
     logicalY = static_cast<int>(fractionY * static_cast<float>(drawer->getHeight()));
 }
 
+void Application::steer(int joystick, const PadSteering::Changes& changes)
+{
+    const SDL_keysym none{};
+    for (int i = 0; i < changes.count && state; ++i) {
+        const std::string action = bindings.joystickAction(joystick, changes.changes[i].direction);
+        if (action.empty())
+            continue;
+        if (changes.changes[i].held)
+            state->actionPressed(action, none);
+        else
+            state->actionReleased(action, none);
+    }
+}
+
 void Application::dispatchEvent(const SDL_Event& event)
 {
     if (event.type == SDL_QUIT) {
@@ -244,18 +258,20 @@ void Application::dispatchEvent(const SDL_Event& event)
             state->joystickAxis(bindings.joystickAction(event.jaxis.which, report.direction), report.amount,
                                 event.jaxis.which, report.direction);
         }
+        steer(event.jaxis.which, padSteering.axisMoved(event.jaxis.which, event.jaxis.axis, value));
         break;
     }
+    case SDL_JOYHATMOTION:
+        steer(event.jhat.which, padSteering.hatMoved(event.jhat.which, event.jhat.hat, event.jhat.value));
+        break;
     case SDL_JOYBUTTONDOWN: {
         const SDL_keysym none{};
-        state->actionPressed(
-            bindings.joystickAction(event.jbutton.which, event.jbutton.button + InputBindings::firstButtonCode), none);
+        state->actionPressed(bindings.buttonAction(event.jbutton.which, event.jbutton.button), none);
         break;
     }
     case SDL_JOYBUTTONUP: {
         const SDL_keysym none{};
-        state->actionReleased(
-            bindings.joystickAction(event.jbutton.which, event.jbutton.button + InputBindings::firstButtonCode), none);
+        state->actionReleased(bindings.buttonAction(event.jbutton.which, event.jbutton.button), none);
         break;
     }
     default:

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/FramePacer.h"
 #include "app/InputBindings.h"
+#include "app/PadSteering.h"
 #include "audio/PortAudioCallback.h"
 #include "audio/PortAudioDevice.h"
 
@@ -52,6 +53,8 @@ public:
 
 private:
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
+    // Hands the pad's steering changes to the screen as presses and releases.
+    void steer(int joystick, const PadSteering::Changes& changes);
 
     PortAudioDevice audioDevice;
     bool quitRequested = false;
@@ -62,6 +65,7 @@ private:
     bool noMusic = false;
     bool displayReady = false;
     InputBindings bindings;
+    PadSteering padSteering;
     std::vector<SDL_Joystick*> joysticks;
     std::unique_ptr<Drawer> drawer;
     std::unique_ptr<GameState> state;

@@ -9,7 +9,7 @@ constexpr int firstDigitCode = 27;      // 0..9 -> 27..36
 constexpr int firstKeypadCode = 51;     // keypad 0..9 -> 51..60
 constexpr int firstJoystickCode = 68;   // 20 codes for each of joysticks 0..3
 constexpr int codesPerJoystick = 20;
-constexpr int lastNumberedJoystick = 3;
+constexpr int lastNumberedJoystick = InputBindings::numberedJoysticks - 1;
 constexpr int sharedJoystickCode = 78;  // every input of joysticks 4 and up
 
 } // namespace
@@ -92,6 +92,21 @@ void InputBindings::installDefaults()
     bind(65, "Escape");
     bind(41, "Action");
     bind(26, "Action");
+    // The pads: the left stick (and the D-pad, which reports through the same
+    // codes) steers, the two main face buttons jump. Nothing on a pad quits.
+    for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {
+        bind(joystickCode(joystick, stickLeftCode), "P1Left");
+        bind(joystickCode(joystick, stickRightCode), "P1Right");
+        bind(joystickCode(joystick, firstButtonCode + 0), "Action");
+        bind(joystickCode(joystick, firstButtonCode + 1), "Action");
+    }
+}
+
+std::string InputBindings::buttonAction(int joystick, int button) const
+{
+    if (button < 0 || button >= buttonsPerJoystick)
+        return {};
+    return joystickAction(joystick, firstButtonCode + button);
 }
 
 std::string InputBindings::action(int code) const

@@ -9,6 +9,13 @@ class InputBindings {
 public:
     // Joystick codes 0..9 are axis directions; buttons start at this code.
     static constexpr int firstButtonCode = 4;
+    // Directions of axis 0, the left stick; the D-pad steers through them too.
+    static constexpr int stickLeftCode = 3;
+    static constexpr int stickRightCode = 1;
+    // Joysticks 0..3 have codes of their own and default pad bindings.
+    static constexpr int numberedJoysticks = 4;
+    // Buttons from this number on reach into the next joystick's codes.
+    static constexpr int buttonsPerJoystick = 16;
 
     // One joystick axis event yields one or two of these.
     struct AxisReport {
@@ -34,6 +41,9 @@ public:
     {
         return action(joystickCode(joystick, joystickInput));
     }
+    // A button's action; "" for buttons whose code would belong to another
+    // joystick's inputs, so that no button can steer or jump for another pad.
+    std::string buttonAction(int joystick, int button) const;
 
 private:
     std::map<int, std::string> actions;

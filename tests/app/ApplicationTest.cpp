@@ -203,11 +203,62 @@ TEST_F(ApplicationLoop, EventsReachTheScreenAsActions)
                                  "wheel up",
                                  "mouse down 1 128,72",
                                  "mouse up 5 128,72",
-                                 "axis '' 0 joystick 1 direction 3",
-                                 "axis '' 0 joystick 1 direction 1",
+                                 "axis 'P1Left' 0 joystick 1 direction 3",
+                                 "axis 'P1Right' 0 joystick 1 direction 1",
                                  "axis '' 0.5 joystick 1 direction 0",
                                  "pressed '' sym 0",
                                  "released ''",
+                             }));
+}
+
+TEST_F(ApplicationLoop, PadMovesReachTheScreenAfterTheirAxisReports)
+{
+    auto application = start();
+    record(*application);
+    SDL_Event event{};
+    event.type = SDL_JOYAXISMOTION;
+    event.jaxis.which = 2;
+    event.jaxis.axis = 0;
+    event.jaxis.value = -32768;
+    SDL_PushEvent(&event);
+    event.jaxis.value = 32767;
+    SDL_PushEvent(&event);
+    event.jaxis.value = 0;
+    SDL_PushEvent(&event);
+    // A resting trigger: its direction shares button 1's code, "Action".
+    event.jaxis.axis = 2;
+    event.jaxis.value = -32768;
+    SDL_PushEvent(&event);
+    event = {};
+    event.type = SDL_JOYHATMOTION;
+    event.jhat.which = 2;
+    event.jhat.value = SDL_HAT_LEFTDOWN;
+    SDL_PushEvent(&event);
+    event.jhat.value = SDL_HAT_CENTERED;
+    SDL_PushEvent(&event);
+    event = {};
+    event.type = SDL_JOYBUTTONDOWN;
+    event.jbutton.which = 2;
+    event.jbutton.button = 1;
+    SDL_PushEvent(&event);
+    event.type = SDL_JOYBUTTONUP;
+    SDL_PushEvent(&event);
+    EXPECT_TRUE(application->runIteration());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{
+                                 "axis 'P1Left' 1 joystick 2 direction 3",
+                                 "pressed 'P1Left' sym 0",
+                                 "axis 'P1Right' 0.999969 joystick 2 direction 1",
+                                 "released 'P1Left'",
+                                 "pressed 'P1Right' sym 0",
+                                 "axis 'P1Left' 0 joystick 2 direction 3",
+                                 "axis 'P1Right' 0 joystick 2 direction 1",
+                                 "released 'P1Right'",
+                                 "axis 'Action' 1 joystick 2 direction 5",
+                                 "pressed 'P1Left' sym 0",
+                                 "released 'P1Left'",
+                                 "pressed 'Action' sym 0",
+                                 "released 'Action'",
+                                 "recorder frame",
                              }));
 }
 

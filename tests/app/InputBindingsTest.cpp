@@ -93,7 +93,9 @@ TEST(InputBindings, JoystickCodes)
     EXPECT_EQ(InputBindings::joystickCode(0, 6 + InputBindings::firstButtonCode), 78);
     // Button 16 reaches into the next joystick's codes.
     EXPECT_EQ(InputBindings::joystickCode(0, 16 + InputBindings::firstButtonCode), 88);
-    EXPECT_EQ(defaults().joystickAction(0, 4), "");
+    // Button 0 jumps; button 2 is bound to nothing.
+    EXPECT_EQ(defaults().joystickAction(0, 4), "Action");
+    EXPECT_EQ(defaults().joystickAction(0, 6), "");
 }
 
 TEST(InputBindings, AxisReports)
@@ -125,4 +127,50 @@ TEST(InputBindings, AxisReports)
             EXPECT_EQ(reports.reports[1].amount, 0.0f);
         }
     }
+}
+
+TEST(InputBindings, PadDefaultsSteerAndJumpOnTheFirstFourJoysticks)
+{
+    const InputBindings bindings = defaults();
+    for (int joystick = 0; joystick < 4; ++joystick) {
+        SCOPED_TRACE(testing::Message() << "joystick " << joystick);
+        EXPECT_EQ(bindings.joystickAction(joystick, 3), "P1Left");
+        EXPECT_EQ(bindings.joystickAction(joystick, 1), "P1Right");
+        EXPECT_EQ(bindings.buttonAction(joystick, 0), "Action");
+        EXPECT_EQ(bindings.buttonAction(joystick, 1), "Action");
+        // Up and down on the stick, the other axis directions and the other
+        // buttons stay unbound.
+        for (int direction : {0, 2, 6, 7, 8, 9})
+            EXPECT_EQ(bindings.joystickAction(joystick, direction), "") << "direction " << direction;
+        for (int button = 2; button < 16; ++button)
+            EXPECT_EQ(bindings.buttonAction(joystick, button), "") << "button " << button;
+    }
+    // Codes 72 and 73 are joystick 0's buttons 0 and 1 and also its axis 2
+    // directions 4 and 5: the binding is one, whichever input reports it.
+    EXPECT_EQ(bindings.action(72), "Action");
+    EXPECT_EQ(bindings.action(73), "Action");
+    // Code 78, shared by every input of joysticks 4 and up and by joystick
+    // 0's button 6, is bound to nothing.
+    EXPECT_EQ(bindings.action(78), "");
+    EXPECT_EQ(bindings.buttonAction(4, 0), "");
+    EXPECT_EQ(bindings.joystickAction(4, 3), "");
+    EXPECT_EQ(bindings.buttonAction(0, 6), "");
+    // No pad input quits: Escape stays on the keyboard's code alone.
+    for (int code = 68; code < 200; ++code)
+        EXPECT_NE(bindings.action(code), "Escape") << "code " << code;
+}
+
+TEST(InputBindings, ButtonsBeyondTheirJoysticksCodesActForNothing)
+{
+    const InputBindings bindings = defaults();
+    // Button 17 of joystick 0 has code 89, joystick 1's stick right; button
+    // 20 has code 92, joystick 1's button 0. Neither steers nor jumps.
+    EXPECT_EQ(bindings.action(InputBindings::joystickCode(0, 17 + InputBindings::firstButtonCode)), "P1Right");
+    EXPECT_EQ(bindings.buttonAction(0, 17), "");
+    EXPECT_EQ(bindings.action(InputBindings::joystickCode(0, 20 + InputBindings::firstButtonCode)), "Action");
+    EXPECT_EQ(bindings.buttonAction(0, 20), "");
+    EXPECT_EQ(bindings.buttonAction(2, 19), "");
+    EXPECT_EQ(bindings.buttonAction(0, 15), "");
+    EXPECT_EQ(bindings.buttonAction(0, 255), "");
+    EXPECT_EQ(bindings.buttonAction(0, -1), "");
 }
