@@ -1,5 +1,6 @@
 #include "audio/PortAudioDevice.h"
 
+#include "audio/HostApiChoice.h"
 #include "audio/QuietAudioLibraries.h"
 
 #include <portaudio.h>
@@ -28,12 +29,19 @@ constexpr HostApiName hostApiNames[] = {
     {"CoreAudio", PortAudioDevice::coreAudioApi},
 };
 
-const char* nameOfHostApi(int type)
+// The built-in default names an API of another system; asking for it, or for
+// nothing, is no wish of the player's.
+constexpr const char* builtInHostApi = "DirectSound";
+
+std::vector<HostApiOffer> offeredHostApis()
 {
-    for (const HostApiName& entry : hostApiNames)
-        if (entry.type == type)
-            return entry.name;
-    return "unknown";
+    std::vector<HostApiOffer> offers;
+    const PaHostApiIndex count = Pa_GetHostApiCount();
+    for (PaHostApiIndex i = 0; i < count; ++i) {
+        const PaHostApiInfo* info = Pa_GetHostApiInfo(i);
+        offers.push_back(info ? HostApiOffer{info->type, info->name ? info->name : ""} : HostApiOffer{-1, ""});
+    }
+    return offers;
 }
 
 // A suggested latency of 0 lets ALSA choose periods so short that the stream
@@ -70,6 +78,7 @@ PortAudioDevice::~PortAudioDevice()
 
 void PortAudioDevice::setHostApi(const std::string& name)
 {
+    hostApiName = name;
     for (const HostApiName& entry : hostApiNames) {
         if (name == entry.name) {
             hostApi = entry.type;
@@ -77,6 +86,23 @@ void PortAudioDevice::setHostApi(const std::string& name)
         }
     }
     hostApi = directSoundApi;
+}
+
+std::vector<std::string> PortAudioDevice::offeredHostApiNames()
+{
+    quietAudioLibraries();
+    if (Pa_Initialize() != paNoError)
+        return {};
+    const std::vector<HostApiOffer> offers = offeredHostApis();
+    Pa_Terminate();
+    std::vector<std::string> names;
+    for (const HostApiName& entry : hostApiNames)
+        for (const HostApiOffer& offer : offers)
+            if (offer.type == entry.type) {
+                names.emplace_back(entry.name);
+                break;
+            }
+    return names;
 }
 
 int PortAudioDevice::underflowCount()
@@ -111,15 +137,13 @@ bool PortAudioDevice::open()
         return false;
     }
 
-    PaHostApiIndex apiIndex = Pa_HostApiTypeIdToHostApiIndex(static_cast<PaHostApiTypeId>(hostApi));
-    const PaHostApiInfo* apiInfo = apiIndex >= 0 ? Pa_GetHostApiInfo(apiIndex) : nullptr;
-    if (!apiInfo) {
-        // DirectSound (the default) and others exist on some systems only.
-        apiIndex = Pa_GetDefaultHostApi();
-        apiInfo = apiIndex >= 0 ? Pa_GetHostApiInfo(apiIndex) : nullptr;
-        std::cout << "PortAudioDevice: " << nameOfHostApi(hostApi) << " is not available, using "
-                  << (apiInfo ? apiInfo->name : "no host API") << "." << std::endl;
-    }
+    const HostApiChoice choice =
+        chooseHostApi(hostApi, hostApiName, hostApiName.empty() || hostApiName == builtInHostApi, offeredHostApis(),
+                      Pa_GetDefaultHostApi());
+    if (!choice.message.empty())
+        std::cout << choice.message << std::endl;
+    const PaHostApiInfo* apiInfo = choice.index >= 0 ? Pa_GetHostApiInfo(choice.index) : nullptr;
+    openedHostApi = apiInfo ? apiInfo->type : -1;
     const PaDeviceIndex inputDevice = apiInfo ? apiInfo->defaultInputDevice : paNoDevice;
     const PaDeviceIndex outputDevice = apiInfo ? apiInfo->defaultOutputDevice : paNoDevice;
 

@@ -2,6 +2,7 @@
 #include "audio/PortAudioCallback.h"
 
 #include <string>
+#include <vector>
 
 // The game's one PortAudio output stream. It only negotiates the format and
 // forwards every buffer request to a PortAudioCallback on the audio thread.
@@ -28,9 +29,13 @@ public:
         outputChannels = output;
     }
     void setSampleRate(double rate) { sampleRate = rate; }
-    // Unknown names choose DirectSound, which falls back to the default host
-    // API where it does not exist.
+    // Unknown names choose DirectSound. Where the chosen API does not exist
+    // the stream opens on PortAudio's default: quietly for an empty name or
+    // the built-in "DirectSound", with one line for any other name.
     void setHostApi(const std::string& name);
+    // The names setHostApi knows whose host API this PortAudio offers here,
+    // in setHostApi's order; empty when PortAudio cannot start.
+    static std::vector<std::string> offeredHostApiNames();
 
     // Initialises PortAudio and starts the stream; true only when it runs.
     bool open();
@@ -47,6 +52,8 @@ public:
     static std::string underflowReport(int count);
 
     int hostApiType() const { return hostApi; }
+    // Type id of the host API the last open() chose; -1 before, or when none.
+    int openedHostApiType() const { return openedHostApi; }
     double currentSampleRate() const { return sampleRate; }
     bool isStarted() const { return started; }
     int inputChannelCount() const { return inputChannels; }
@@ -64,6 +71,8 @@ private:
     int outputChannels = 2;
     double sampleRate = 44100.0;
     int hostApi = directSoundApi;
+    std::string hostApiName;
+    int openedHostApi = -1;
     bool started = false;
     double latencyOverride = -1.0;
     int underflowsAtOpen = 0;
