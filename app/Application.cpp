@@ -38,6 +38,9 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
 {
     const Settings settings = Settings::load();
     bindings.installDefaults();
+    // The help needs no display: it is answered before SDL starts, so it
+    // works anywhere.
+    answerHelp(arguments, PortAudioDevice::offeredHostApiNames, std::cout);
 
     // Without an X server SDL 1.2 would fall back to drawing text art in the
     // terminal; a desktop game should say it cannot start instead.

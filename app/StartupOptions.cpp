@@ -41,14 +41,26 @@ bool hasWord(const std::vector<std::string>& words, const char* longName, const 
 
 } // namespace
 
-void printHelp(std::ostream& out)
+void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
 {
-    const char* lines[] = {
+    std::string audioLine = "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  ";
+    if (audioApis.empty()) {
+        audioLine += "None is available.";
+    } else {
+        audioLine += "Can be ";
+        for (size_t i = 0; i < audioApis.size(); ++i) {
+            if (i > 0)
+                audioLine += ", ";
+            audioLine += audioApis[i];
+        }
+        audioLine += ".";
+    }
+    const std::string lines[] = {
         "",
         "Vantorrel",
         "",
         "Usage:",
-        "Vantorrel.exe -w [width] -h [height] -a [val] win -ns -nm -aa [name]",
+        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name]",
         "",
         "Flags:",
         "--width [val] | -w [val]:\tSet the width of the window.",
@@ -57,24 +69,28 @@ void printHelp(std::ostream& out)
         "--windowed | -win:\t\tSets whether to start the game in a window rather than fullscreen.",
         "--nosound | -ns:\t\tSwitches off the sound output.",
         "--nomusic | -nm:\t\tSwitches off the background music.",
-        "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be DirectSound, ASIO, MME, ALSA, JACK, OSS, CoreAudio.",
+        audioLine,
         "--help:\t\t\t\tDisplay this help.",
     };
-    for (const char* line : lines)
+    for (const std::string& line : lines)
         out << line << std::endl;
+}
+
+void answerHelp(const std::vector<std::string>& words, const std::function<std::vector<std::string>()>& audioApis,
+                std::ostream& out)
+{
+    for (const std::string& word : words) {
+        if (word == "--help") {
+            printHelp(out, audioApis());
+            throw FatalError("\n", 0);
+        }
+    }
 }
 
 StartupOptions interpretArguments(const std::vector<std::string>& words,
                                   const std::function<platform::ScreenSize()>& screenSize,
                                   std::ostream& out)
 {
-    for (const std::string& word : words) {
-        if (word == "--help") {
-            printHelp(out);
-            throw FatalError("\n", 0);
-        }
-    }
-
     StartupOptions options;
     std::optional<platform::ScreenSize> screen;
     auto askScreen = [&]() -> const platform::ScreenSize& {

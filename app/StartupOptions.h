@@ -19,13 +19,20 @@ struct StartupOptions {
     std::string audioApi;
 };
 
+// "--help" anywhere among the words: prints the help text to `out` and throws
+// FatalError with status 0. It needs no display, so it is answered before
+// anything else starts. `audioApis` names the audio APIs the help offers; it
+// is asked only when help is printed.
+void answerHelp(const std::vector<std::string>& arguments,
+                const std::function<std::vector<std::string>()>& audioApis, std::ostream& out);
+
 // Each option is looked for by its own pass over all words; the last
-// occurrence wins. "--help" prints the help text to `out` and throws
-// FatalError. `screenSize` is asked only when a size falls back to it.
+// occurrence wins. "--help" must have been answered before (answerHelp).
+// `screenSize` is asked only when a size falls back to it.
 StartupOptions interpretArguments(const std::vector<std::string>& arguments,
                                   const std::function<platform::ScreenSize()>& screenSize,
                                   std::ostream& out);
 
 StartupOptions optionsFromSettings(const Settings& settings);
 
-void printHelp(std::ostream& out);
+void printHelp(std::ostream& out, const std::vector<std::string>& audioApis);

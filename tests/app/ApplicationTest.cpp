@@ -1,6 +1,8 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
 #include "app/GameState.h"
+#include "app/StartupOptions.h"
+#include "audio/PortAudioDevice.h"
 #include "render/Drawer.h"
 
 #include "TempFolder.h"
@@ -369,11 +371,37 @@ TEST_F(ApplicationLoop, HelpEndsStartUpWithSuccessAndLeavesSdlClean)
         EXPECT_EQ(error.exitStatus(), 0);
     }
     const std::string printed = testing::internal::GetCapturedStdout();
+    // The settings come first, as on every start: a fresh account gets its
+    // folder before the help.
+    const std::string created = "Created " + config.file("Plumbrook") + " path.\n";
+    EXPECT_EQ(printed.substr(0, created.size()), created) << printed;
     EXPECT_NE(printed.find("\nVantorrel\n\nUsage:\n"), std::string::npos) << printed;
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
     // A new start works after it.
     auto application = start();
     EXPECT_TRUE(application->hasDisplay());
+}
+
+TEST_F(ApplicationLoop, HelpNeedsNoDisplayAndOffersThisSystemsAudioApis)
+{
+    std::filesystem::create_directory(config.file("Plumbrook"));
+    config.write("Plumbrook/Plumbrook.conf", "w 640\r\nh 360\r\na 0\r\nf 0\r\nns 1\r\nnm 0\r\naa DirectSound\r\n");
+    ScopedEnvironment noDisplay("DISPLAY", nullptr);
+    std::ostringstream expected;
+    printHelp(expected, PortAudioDevice::offeredHostApiNames());
+    testing::internal::CaptureStdout();
+    try {
+        Application application({"--nosound", "--help"});
+        FAIL() << "help must end start-up";
+    } catch (const FatalError& error) {
+        EXPECT_EQ(error.text(), "\n");
+        EXPECT_EQ(error.exitStatus(), 0);
+    }
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, expected.str());
+    EXPECT_NE(printed.find("Sets the audio API to use.  Can be ALSA"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("DirectSound"), std::string::npos) << printed;
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
 }
 
 TEST_F(ApplicationLoop, ProcessClearsTheBufferBeforeTheEngineAdds)

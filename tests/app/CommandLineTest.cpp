@@ -112,19 +112,24 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
     std::ostringstream out;
     int queries = 0;
     try {
-        interpretArguments({"-w", "0", "-a", "--help", "-h"}, [&] { ++queries; return screen; }, out);
+        answerHelp({"-w", "0", "-a", "--help", "-h"},
+                   [&] {
+                       ++queries;
+                       return std::vector<std::string>{"ALSA", "JACK", "OSS"};
+                   },
+                   out);
         FAIL() << "help must end start-up";
     } catch (const FatalError& error) {
         EXPECT_EQ(error.text(), "\n");
         EXPECT_EQ(error.exitStatus(), 0);
     }
-    EXPECT_EQ(queries, 0);
+    EXPECT_EQ(queries, 1);
     EXPECT_EQ(out.str(),
               "\n"
               "Vantorrel\n"
               "\n"
               "Usage:\n"
-              "Vantorrel.exe -w [width] -h [height] -a [val] win -ns -nm -aa [name]\n"
+              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name]\n"
               "\n"
               "Flags:\n"
               "--width [val] | -w [val]:\tSet the width of the window.\n"
@@ -133,9 +138,38 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "--windowed | -win:\t\tSets whether to start the game in a window rather than fullscreen.\n"
               "--nosound | -ns:\t\tSwitches off the sound output.\n"
               "--nomusic | -nm:\t\tSwitches off the background music.\n"
-              "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be DirectSound, ASIO, MME, "
-              "ALSA, JACK, OSS, CoreAudio.\n"
+              "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be ALSA, JACK, OSS.\n"
               "--help:\t\t\t\tDisplay this help.\n");
+}
+
+TEST(CommandLine, HelpAudioLineNamesWhatThisSystemOffers)
+{
+    const std::string prefix = "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  ";
+    auto audioLine = [&](std::vector<std::string> apis) {
+        std::ostringstream out;
+        printHelp(out, apis);
+        const std::string text = out.str();
+        const size_t start = text.find("--audio-api");
+        return text.substr(start, text.find('\n', start) - start);
+    };
+    EXPECT_EQ(audioLine({"ALSA"}), prefix + "Can be ALSA.");
+    EXPECT_EQ(audioLine({"ALSA", "OSS"}), prefix + "Can be ALSA, OSS.");
+    EXPECT_EQ(audioLine({}), prefix + "None is available.");
+}
+
+TEST(CommandLine, NoHelpWordNoHelpAndNoAudioQuestion)
+{
+    std::ostringstream out;
+    int queries = 0;
+    const auto count = [&] {
+        ++queries;
+        return std::vector<std::string>{};
+    };
+    // Whole words only, in this letter case; "-h" is the height.
+    EXPECT_NO_THROW(answerHelp({"-w", "800", "-h", "--Help", "help", "--help=1", "-help"}, count, out));
+    EXPECT_NO_THROW(answerHelp({}, count, out));
+    EXPECT_EQ(queries, 0);
+    EXPECT_EQ(out.str(), "");
 }
 
 TEST(CommandLine, SettingsRecordUsedAsItIsWithoutArguments)

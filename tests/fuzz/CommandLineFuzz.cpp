@@ -39,6 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         help = help || w == "--help";
     std::ostringstream out;
     try {
+        // As at start-up: help first, then the options.
+        answerHelp(words, [] { return std::vector<std::string>{"ALSA"}; }, out);
         const StartupOptions options = interpretArguments(words, [] { return screen; }, out);
         fuzzsupport::require(!help, "--help did not end start-up");
         // 0 always falls back to the screen size.
