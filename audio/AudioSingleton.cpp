@@ -4,7 +4,7 @@
 
 AudioSingleton& AudioSingleton::instance()
 {
-    static AudioSingleton engine(FilePath::executableDirectory());
+    static AudioSingleton engine(FilePath::dataDirectory());
     return engine;
 }
 

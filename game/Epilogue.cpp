@@ -57,7 +57,7 @@ EpilogueTimeline::Step EpilogueTimeline::tick()
 Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY), warp(true)
 {
     // A missing level prints its own line; the pilot then rests walled in.
-    level.load(FilePath::executableDirectory().join(std::string("levels")).join(std::string(levelFile)));
+    level.load(FilePath::dataDirectory().join(std::string("levels")).join(std::string(levelFile)));
 }
 
 void Epilogue::frame(Drawer& drawer)

@@ -36,7 +36,7 @@ ProcessFont hudFont;
 } // namespace
 
 GamePlay::GamePlay(Application& owner)
-    : GamePlay(owner, FilePath::executableDirectory().join("levels").join("pilot.png"))
+    : GamePlay(owner, FilePath::dataDirectory().join("levels").join("pilot.png"))
 {
 }
 

@@ -4,6 +4,21 @@
 
 #include <iostream>
 
+namespace {
+
+constexpr const char* dataFolders[] = {"levels", "synthPatches", "pitches", "fonts"};
+constexpr const char* installedData = "share/vantorrel"; // from the prefix, the executable's folder's parent
+
+bool holdsDataFolder(const FilePath& folder)
+{
+    for (const char* name : dataFolders)
+        if (platform::examine(folder.join(name).text()).directory)
+            return true;
+    return false;
+}
+
+} // namespace
+
 FilePath FilePath::executableDirectory()
 {
     const std::string executable = platform::executablePath();
@@ -13,6 +28,26 @@ FilePath FilePath::executableDirectory()
     if (slash == std::string::npos)
         return FilePath(executable);
     return FilePath(executable.substr(0, slash));
+}
+
+FilePath FilePath::dataDirectory()
+{
+    return dataDirectoryFor(executableDirectory());
+}
+
+FilePath FilePath::dataDirectoryFor(const FilePath& executableFolder)
+{
+    if (executableFolder.empty() || holdsDataFolder(executableFolder))
+        return executableFolder;
+    // The executable's path has its links resolved, so its folder's parent is
+    // the installation prefix ("/usr" for "/usr/bin").
+    const size_t slash = executableFolder.path.find_last_of('/');
+    if (slash == std::string::npos)
+        return executableFolder;
+    const FilePath installed = FilePath(executableFolder.path.substr(0, slash)).join(installedData);
+    if (platform::examine(installed.text()).directory)
+        return installed;
+    return executableFolder;
 }
 
 std::vector<FilePath> FilePath::systemFontDirectories()

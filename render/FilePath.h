@@ -9,8 +9,15 @@ public:
     FilePath(std::string path) : path(std::move(path)) {}
     FilePath(const char* path) : path(path) {}
 
-    // Directory of the running executable: the data directory.
+    // Directory of the running executable.
     static FilePath executableDirectory();
+    // Where the game's data folders are ("levels", "synthPatches", "pitches",
+    // "fonts"): beside the executable when any of them is there, else in
+    // share/vantorrel beside the executable's own folder when that exists
+    // (an installed game), else beside the executable.
+    static FilePath dataDirectory();
+    // The same decision for an executable in `executableFolder`.
+    static FilePath dataDirectoryFor(const FilePath& executableFolder);
     // Font folders of the system and the user.
     static std::vector<FilePath> systemFontDirectories();
 

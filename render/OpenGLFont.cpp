@@ -107,7 +107,7 @@ FilePath OpenGLFont::findFontFile(const std::string& name)
     if (name.empty() || name.find('/') != std::string::npos)
         return {};
     std::vector<FilePath> folders = FilePath::systemFontDirectories();
-    folders.push_back(FilePath::executableDirectory().join(std::string("fonts")));
+    folders.push_back(FilePath::dataDirectory().join(std::string("fonts")));
     for (const FilePath& folder : folders) {
         const FilePath candidate = folder.join(name);
         if (candidate.isFile())

@@ -23,6 +23,43 @@ TEST(FilePath, ExecutableDirectoryHoldsTheTestProgram)
     EXPECT_TRUE(directory.join("levels").isDirectory());
 }
 
+TEST(FilePath, DataBesideTheExecutableFirstThenTheInstalledShareFolder)
+{
+    TempFolder root;
+    const std::filesystem::path prefix = std::filesystem::path(root.path()) / "prefix";
+    std::filesystem::create_directories(prefix / "bin");
+    const FilePath bin((prefix / "bin").string());
+
+    // Nothing anywhere: beside the executable, so messages name that place.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FilePath::dataDirectoryFor(bin), bin);
+    // An installed tree.
+    std::filesystem::create_directories(prefix / "share" / "vantorrel" / "levels");
+    EXPECT_EQ(FilePath::dataDirectoryFor(bin).text(), (prefix / "share" / "vantorrel").string());
+    // Any one data folder beside the executable wins over the installed tree.
+    for (const char* folder : {"fonts", "pitches", "synthPatches", "levels"}) {
+        std::filesystem::create_directory(prefix / "bin" / folder);
+        EXPECT_EQ(FilePath::dataDirectoryFor(bin), bin) << folder;
+        std::filesystem::remove(prefix / "bin" / folder);
+    }
+    // A file of a data folder's name is not a data folder.
+    root.write("prefix/bin/levels", "not a folder");
+    EXPECT_EQ(FilePath::dataDirectoryFor(bin).text(), (prefix / "share" / "vantorrel").string());
+    // share/vantorrel as a file is no installed tree either.
+    std::filesystem::remove_all(prefix / "share" / "vantorrel");
+    root.write("prefix/share/vantorrel", "not a folder");
+    EXPECT_EQ(FilePath::dataDirectoryFor(bin), bin);
+    // No executable path: nothing to look beside.
+    EXPECT_EQ(FilePath::dataDirectoryFor(FilePath()), FilePath());
+    // The decision is quiet, whatever is missing.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(FilePath, DataDirectoryOfTheTestProgramIsItsOwnFolder)
+{
+    EXPECT_EQ(FilePath::dataDirectory(), FilePath::executableDirectory());
+}
+
 TEST(FilePath, TestsOnFilesAndFolders)
 {
     TempFolder folder;

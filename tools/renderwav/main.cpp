@@ -100,7 +100,7 @@ int main(int argc, char** argv)
     }
     // The seed fixes the pitch-file draw, the melody and the drum noise.
     RandomGenerator::instance().setCounter(static_cast<int32_t>(options.seed));
-    const FilePath data = options.dataDirectory.empty() ? FilePath::executableDirectory()
+    const FilePath data = options.dataDirectory.empty() ? FilePath::dataDirectory()
                                                         : FilePath(options.dataDirectory);
     auto engine = std::make_unique<AudioSingleton>(data);
     if (!options.pitchFile.empty() && !engine->loadPitchFile(options.pitchFile))
