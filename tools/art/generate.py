@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Regenerates every picture under data/pictures from the text sources here.
+"""Regenerates every picture under data/pictures, and the desktop icons under
+packaging/icons, from the text sources here.
 
     python3 tools/art/generate.py [output folder]
 
@@ -23,6 +24,7 @@ from pngfile import write_rgba  # noqa: E402
 from artmaps import (blank, check_map, colour_rows, enlarge, paste,  # noqa: E402
                      read_palette, read_sections, scale2x)
 import logo  # noqa: E402
+from icon import make_icons  # noqa: E402
 
 CLEAR = (0, 0, 0, 0)
 WHITE = (255, 255, 255, 255)
@@ -169,7 +171,9 @@ def make_grain(out):
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     out = args[0] if args else os.path.join(HERE, "..", "..", "data", "pictures")
+    icons = os.path.join(out, "icons") if args else os.path.join(HERE, "..", "..", "packaging", "icons")
     os.makedirs(out, exist_ok=True)
+    make_icons(icons, read_palette())
     palette = read_palette()
     make_glyphs(out)
     make_pilot(out, palette)
