@@ -28,6 +28,18 @@ function(vantorrel_lay_font target)
     VERBATIM)
 endfunction()
 
+# The font's copyright and licence (SIL OFL 1.1) travel with the copy that is
+# installed.
+set(VANTORREL_FONT_LICENCE /usr/share/doc/fonts-cabinsketch/copyright
+  CACHE FILEPATH "Copyright and licence of the font laid beside the game")
+
 if(VANTORREL_FONT_FOUND)
-  install(FILES ${VANTORREL_FONT_SOURCE} DESTINATION fonts RENAME ${VANTORREL_FONT_NAME})
+  install(FILES ${VANTORREL_FONT_SOURCE} DESTINATION ${VANTORREL_DATA_INSTALL_DIR}/fonts
+          RENAME ${VANTORREL_FONT_NAME})
+  if(EXISTS ${VANTORREL_FONT_LICENCE})
+    install(FILES ${VANTORREL_FONT_LICENCE} DESTINATION ${VANTORREL_DATA_INSTALL_DIR}/fonts
+            RENAME ${VANTORREL_FONT_NAME}.copyright)
+  else()
+    message(WARNING "The font's licence ${VANTORREL_FONT_LICENCE} was not found; the installed font goes without it.")
+  endif()
 endif()

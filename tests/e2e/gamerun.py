@@ -53,20 +53,26 @@ class Sandbox:
     folders, a configuration home and a home folder, so that no run touches
     the user's settings and every fault can be laid into the copy."""
 
-    def __init__(self, game):
+    def __init__(self, game, copy=True):
+        """With copy=False the game runs where it lies (an installed game),
+        with only the configuration and home folders of its own."""
         self.root = tempfile.mkdtemp(prefix="vantorrel-e2e.")
-        self.game_dir = os.path.join(self.root, "game")
         self.config = os.path.join(self.root, "config")
         self.home = os.path.join(self.root, "home")
-        os.makedirs(self.game_dir)
         os.makedirs(self.config)
         os.makedirs(self.home)
-        source = os.path.dirname(os.path.abspath(game))
-        self.game = os.path.join(self.game_dir, os.path.basename(game))
-        shutil.copy2(game, self.game)
-        for folder in DATA_FOLDERS:
-            if os.path.isdir(os.path.join(source, folder)):
-                shutil.copytree(os.path.join(source, folder), os.path.join(self.game_dir, folder))
+        if copy:
+            self.game_dir = os.path.join(self.root, "game")
+            os.makedirs(self.game_dir)
+            source = os.path.dirname(os.path.abspath(game))
+            self.game = os.path.join(self.game_dir, os.path.basename(game))
+            shutil.copy2(game, self.game)
+            for folder in DATA_FOLDERS:
+                if os.path.isdir(os.path.join(source, folder)):
+                    shutil.copytree(os.path.join(source, folder), os.path.join(self.game_dir, folder))
+        else:
+            self.game = game
+            self.game_dir = os.path.dirname(game)
         # A stream that plays into nothing: the audio thread runs as on a
         # desktop, but a developer's speakers stay quiet.
         self.null_alsa = self.write("asound-null.conf", "pcm.!default { type null }\n")
