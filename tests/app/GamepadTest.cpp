@@ -1,8 +1,8 @@
 // Pads played through the real main loop: SDL joystick events pushed into
 // SDL's own queue, polled by the Application and handed to the screens.
+#include "InstantClock.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/FramePacer.h"
 #include "game/GamePlay.h"
 #include "game/TitleScreen.h"
 
@@ -16,16 +16,6 @@
 namespace {
 
 constexpr int landingFrames = 60; // the pilot drops onto the shipped level's ground within these
-
-// Frames follow each other without waiting.
-class InstantClock : public LoopClock {
-public:
-    uint32_t ticks() override { return now += FramePacer::framePeriod; }
-    void delay(uint32_t) override {}
-
-private:
-    uint32_t now = 0;
-};
 
 void push(SDL_Event event)
 {

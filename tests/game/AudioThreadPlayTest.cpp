@@ -3,10 +3,10 @@
 // on the audio thread and reads the pilot's velocities while the game thread
 // moves the pilot; leaving the screen removes the listener mid-render. Built
 // with ThreadSanitizer, it proves the exchange is free of data races.
+#include "InstantClock.h"
 #include "PlaythroughBot.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/FramePacer.h"
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
@@ -29,15 +29,6 @@ namespace {
 constexpr int playFrames = 600;     // game frames of scripted play per round
 constexpr int rounds = 3;           // enter and leave the play screen this often
 constexpr int framesPerBuffer = 256; // audio frames per render call
-
-class InstantClock : public LoopClock {
-public:
-    uint32_t ticks() override { return now += FramePacer::framePeriod; }
-    void delay(uint32_t) override {}
-
-private:
-    uint32_t now = 0;
-};
 
 // Renders the engine as fast as it can until told to stop.
 class AudioThread {

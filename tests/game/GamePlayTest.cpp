@@ -1,10 +1,10 @@
 // The play screen inside a real Application (needs a display: run under Xvfb).
+#include "InstantClock.h"
 #include "PlaythroughBot.h"
 #include "PngWriter.h"
 #include "RecordingDrawer.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/FramePacer.h"
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
@@ -24,16 +24,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Frames follow each other without waiting.
-class InstantClock : public LoopClock {
-public:
-    uint32_t ticks() override { return now += FramePacer::framePeriod; }
-    void delay(uint32_t) override {}
-
-private:
-    uint32_t now = 0;
-};
 
 // An Application in a small window with sound off and its settings in a
 // folder of its own, switched to the play screen.

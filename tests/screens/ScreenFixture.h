@@ -1,9 +1,9 @@
 #pragma once
 // A real Application (window under Xvfb, no sound) for the screens to belong
 // to, with its settings kept in a temporary folder.
+#include "InstantClock.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/FramePacer.h"
 #include "game/PictureTexture.h"
 
 #include <SDL/SDL.h>
@@ -13,16 +13,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-
-// A clock that never sleeps: every reading is one frame period later.
-class SteppingClock : public LoopClock {
-public:
-    uint32_t ticks() override { return now += FramePacer::framePeriod; }
-    void delay(uint32_t) override {}
-
-private:
-    uint32_t now = 0;
-};
 
 class ScreenFixture : public ::testing::Test {
 protected:
@@ -84,6 +74,6 @@ protected:
     std::string stateName() { return app->currentState() ? app->currentState()->name() : std::string(); }
 
     std::filesystem::path home;
-    SteppingClock clock;
+    InstantClock clock;
     std::unique_ptr<Application> app;
 };
