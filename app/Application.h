@@ -15,7 +15,7 @@ class Drawer;
 class GameState;
 
 // The one top-level object: brings the system up, runs the paced main loop
-// that hands input and one frame per iteration to the current screen, and
+// that hands input and fixed 15 ms steps to the current screen, and
 // fills the audio stream's buffers from the audio engine.
 class Application : public PortAudioCallback {
 public:
@@ -28,7 +28,8 @@ public:
 
     void run();
     // One main-loop iteration: dispatch the pending events, then (unless
-    // quitting) pace and draw one frame. False once quitting was asked for.
+    // quitting) wait for the next step, run the steps that are due and draw
+    // the last of them (app/FramePacer.h). False once quitting was asked for.
     bool runIteration();
     void loadGlyphs();
     void quit();

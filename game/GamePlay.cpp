@@ -33,6 +33,12 @@ public:
 ProcessTexture grainTexture;
 ProcessFont hudFont;
 
+PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
+{
+    return PilotInput{static_cast<uint8_t>(held.up | tapped.up), static_cast<uint8_t>(held.left | tapped.left),
+                      static_cast<uint8_t>(held.right | tapped.right), static_cast<uint8_t>(held.down | tapped.down)};
+}
+
 } // namespace
 
 GamePlay::GamePlay(Application& owner)
@@ -63,8 +69,12 @@ void GamePlay::frame(Drawer& drawer)
     const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
     const int font = hudFont.number(drawer, hudFontFile, hudFontSize);
 
+    // A direction pressed since the last step holds for this one even if it
+    // was released before it (app/FramePacer.h, rule 4).
+    const PilotInput stepInput = heldOrTapped(input, tapped);
+    tapped = PilotInput{};
     if (!finished) {
-        body.update(input, level);
+        body.update(stepInput, level);
         publishedVx.store(body.vx, std::memory_order_relaxed);
         publishedVy.store(body.vy, std::memory_order_relaxed);
         if (body.airborne) {
@@ -98,13 +108,13 @@ void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
     if (action == "Escape") {
         quit();
     } else if (action == "P1Up") {
-        input.up = 1;
+        input.up = tapped.up = 1;
     } else if (action == "P1Left") {
-        input.left = 1;
+        input.left = tapped.left = 1;
     } else if (action == "P1Right") {
-        input.right = 1;
+        input.right = tapped.right = 1;
     } else if (action == "P1Down") {
-        input.down = 1;
+        input.down = tapped.down = 1;
     } else if (action == "Action") {
         body.requestJump();
     }

@@ -35,7 +35,10 @@ public:
     void onLoopStart() override;
 
     const PilotBody& getBody() const { return body; }
+    // The directions held now; the next step also takes those pressed since
+    // the last step, released or not.
     const PilotInput& getInput() const { return input; }
+    const PilotInput& getTapped() const { return tapped; }
     const LevelGrid& getLevel() const { return level; }
     const WarpOverlay& getWarp() const { return warp; }
     bool isFinished() const { return finished; }
@@ -50,6 +53,7 @@ private:
     WarpOverlay warp{false};
     bool finished = false;
     PilotInput input;
+    PilotInput tapped; // pressed since the last step
     GameMusic music;
     // The pilot's velocities as last published by the game thread; the audio
     // thread reads these instead of the body, which the game thread writes.

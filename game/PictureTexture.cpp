@@ -32,8 +32,11 @@ int32_t currentGeneration = 1; // main thread only, like all drawing
 
 } // namespace
 
-uint32_t ProcessTexture::key(Drawer& drawer, EmbeddedBytes picture, bool pixelArt)
+uint32_t ProcessTexture::key(Drawer& asked, EmbeddedBytes picture, bool pixelArt)
 {
+    // A step that is not shown draws through a stand-in; the texture belongs
+    // to the drawer behind it, made once with that drawer's own settings.
+    Drawer& drawer = asked.resourceHolder();
     if (madeWith != &drawer || madeIn != currentGeneration) {
         made = createPictureTexture(drawer, picture, pixelArt);
         madeWith = &drawer;
@@ -42,8 +45,9 @@ uint32_t ProcessTexture::key(Drawer& drawer, EmbeddedBytes picture, bool pixelAr
     return made;
 }
 
-int ProcessFont::number(Drawer& drawer, const std::string& fileName, float pointSize)
+int ProcessFont::number(Drawer& asked, const std::string& fileName, float pointSize)
 {
+    Drawer& drawer = asked.resourceHolder();
     if (loadedWith != &drawer || loadedIn != currentGeneration) {
         loaded = drawer.loadFont(fileName, pointSize);
         loadedWith = &drawer;

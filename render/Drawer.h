@@ -60,6 +60,11 @@ public:
     virtual bool canSupport(int feature);
     virtual void setGlyph(int slot, uint8_t* pixels, uint32_t size) = 0;
 
+    // The drawer that holds this one's textures, fonts, polygons and shaders:
+    // itself, unless it only passes them on to another (StepOnlyDrawer).
+    // Whoever keeps keys for the whole process keeps them for this one.
+    virtual Drawer& resourceHolder() { return *this; }
+
     int16_t getWidth() const { return logicalWidth; }
     int16_t getHeight() const { return logicalHeight; }
 

@@ -3,7 +3,10 @@
 #include "app/GameState.h"
 #include "app/StartupOptions.h"
 #include "audio/PortAudioDevice.h"
+#include "game/PictureTexture.h"
+#include "game/TitleScreen.h"
 #include "render/Drawer.h"
+#include "render/OpenGLDrawer.h"
 
 #include "TempFolder.h"
 
@@ -22,6 +25,18 @@ struct Journal {
     void add(const std::string& line) { lines.push_back(line); }
 };
 
+class FakeClock : public LoopClock {
+public:
+    uint32_t now = 1000;
+    std::vector<uint32_t> delays;
+    uint32_t ticks() override { return now; }
+    void delay(uint32_t milliseconds) override
+    {
+        delays.push_back(milliseconds);
+        now += milliseconds;
+    }
+};
+
 class RecordingState : public GameState {
 public:
     RecordingState(Application& owner, Journal& journal, std::string label = "recorder")
@@ -30,9 +45,12 @@ public:
     }
     ~RecordingState() override { journal.add(label + " destroyed"); }
 
-    void frame(Drawer&) override
+    void frame(Drawer& drawer) override
     {
-        journal.add(label + " frame");
+        const bool shown = &drawer == owner.getDrawer();
+        journal.add(label + (shown ? " frame" : " unseen step"));
+        if (shown && workClock != nullptr)
+            workClock->now += workPerFrame;
         if (!onFrame.empty()) {
             const std::string request = onFrame;
             if (request == "quit")
@@ -70,27 +88,12 @@ public:
     std::string name() const override { return "Recorder"; }
 
     std::string onFrame;
+    FakeClock* workClock = nullptr; // drawing a shown frame takes workPerFrame on it
+    uint32_t workPerFrame = 0;      // milliseconds
 
 private:
     Journal& journal;
     std::string label;
-};
-
-class FakeClock : public LoopClock {
-public:
-    uint32_t now = 1000;
-    uint32_t workPerCall = 2;
-    std::vector<uint32_t> delays;
-    uint32_t ticks() override
-    {
-        now += workPerCall;
-        return now;
-    }
-    void delay(uint32_t milliseconds) override
-    {
-        delays.push_back(milliseconds);
-        now += milliseconds;
-    }
 };
 
 SDL_Event keyEvent(Uint8 type, SDLKey sym)
@@ -301,14 +304,107 @@ TEST_F(ApplicationLoop, QuitFromFrameEndsAfterTheNextPoll)
 TEST_F(ApplicationLoop, PacingWithAFakeClock)
 {
     auto application = start();
-    record(*application);
+    RecordingState* state = record(*application);
     FakeClock clock;
+    state->workClock = &clock;
+    state->workPerFrame = 2;
     application->setClock(&clock);
     for (int i = 0; i < 5; ++i)
         application->runIteration();
-    // The first gap is measured from time stamp 0; after that 2 ms of work
-    // alternates with a 13 ms wait.
-    EXPECT_EQ(clock.delays, (std::vector<uint32_t>{13, 13}));
+    // The first step runs at once; after it every frame's 2 ms of drawing is
+    // followed by a 13 ms wait, so steps lie 15 ms apart.
+    EXPECT_EQ(clock.delays, (std::vector<uint32_t>{13, 13, 13, 13}));
+    EXPECT_EQ(clock.now, 1000u + 4 * 15 + 2);
+    EXPECT_EQ(journal.lines, std::vector<std::string>(5, "recorder frame"));
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, SlowFramesRunTheMissingStepsUnseenBeforeTheShownOne)
+{
+    auto application = start();
+    RecordingState* state = record(*application);
+    FakeClock clock;
+    state->workClock = &clock;
+    state->workPerFrame = 40; // a slow drawer: 40 ms a frame
+    application->setClock(&clock);
+    for (int i = 0; i < 4; ++i)
+        application->runIteration();
+    // Steps due at 0, 15, ... ms: the frames at 0, 40, 80 and 120 ms run 1,
+    // 2, 3 and 3 steps, only the last of each shown.
+    EXPECT_TRUE(clock.delays.empty());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{
+                                 "recorder frame",
+                                 "recorder unseen step", "recorder frame",
+                                 "recorder unseen step", "recorder unseen step", "recorder frame",
+                                 "recorder unseen step", "recorder unseen step", "recorder frame",
+                             }));
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, AFrameTooSlowForTheBoundRunsFourStepsAndSlowsTheGame)
+{
+    auto application = start();
+    RecordingState* state = record(*application);
+    FakeClock clock;
+    state->workClock = &clock;
+    state->workPerFrame = 200;
+    application->setClock(&clock);
+    application->runIteration();
+    journal.lines.clear();
+    application->runIteration();
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder unseen step", "recorder unseen step",
+                                                       "recorder unseen step", "recorder frame"}));
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, QuitInAnUnseenStepRunsNoFurtherStep)
+{
+    auto application = start();
+    RecordingState* state = record(*application);
+    FakeClock clock;
+    state->workClock = &clock;
+    state->workPerFrame = 40;
+    application->setClock(&clock);
+    EXPECT_TRUE(application->runIteration());
+    state->onFrame = "quit";
+    EXPECT_TRUE(application->runIteration());
+    EXPECT_FALSE(application->runIteration());
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame", "recorder unseen step"}));
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, ASwitchInAnUnseenStepHandsTheRestToTheNewScreenWithItsTexturesMadeOnce)
+{
+    auto application = start();
+    ProcessTexture::forgetAll(); // a drawer of its own
+    RecordingState* state = record(*application, "old");
+    FakeClock clock;
+    state->workClock = &clock;
+    state->workPerFrame = 40;
+    application->setClock(&clock);
+    application->runIteration();
+    const auto* openGL = dynamic_cast<OpenGLDrawer*>(application->getDrawer());
+    ASSERT_NE(openGL, nullptr);
+    const std::size_t texturesBefore = openGL->textures().size();
+    const int fontsBefore = openGL->fontCount();
+    state->onFrame = "TitleScreen";
+    // Two steps are due: the old screen's unseen one switches, and the title
+    // screen's first step is the shown one.
+    application->runIteration();
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"old frame", "old unseen step", "old destroyed"}));
+    ASSERT_EQ(application->currentState()->name(), "TitleScreen");
+    const auto* title = dynamic_cast<TitleScreen*>(application->currentState());
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 1);
+    // Its grain and logo textures and its font, each made once with the real
+    // drawer, whatever kind of step comes first.
+    EXPECT_EQ(openGL->textures().size(), texturesBefore + 2);
+    EXPECT_EQ(openGL->fontCount(), fontsBefore + 1);
+    clock.now += 200; // four steps, three of them unseen
+    application->runIteration();
+    EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 5);
+    EXPECT_EQ(openGL->textures().size(), texturesBefore + 2);
+    EXPECT_EQ(openGL->fontCount(), fontsBefore + 1);
     application->setClock(nullptr);
 }
 

@@ -13,7 +13,9 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -367,4 +369,177 @@ TEST_F(PlayScreen, AfterTheWinOnlyEscapeStillActs)
     press("Escape");
     EXPECT_TRUE(app->isQuitRequested());
     EXPECT_FALSE(app->runIteration());
+}
+
+namespace {
+
+// A clock that only moves when the loop sleeps or a shown frame is drawn.
+class DrawingClock : public LoopClock {
+public:
+    uint32_t now = 50000;
+    uint32_t ticks() override { return now; }
+    void delay(uint32_t milliseconds) override { now += milliseconds; }
+};
+
+// Everything of the pilot that a step decides, compared bit for bit.
+struct PilotStep {
+    uint32_t x, y, vx, vy;
+    bool airborne, wallKick;
+    int32_t frame;
+    bool operator==(const PilotStep&) const = default;
+};
+
+PilotStep stepOf(const PilotBody& body)
+{
+    return {std::bit_cast<uint32_t>(body.x), std::bit_cast<uint32_t>(body.y), std::bit_cast<uint32_t>(body.vx),
+            std::bit_cast<uint32_t>(body.vy), body.airborne, body.wallKick, body.frameNumber()};
+}
+
+// The real play screen, looked at after each of its steps; a shown frame
+// takes `drawMilliseconds` of the clock, which sets the frame rate.
+class WatchedPlay : public GameState {
+public:
+    WatchedPlay(Application& owner, DrawingClock& clock, uint32_t drawMilliseconds)
+        : GameState(owner), play(owner), clock(clock), drawMilliseconds(drawMilliseconds)
+    {
+    }
+    void frame(Drawer& drawer) override
+    {
+        play.frame(drawer);
+        path.push_back(stepOf(play.getBody()));
+        if (&drawer == owner.getDrawer()) {
+            ++shown;
+            clock.now += drawMilliseconds;
+        }
+    }
+    void actionPressed(const std::string& action, const SDL_keysym& key) override { play.actionPressed(action, key); }
+    void actionReleased(const std::string& action, const SDL_keysym& key) override
+    {
+        play.actionReleased(action, key);
+    }
+    std::string name() const override { return "WatchedPlay"; }
+
+    GamePlay play;
+    std::vector<PilotStep> path;
+    int shown = 0;
+
+private:
+    DrawingClock& clock;
+    uint32_t drawMilliseconds;
+};
+
+struct ScriptedKey {
+    int step; // delivered just before this step
+    Uint8 type;
+    SDLKey key;
+};
+
+// Runs the pilot through the real main loop for `steps` steps, with the
+// script's keys pushed as SDL events, and returns its path.
+std::vector<PilotStep> runScript(Application& app, uint32_t drawMilliseconds, const std::vector<ScriptedKey>& script,
+                                 int steps, int& shownFrames)
+{
+    DrawingClock clock;
+    app.setClock(&clock);
+    auto watched = std::make_unique<WatchedPlay>(app, clock, drawMilliseconds);
+    WatchedPlay* play = watched.get();
+    app.replaceState(std::move(watched));
+    std::size_t next = 0;
+    while (static_cast<int>(play->path.size()) < steps) {
+        const int upcoming = static_cast<int>(play->path.size());
+        // Input can only be polled between frames; a script meant for both
+        // rates puts its keys where both have a frame boundary.
+        EXPECT_FALSE(next < script.size() && script[next].step < upcoming)
+            << "step " << script[next].step << " passed inside a frame";
+        for (; next < script.size() && script[next].step == upcoming; ++next) {
+            SDL_Event event{};
+            event.type = script[next].type;
+            event.key.type = script[next].type;
+            event.key.keysym.sym = script[next].key;
+            SDL_PushEvent(&event);
+        }
+        if (!app.runIteration())
+            break;
+    }
+    shownFrames = play->shown;
+    std::vector<PilotStep> path = play->path;
+    path.resize(static_cast<std::size_t>(steps));
+    app.switchState("TitleScreen");
+    app.setClock(nullptr);
+    return path;
+}
+
+} // namespace
+
+TEST_F(PlayScreen, TheSameKeysAtTheSameStepsGiveTheSamePathAtSixtySixAndAtTwentyFramesASecond)
+{
+    // Frames of 50 ms (20 a second) run steps 0 | 1-3 | 4-6 | 7-10 | 11-13 ...:
+    // steps 10n + 1, 10n + 4 and 10n + 7 begin a frame at both rates.
+    const std::vector<ScriptedKey> script = {
+        {1, SDL_KEYDOWN, SDLK_LEFT},   {21, SDL_KEYDOWN, SDLK_SPACE}, {24, SDL_KEYUP, SDLK_SPACE},
+        {47, SDL_KEYDOWN, SDLK_SPACE},  {47, SDL_KEYUP, SDLK_SPACE},   {61, SDL_KEYUP, SDLK_LEFT},
+        {61, SDL_KEYDOWN, SDLK_RIGHT},  {61, SDL_KEYDOWN, SDLK_SPACE}, {61, SDL_KEYUP, SDLK_SPACE},   {74, SDL_KEYDOWN, SDLK_LEFT}, {74, SDL_KEYUP, SDLK_LEFT},
+        {91, SDL_KEYDOWN, SDLK_SPACE},  {94, SDL_KEYUP, SDLK_SPACE},   {101, SDL_KEYDOWN, SDLK_SPACE},
+        {101, SDL_KEYUP, SDLK_SPACE},   {131, SDL_KEYUP, SDLK_RIGHT},   {141, SDL_KEYDOWN, SDLK_RIGHT},
+        {141, SDL_KEYUP, SDLK_RIGHT},    {144, SDL_KEYDOWN, SDLK_RIGHT}, {144, SDL_KEYUP, SDLK_RIGHT},
+        {151, SDL_KEYDOWN, SDLK_LEFT}, {171, SDL_KEYDOWN, SDLK_SPACE}, {171, SDL_KEYUP, SDLK_SPACE},
+        {201, SDL_KEYDOWN, SDLK_SPACE}, {204, SDL_KEYUP, SDLK_SPACE},  {207, SDL_KEYDOWN, SDLK_SPACE},
+        {207, SDL_KEYUP, SDLK_SPACE},   {241, SDL_KEYUP, SDLK_LEFT},  {241, SDL_KEYDOWN, SDLK_RIGHT},
+        {261, SDL_KEYDOWN, SDLK_SPACE}, {264, SDL_KEYUP, SDLK_SPACE},  {297, SDL_KEYUP, SDLK_RIGHT},
+    };
+    constexpr int steps = 330;
+    int fastFrames = 0;
+    int slowFrames = 0;
+    const std::vector<PilotStep> fast = runScript(*app, 2, script, steps, fastFrames);
+    const std::vector<PilotStep> slow = runScript(*app, 50, script, steps, slowFrames);
+    EXPECT_EQ(fastFrames, steps); // every step shown
+    EXPECT_EQ(slowFrames, 100);   // 3 1/3 steps a frame: 330 steps in 100 frames
+    ASSERT_EQ(fast.size(), slow.size());
+    for (int step = 0; step < steps; ++step)
+        ASSERT_TRUE(fast[static_cast<std::size_t>(step)] == slow[static_cast<std::size_t>(step)]) << "step " << step;
+    // The run went somewhere: it ran both ways, flew and kicked off a wall.
+    float leftmost = 1e9f;
+    bool ranLeft = false;
+    bool ranRight = false;
+    bool flew = false;
+    bool kicked = false;
+    for (const PilotStep& step : fast) {
+        leftmost = std::min(leftmost, std::bit_cast<float>(step.x));
+        ranLeft = ranLeft || std::bit_cast<float>(step.vx) < 0.0f;
+        ranRight = ranRight || std::bit_cast<float>(step.vx) > 0.0f;
+        flew = flew || step.airborne;
+        kicked = kicked || step.wallKick;
+    }
+    EXPECT_LT(leftmost, GamePlay::startX - 3.0f);
+    EXPECT_TRUE(ranLeft);
+    EXPECT_TRUE(ranRight);
+    EXPECT_TRUE(flew);
+    EXPECT_TRUE(kicked);
+}
+
+TEST_F(PlayScreen, ADirectionPressedAndReleasedBetweenTwoStepsStillHoldsForOne)
+{
+    for (int frame = 0; frame < 60; ++frame) // settle on the ground
+        ASSERT_TRUE(app->runIteration());
+    ASSERT_FALSE(play().getBody().airborne);
+    ASSERT_EQ(play().getBody().vx, 0.0f);
+    // The start has a wall on the right: run left.
+    press("P1Left");
+    release("P1Left");
+    EXPECT_EQ(play().getInput().left, 0); // not held any more
+    EXPECT_EQ(play().getTapped().left, 1);
+    ASSERT_TRUE(app->runIteration());
+    const float pushed = play().getBody().vx;
+    EXPECT_LT(pushed, 0.0f); // the step ran left
+    EXPECT_EQ(play().getTapped().left, 0);
+    ASSERT_TRUE(app->runIteration());
+    EXPECT_GT(play().getBody().vx, pushed); // and the next one did not: friction
+    EXPECT_LE(play().getBody().vx, 0.0f);
+    // Held directions stay held; a release only ends them.
+    press("P1Left");
+    for (int step = 0; step < 3; ++step) {
+        const float before = play().getBody().vx;
+        ASSERT_TRUE(app->runIteration());
+        EXPECT_LT(play().getBody().vx, before);
+    }
 }
