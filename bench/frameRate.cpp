@@ -21,6 +21,7 @@
 #include "data/Pictures.h"
 #include "game/PictureTexture.h"
 #include "render/Drawer.h"
+#include "render/OpenGLDrawer.h"
 
 #include <SDL/SDL.h>
 
@@ -236,6 +237,9 @@ int main(int argc, char* argv[])
             std::fflush(stdout);
             if (!shots.empty()) {
                 writeShot(app, shots + "/" + file + ".ppm");
+                // A grab starts copies of every frame; the game never grabs.
+                if (auto* openGL = dynamic_cast<OpenGLDrawer*>(app.getDrawer()))
+                    openGL->keepShownFrameCopies(false);
             }
         }
         app.setClock(nullptr);

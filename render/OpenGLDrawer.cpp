@@ -105,6 +105,8 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
     createOffscreenBuffer();
     setUpProjectionAndState();
     createShownFrameCopy();
+    backKeptAfterSwap = probeBackBufferAfterSwap();
+    copyEveryFrame = !backKeptAfterSwap;
     return true;
 }
 
@@ -166,15 +168,65 @@ void OpenGLDrawer::beginFrame()
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+    drawnSinceSwap = true;
 }
 
 void OpenGLDrawer::endFrame()
 {
     if (contextReady) {
-        keepShownFrame();
+        // A full-window copy costs about as much as drawing a whole layer on
+        // a software renderer, so it is made only where grabScreen needs it.
+        if (copyEveryFrame)
+            keepShownFrame();
         SDL_GL_SwapBuffers();
+        frameShown = true;
+        drawnSinceSwap = false;
     }
     secondTextureKey = 0;
+}
+
+bool OpenGLDrawer::probeBackBufferAfterSwap()
+{
+    // Show frames whose corner pixel has a colour nothing else has, and see
+    // whether the back buffer still holds each after its swap. Where it does
+    // (a swap that copies, as software renderers do), grabScreen can read
+    // the shown frame there until the next frame begins.
+    struct Probe {
+        float r, g, b;
+        uint8_t expected[3];
+    };
+    constexpr Probe probes[] = {{1.0f, 0.0f, 1.0f, {255, 0, 255}}, {0.0f, 1.0f, 0.0f, {0, 255, 0}}};
+    while (glGetError() != GL_NO_ERROR) {
+        // Errors of earlier calls are not the probe's.
+    }
+    bool kept = true;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glEnable(GL_SCISSOR_TEST);
+    for (const Probe& probe : probes) {
+        glScissor(0, 0, windowWidth, windowHeight);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glScissor(0, 0, 1, 1);
+        glClearColor(probe.r, probe.g, probe.b, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapBuffers();
+        uint8_t pixel[3] = {0, 0, 0};
+        glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+        kept = kept && std::memcmp(pixel, probe.expected, 3) == 0 && glGetError() == GL_NO_ERROR;
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glScissor(0, 0, windowWidth, windowHeight);
+    // Leave the window black, as before the probe.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapBuffers();
+    glClear(GL_COLOR_BUFFER_BIT);
+    return kept;
+}
+
+void OpenGLDrawer::keepShownFrameCopies(bool keep)
+{
+    copyEveryFrame = keep || !backKeptAfterSwap;
 }
 
 void OpenGLDrawer::createShownFrameCopy()
@@ -260,8 +312,20 @@ uint8_t* OpenGLDrawer::grabScreen()
     if (!contextReady)
         return pixels;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (!frameShown || (!drawnSinceSwap && backKeptAfterSwap)) {
+        // Nothing shown yet: what has been drawn so far. Or the shown frame,
+        // still in the back buffer: whoever grabs once is likely to grab
+        // again while a frame is being drawn, so keep copies from now on,
+        // starting with this one.
+        glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        if (frameShown && !copyEveryFrame) {
+            copyEveryFrame = true;
+            keepShownFrame();
+        }
+        return pixels;
+    }
     if (!shownFrameKept) {
-        // Nothing shown yet: what has been drawn so far.
+        // No copy could be kept: the back buffer as it is.
         glReadPixels(0, 0, windowWidth, windowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
         return pixels;
     }

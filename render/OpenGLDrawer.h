@@ -78,6 +78,13 @@ public:
     int fontCount() const { return static_cast<int>(fonts.size()); }
     // True once a video mode (and so an OpenGL context) was obtained.
     bool hasContext() const { return contextReady; }
+    // True while a copy of every frame is kept before its swap for
+    // grabScreen: where the back buffer does not keep the shown frame, and
+    // from the first grab on.
+    bool copiesEveryFrame() const { return copyEveryFrame; }
+    // Keeps such copies from now on, or stops them where the back buffer
+    // keeps the shown frame (checks of both ways use it).
+    void keepShownFrameCopies(bool keep);
 
 private:
     void applyProjection(float right, float bottom, float top);
@@ -90,6 +97,7 @@ private:
     void texCoordBoth(float s, float t);
     void createShownFrameCopy();
     void keepShownFrame();
+    bool probeBackBufferAfterSwap();
 
     uint16_t windowWidth = 1024;
     uint16_t windowHeight = 768;
@@ -118,9 +126,16 @@ private:
     uint32_t offscreenTextureKey = 0;
     uint32_t lineTextureKey = 0;
 
+    // Whether the back buffer still holds the shown frame after a swap
+    // (probed by initDisplay: true where swaps copy), whether a frame has
+    // been shown, and whether the next one has begun.
+    bool backKeptAfterSwap = false;
+    bool frameShown = false;
+    bool drawnSinceSwap = false;
+    bool copyEveryFrame = true;
     // A copy of the last frame handed to the display, taken just before the
-    // swap: after a swap the back buffer's contents are undefined, and the
-    // front buffer cannot be read back on every system.
+    // swap: elsewhere the back buffer's contents are undefined after a swap.
+    // Made only where grabScreen needs it (see copiesEveryFrame).
     // Held in a framebuffer's colour renderbuffer (a blit on the graphics
     // side), else in a texture (a copy, where framebuffer blits are missing).
     uint32_t shownFrameBuffer = 0;

@@ -300,6 +300,30 @@ TEST_F(DrawerPixels, GrabScreenReadsTheFrameJustShown)
     EXPECT_RGB_NEAR(grab(*drawer, width, height).at(640, 360), 255, 0, 0, 0);
 }
 
+TEST_F(DrawerPixels, GrabScreenReadsTheFrontBufferWithoutCopyingEveryFrame)
+{
+    // A virtual X server's swaps copy, so the shown frame stays in the back
+    // buffer and no frame is copied before its swap until someone grabs;
+    // the copying way must give the same frames.
+    drawer->keepShownFrameCopies(false);
+    EXPECT_FALSE(drawer->copiesEveryFrame());
+    for (const bool copies : {false, true}) {
+        drawer->keepShownFrameCopies(copies);
+        SCOPED_TRACE(copies ? "copying every frame" : "reading the front buffer");
+        const Frame first = shootFrame([&] { drawer->fillRect(0, 0, 1280, 720, 0, 128, 255, 255); });
+        EXPECT_RGB_NEAR(first.at(640, 360), 0, 128, 255, 0);
+        EXPECT_TRUE(drawer->copiesEveryFrame()); // a grab starts them
+        drawer->beginFrame();
+        drawer->fillRect(0, 0, 640, 720, 255, 255, 0, 255);
+        EXPECT_RGB_NEAR(grab(*drawer, width, height).at(100, 100), 0, 128, 255, 0);
+        drawer->endFrame();
+        const Frame second = grab(*drawer, width, height);
+        EXPECT_RGB_NEAR(second.at(100, 100), 255, 255, 0, 0);
+        EXPECT_RGB_NEAR(second.at(1000, 100), 0, 0, 0, 0);
+    }
+    drawer->keepShownFrameCopies(false);
+}
+
 TEST_F(DrawerPixels, UnknownKeysIndicesAndFontsDrawNothing)
 {
     const float triangle[] = {0, 0, 10, 0, 5, 10};
