@@ -1,5 +1,6 @@
 #include "game/Backdrop.h"
 
+#include "game/PictureTexture.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -22,6 +23,11 @@ void draw(Drawer& drawer, SkyTop top, uint32_t grainTexture)
     drawer.setBlendMode(additiveBlend);
     drawer.drawTexture(grainTexture, 0.0f, 0.0f, grainScale, grainScale, 1.0f, 1.0f, 1.0f, grainAlpha);
     drawer.setBlendMode(alphaBlend);
+}
+
+void show(Drawer& drawer, SkyTop top, uint32_t grainTexture, ProcessStill& still)
+{
+    still.show(drawer, [&] { draw(drawer, top, grainTexture); });
 }
 
 } // namespace backdrop

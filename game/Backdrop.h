@@ -2,6 +2,7 @@
 #include <cstdint>
 
 class Drawer;
+class ProcessStill;
 
 // The layers behind every level: a sky fading to white at the bottom and a
 // faint grain added over it.
@@ -18,5 +19,9 @@ constexpr SkyTop epilogueSky{112, 96, 128}; // violet
 
 // The sky gradient over the whole logical area, then the grain added on top.
 void draw(Drawer& drawer, SkyTop top, uint32_t grainTexture);
+// The same, drawn once and then shown from the drawer's kept still: it never
+// changes, and drawing it anew costs two full-screen passes a frame. It must
+// be the first drawing of the frame.
+void show(Drawer& drawer, SkyTop top, uint32_t grainTexture, ProcessStill& still);
 
 } // namespace backdrop

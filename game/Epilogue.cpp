@@ -24,6 +24,7 @@ constexpr float endY = 200.0f;
 // Made on the first frame and kept for the process.
 ProcessTexture grainTexture;
 ProcessFont endingFont;
+ProcessStill skyStill;
 
 struct EpilogueResources {
     uint32_t grain;
@@ -70,7 +71,7 @@ void Epilogue::frame(Drawer& drawer)
         trail.spawn(body);
     const Camera camera{body.x + cameraRight, body.y - cameraAbove};
 
-    backdrop::draw(drawer, backdrop::epilogueSky, resources.grain);
+    backdrop::show(drawer, backdrop::epilogueSky, resources.grain, skyStill);
     clouds.draw(drawer, camera);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);

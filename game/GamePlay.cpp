@@ -32,6 +32,7 @@ public:
 // Kept for the whole process and shared by every later play screen.
 ProcessTexture grainTexture;
 ProcessFont hudFont;
+ProcessStill skyStill;
 
 PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 {
@@ -87,7 +88,7 @@ void GamePlay::frame(Drawer& drawer)
     }
 
     const Camera camera{body.x + cameraRight, body.y - cameraUp};
-    backdrop::draw(drawer, backdrop::playSky, grain);
+    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
     clouds.draw(drawer, camera);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);

@@ -59,3 +59,14 @@ int ProcessFont::number(Drawer& asked, const std::string& fileName, float pointS
 void ProcessTexture::forgetAll() { ++currentGeneration; }
 
 int32_t ProcessTexture::generation() { return currentGeneration; }
+
+bool ProcessStill::keptFor(Drawer& drawer) const
+{
+    return keptWith == &drawer.resourceHolder() && keptIn == currentGeneration;
+}
+
+void ProcessStill::remember(Drawer& drawer)
+{
+    keptWith = &drawer.resourceHolder();
+    keptIn = currentGeneration;
+}

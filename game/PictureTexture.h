@@ -1,10 +1,9 @@
 #pragma once
 #include "data/EmbeddedBytes.h"
+#include "render/Drawer.h"
 
 #include <cstdint>
 #include <string>
-
-class Drawer;
 
 // Turns a picture the program carries into a texture of the drawer. Pixel art
 // is uploaded with nearest-texel filtering so it stays sharp when scaled;
@@ -44,4 +43,29 @@ private:
     const Drawer* loadedWith = nullptr;
     int32_t loadedIn = 0;
     int loaded = 0;
+};
+
+// A layer that looks the same in every frame, drawn once and then shown
+// from the drawer's kept still (Drawer::keepStill), kept like a
+// ProcessTexture. `draw` must be the first drawing of the frame. Where the
+// drawer keeps no stills, or after a resize, the layer is drawn again.
+class ProcessStill {
+public:
+    template <class Draw>
+    void show(Drawer& drawer, Draw&& draw)
+    {
+        if (keptFor(drawer) && drawer.drawStill(kept))
+            return;
+        draw();
+        kept = drawer.keepStill();
+        remember(drawer);
+    }
+
+private:
+    bool keptFor(Drawer& drawer) const;
+    void remember(Drawer& drawer);
+
+    const Drawer* keptWith = nullptr;
+    int32_t keptIn = 0;
+    uint32_t kept = 0;
 };

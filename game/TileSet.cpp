@@ -6,7 +6,10 @@
 #include "render/Drawer.h"
 #include "render/OpenGLDrawer.h"
 
+#include "game/ImageLoader.h"
+
 #include <GL/gl.h>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -24,6 +27,55 @@ constexpr float outlineScale = 2.0f;
 
 ProcessTexture atlasTexture;
 ProcessTexture outlineTexture;
+
+constexpr int atlasTiles = 8;        // tiles across and down the atlas
+constexpr int atlasTilePixels = 16;  // sides of one tile in the picture
+
+// What a tile of the atlas does to the frame: nothing (all transparent),
+// covers its square (all opaque), or mixes with what lies under it.
+enum class Cover { Empty, Opaque, Partial };
+
+// The cover of every atlas tile, from the picture's alpha, worked out once.
+// The tile quads sample only inside their own tile (the inset), so a tile's
+// own 16 × 16 pixels decide.
+const std::array<Cover, atlasTiles * atlasTiles>& atlasCover()
+{
+    static const std::array<Cover, atlasTiles * atlasTiles> cover = [] {
+        std::array<Cover, atlasTiles * atlasTiles> result;
+        result.fill(Cover::Partial); // an undecodable atlas: draw everything blended
+        const EmbeddedBytes bytes = pictures::tileAtlas();
+        const RgbaImage image = ImageLoader().loadFromMemory(bytes.data, static_cast<int32_t>(bytes.length));
+        if (image.pixels == nullptr || image.width != atlasTiles * atlasTilePixels ||
+            image.height != atlasTiles * atlasTilePixels) {
+            return result;
+        }
+        for (int tile = 0; tile < atlasTiles * atlasTiles; ++tile) {
+            bool anyShown = false;
+            bool allOpaque = true;
+            for (int y = 0; y < atlasTilePixels; ++y) {
+                for (int x = 0; x < atlasTilePixels; ++x) {
+                    const int px = (tile % atlasTiles) * atlasTilePixels + x;
+                    const int py = (tile / atlasTiles) * atlasTilePixels + y;
+                    const uint8_t alpha = image.pixels[(static_cast<std::size_t>(py) * image.width + px) * 4 + 3];
+                    anyShown = anyShown || alpha != 0;
+                    allOpaque = allOpaque && alpha == 255;
+                }
+            }
+            result[static_cast<std::size_t>(tile)] = allOpaque ? Cover::Opaque : anyShown ? Cover::Partial : Cover::Empty;
+        }
+        return result;
+    }();
+    return cover;
+}
+
+Cover coverOf(TileOffset tile)
+{
+    const int column = static_cast<int>(tile.u * atlasTiles + 0.5f);
+    const int row = static_cast<int>(tile.v * atlasTiles + 0.5f);
+    if (column < 0 || column >= atlasTiles || row < 0 || row >= atlasTiles)
+        return Cover::Partial;
+    return atlasCover()[static_cast<std::size_t>(row * atlasTiles + column)];
+}
 
 TileOffset atlasTile(int column, int row) { return TileOffset{column * tileFraction, row * tileFraction}; }
 
@@ -67,22 +119,30 @@ float TileSet::screenY(int32_t row, Camera camera)
 
 namespace {
 
+// The OpenGL name of the atlas texture, 0 when the drawer does not draw
+// through OpenGL (or there is no atlas).
+GLuint atlasName(Drawer& drawer, uint32_t atlas)
+{
+    auto* openGL = dynamic_cast<OpenGLDrawer*>(&drawer);
+    return openGL != nullptr && atlas != 0 ? openGL->textureRecord(atlas).glName : 0;
+}
+
 // Draws a run of atlas tiles. With the OpenGL drawer the atlas is bound once
-// and every tile is one quad; any other drawer gets the same picture through
+// and every tile is one quad, blended or (for opaque tiles, whose blending
+// would change nothing) not; any other drawer gets the same picture through
 // drawTextureRegion.
 class TileQuads {
 public:
-    TileQuads(Drawer& drawer, uint32_t atlas) : drawer(drawer), atlas(atlas)
+    TileQuads(Drawer& drawer, uint32_t atlas, bool blended = true) : drawer(drawer), atlas(atlas), blended(blended)
     {
-        auto* openGL = dynamic_cast<OpenGLDrawer*>(&drawer);
-        if (openGL != nullptr && atlas != 0) {
-            const TextureRecord& record = openGL->textureRecord(atlas);
-            glName = record.glName;
+        glName = atlasName(drawer, atlas);
+        if (glName != 0) {
+            const TextureRecord& record = dynamic_cast<OpenGLDrawer&>(drawer).textureRecord(atlas);
             // A padded texture holds the picture in its top-left part only.
             uScale = record.uMax;
             vScale = record.vMax;
-        }
-        if (glName != 0) {
+            if (!blended)
+                glDisable(GL_BLEND);
             glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, glName);
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -94,6 +154,8 @@ public:
         if (glName != 0) {
             glEnd();
             glBindTexture(GL_TEXTURE_2D, 0);
+            if (!blended)
+                glEnable(GL_BLEND);
         }
     }
     TileQuads(const TileQuads&) = delete;
@@ -125,6 +187,7 @@ public:
 private:
     Drawer& drawer;
     uint32_t atlas;
+    bool blended;
     GLuint glName = 0;
     float uScale = 1.0f;
     float vScale = 1.0f;
@@ -132,26 +195,9 @@ private:
 
 } // namespace
 
-void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera)
+void TileSet::drawEveryCell(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
+                            uint32_t atlas, uint32_t outline) const
 {
-    const uint32_t atlas = atlasTexture.key(drawer, pictures::tileAtlas(), true);
-    const uint32_t outline = outlineTexture.key(drawer, pictures::cellOutline(), true);
-
-    VisibleWindow window = visibleWindow(camera);
-    // Only cells inside the grid are drawn.
-    if (window.firstColumn < 0) {
-        window.firstColumn = 0;
-    }
-    if (window.firstRow < 0) {
-        window.firstRow = 0;
-    }
-    if (window.lastColumn > grid.getWidth() - 1) {
-        window.lastColumn = grid.getWidth() - 1;
-    }
-    if (window.lastRow > grid.getHeight() - 1) {
-        window.lastRow = grid.getHeight() - 1;
-    }
-
     // All outlines first, so the tiles of neighbouring solid cells cover the
     // shared borders and only edges towards open space stay black.
     for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
@@ -177,6 +223,85 @@ void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera)
                 }
             }
         }
+    }
+
+}
+
+void TileSet::drawThroughOpenGL(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
+                                uint32_t atlas, uint32_t outline) const
+{
+    // The same picture as drawEveryCell with less work for the rasteriser:
+    // open cells draw a fully transparent tile, so they are left out; opaque
+    // tiles cover their square whatever lies under them, so they are drawn
+    // without blending, first, and an outline all of whose neighbours are
+    // such tiles would be covered entirely, so it is left out too.
+    const auto drawnOpaque = [&](int32_t column, int32_t row) {
+        return column >= window.firstColumn && column <= window.lastColumn && row >= window.firstRow &&
+               row <= window.lastRow && coverOf(tiles[grid.cell(column, row)]) == Cover::Opaque;
+    };
+    for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
+        for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
+            if (!hasOutline(grid.cell(column, row)))
+                continue;
+            bool covered = true;
+            for (int32_t dy = -1; dy <= 1 && covered; ++dy)
+                for (int32_t dx = -1; dx <= 1 && covered; ++dx)
+                    covered = (dx == 0 && dy == 0) || drawnOpaque(column + dx, row + dy);
+            if (!covered) {
+                drawer.drawTexture(outline, screenX(column, camera) - outlineOffset,
+                                   screenY(row, camera) - outlineOffset, outlineScale, outlineScale,
+                                   1.0f, 1.0f, 1.0f, 1.0f);
+            }
+        }
+    }
+    {
+        TileQuads opaque(drawer, atlas, false);
+        for (int32_t row = window.firstRow; row <= window.lastRow; ++row)
+            for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
+                const TileOffset tile = tiles[grid.cell(column, row)];
+                if (coverOf(tile) == Cover::Opaque)
+                    opaque.quad(screenX(column, camera), screenY(row, camera), tile);
+            }
+    }
+    {
+        TileQuads blended(drawer, atlas, true);
+        for (int32_t row = window.firstRow; row <= window.lastRow; ++row)
+            for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
+                const uint8_t value = grid.cell(column, row);
+                const float sx = screenX(column, camera);
+                const float sy = screenY(row, camera);
+                if (coverOf(tiles[value]) == Cover::Partial)
+                    blended.quad(sx, sy, tiles[value]);
+                if (value == burningCell && coverOf(tiles[overlayEntry + overlayFrame]) != Cover::Empty)
+                    blended.quad(sx, sy, tiles[overlayEntry + overlayFrame]);
+            }
+    }
+}
+
+void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera)
+{
+    const uint32_t atlas = atlasTexture.key(drawer, pictures::tileAtlas(), true);
+    const uint32_t outline = outlineTexture.key(drawer, pictures::cellOutline(), true);
+
+    VisibleWindow window = visibleWindow(camera);
+    // Only cells inside the grid are drawn.
+    if (window.firstColumn < 0) {
+        window.firstColumn = 0;
+    }
+    if (window.firstRow < 0) {
+        window.firstRow = 0;
+    }
+    if (window.lastColumn > grid.getWidth() - 1) {
+        window.lastColumn = grid.getWidth() - 1;
+    }
+    if (window.lastRow > grid.getHeight() - 1) {
+        window.lastRow = grid.getHeight() - 1;
+    }
+
+    if (atlasName(drawer, atlas) != 0) {
+        drawThroughOpenGL(drawer, grid, camera, window, atlas, outline);
+    } else {
+        drawEveryCell(drawer, grid, camera, window, atlas, outline);
     }
 
     --overlayCountdown;

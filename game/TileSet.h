@@ -46,6 +46,13 @@ public:
     static bool hasOutline(uint8_t value) { return value != 255 && value != burningCell; }
 
 private:
+    // Every visible cell as a tile, through any drawer.
+    void drawEveryCell(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window, uint32_t atlas,
+                       uint32_t outline) const;
+    // The same picture straight through OpenGL, leaving out what cannot show.
+    void drawThroughOpenGL(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
+                           uint32_t atlas, uint32_t outline) const;
+
     TileOffset tiles[entryCount];
     int32_t overlayFrame = 0;
     int32_t overlayCountdown = overlayFrameDraws;

@@ -28,6 +28,7 @@ constexpr int additiveBlend = 1;
 ProcessTexture grainTexture;
 ProcessTexture logoTexture;
 ProcessFont storyFont;
+ProcessStill backdropStill;
 
 struct TitleResources {
     uint32_t grain;
@@ -97,12 +98,16 @@ TitleScreen::TitleScreen(Application& owner) : GameState(owner) {}
 void TitleScreen::frame(Drawer& drawer)
 {
     const TitleResources resources = resourcesFor(drawer);
-    const float width = drawer.getWidth();
-    drawer.fillRect(0.0f, 0.0f, width, darkHeight, 0, 0, 0, 255);
-    drawer.fillGradientRect(0.0f, darkHeight, width, glowHeight, 0, 0, 0, 255, 64, 64, 64, 255);
-    drawer.setBlendMode(additiveBlend);
-    drawer.drawTexture(resources.grain, 0.0f, 0.0f, grainScale, grainScale, 1.0f, 1.0f, 1.0f, grainAlpha);
-    drawer.setBlendMode(alphaBlend);
+    // The dark floor and its grain never change: drawn once, then shown
+    // from the drawer's kept still.
+    backdropStill.show(drawer, [&] {
+        const float width = drawer.getWidth();
+        drawer.fillRect(0.0f, 0.0f, width, darkHeight, 0, 0, 0, 255);
+        drawer.fillGradientRect(0.0f, darkHeight, width, glowHeight, 0, 0, 0, 255, 64, 64, 64, 255);
+        drawer.setBlendMode(additiveBlend);
+        drawer.drawTexture(resources.grain, 0.0f, 0.0f, grainScale, grainScale, 1.0f, 1.0f, 1.0f, grainAlpha);
+        drawer.setBlendMode(alphaBlend);
+    });
 
     drawer.drawText(storyClock.storyLine(), resources.font, textX, storyY, textWidth, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
     if (storyClock.showsLogo())

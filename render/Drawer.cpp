@@ -11,3 +11,5 @@ void Drawer::beginOffscreen() {}
 void Drawer::endOffscreen() {}
 uint32_t Drawer::getOffscreenTexture() { return 0; }
 bool Drawer::canSupport(int) { return false; }
+uint32_t Drawer::keepStill() { return 0; }
+bool Drawer::drawStill(uint32_t) { return false; }

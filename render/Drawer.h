@@ -60,6 +60,16 @@ public:
     virtual bool canSupport(int feature);
     virtual void setGlyph(int slot, uint8_t* pixels, uint32_t size) = 0;
 
+    // Stills: a layer that looks the same in every frame (a screen's sky and
+    // grain) is drawn once, kept, and shown again in later frames at the cost
+    // of a copy. keepStill keeps the whole frame as drawn so far and returns
+    // its key, 0 when this drawer cannot keep stills. drawStill shows a kept
+    // still over the whole frame; false, drawing nothing, when the key names
+    // no still that fits the window now (never kept, or kept before a
+    // resize): the caller then draws the layer itself and may keep it.
+    virtual uint32_t keepStill();
+    virtual bool drawStill(uint32_t still);
+
     // The drawer that holds this one's textures, fonts, polygons and shaders:
     // itself, unless it only passes them on to another (StepOnlyDrawer).
     // Whoever keeps keys for the whole process keeps them for this one.

@@ -123,6 +123,7 @@ void OpenGLDrawer::resizeDisplay(uint16_t width, uint16_t height)
     createOffscreenBuffer();
     setUpProjectionAndState();
     createShownFrameCopy();
+    dropStills(); // kept at the old size
 }
 
 void OpenGLDrawer::applyProjection(float right, float bottom, float top)

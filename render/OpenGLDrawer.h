@@ -6,6 +6,7 @@
 #include "render/ShaderEntryPoints.h"
 #include "render/TextureTable.h"
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -63,6 +64,8 @@ public:
     uint32_t getOffscreenTexture() override;
     bool canSupport(int feature) override;
     void setGlyph(int slot, uint8_t* pixels, uint32_t size) override;
+    uint32_t keepStill() override;
+    bool drawStill(uint32_t still) override;
 
     // Filtering of textures created from now on: linear, or nearest-texel to
     // keep pixel art crisp.
@@ -96,6 +99,7 @@ private:
     void releaseUnits();
     void texCoordBoth(float s, float t);
     void createShownFrameCopy();
+    void dropStills();
     void keepShownFrame();
     bool probeBackBufferAfterSwap();
 
@@ -138,6 +142,15 @@ private:
     // Made only where grabScreen needs it (see copiesEveryFrame).
     // Held in a framebuffer's colour renderbuffer (a blit on the graphics
     // side), else in a texture (a copy, where framebuffer blits are missing).
+    // Kept stills by key, each a framebuffer with a window-sized colour
+    // renderbuffer; all dropped when the window size changes. Keys only grow.
+    struct StillBuffer {
+        uint32_t framebuffer;
+        uint32_t store;
+    };
+    std::map<uint32_t, StillBuffer> stills;
+    uint32_t nextStillKey = 1;
+
     uint32_t shownFrameBuffer = 0;
     uint32_t shownFrameStore = 0;
     uint32_t shownFrameTexture = 0;

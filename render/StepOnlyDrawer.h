@@ -60,6 +60,9 @@ public:
     uint32_t getOffscreenTexture() override;
     bool canSupport(int feature) override;
     void setGlyph(int slot, uint8_t* pixels, uint32_t size) override;
+    // Nothing is drawn here, so a still needs no drawing either.
+    uint32_t keepStill() override { return 0; }
+    bool drawStill(uint32_t) override { return true; }
 
 private:
     Drawer& shown;
