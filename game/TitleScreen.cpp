@@ -29,6 +29,7 @@ ProcessTexture grainTexture;
 ProcessTexture logoTexture;
 ProcessFont storyFont;
 ProcessStill backdropStill;
+ProcessStill logoStill;
 
 struct TitleResources {
     uint32_t grain;
@@ -98,20 +99,24 @@ TitleScreen::TitleScreen(Application& owner) : GameState(owner) {}
 void TitleScreen::frame(Drawer& drawer)
 {
     const TitleResources resources = resourcesFor(drawer);
-    // The dark floor and its grain never change: drawn once, then shown
-    // from the drawer's kept still.
-    backdropStill.show(drawer, [&] {
+    // The dark floor with its grain, and later the logo, never change: drawn
+    // once, then shown from the drawer's kept still. The logo lies wholly
+    // above the story line (its picture is transparent from row
+    // logoBottomRow down), so drawing it before the text gives the same
+    // picture as after it.
+    const bool logo = storyClock.showsLogo();
+    (logo ? logoStill : backdropStill).show(drawer, [&] {
         const float width = drawer.getWidth();
         drawer.fillRect(0.0f, 0.0f, width, darkHeight, 0, 0, 0, 255);
         drawer.fillGradientRect(0.0f, darkHeight, width, glowHeight, 0, 0, 0, 255, 64, 64, 64, 255);
         drawer.setBlendMode(additiveBlend);
         drawer.drawTexture(resources.grain, 0.0f, 0.0f, grainScale, grainScale, 1.0f, 1.0f, 1.0f, grainAlpha);
         drawer.setBlendMode(alphaBlend);
+        if (logo)
+            drawer.drawTexture(resources.logo, logoX, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     });
 
     drawer.drawText(storyClock.storyLine(), resources.font, textX, storyY, textWidth, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
-    if (storyClock.showsLogo())
-        drawer.drawTexture(resources.logo, logoX, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     if (storyClock.showsSendOff())
         drawer.drawText(TitleStory::lines()[TitleStory::sendOffLine], resources.font, textX, sendOffY, textWidth,
                         1.0f, 1.0f, 0.0f, 1.0f, 1.0f);

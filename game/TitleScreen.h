@@ -14,6 +14,9 @@ public:
     static constexpr int lastStoryLine = 5;    // the story line that stays up
     static constexpr int sendOffLine = 6;      // the magenta line under it
     static constexpr int logoFromLine = 4;
+    // The first row of the logo picture below which it is transparent; the
+    // story line, at logical y 400, starts below it.
+    static constexpr int logoBottomRow = 356;
 
     static const std::array<std::string, lineCount>& lines();
 

@@ -1,5 +1,7 @@
 // The title screen: the story's timing, its presses and what each frame draws.
 #include "game/TitleScreen.h"
+#include "data/Pictures.h"
+#include "game/ImageLoader.h"
 
 #include "RecordingDrawer.h"
 #include "ScreenFixture.h"
@@ -136,13 +138,16 @@ TEST_F(TitleScreenTest, TheLogoAndTheMagentaLineJoinTheStory)
     screen.actionPressed("Action", SDL_keysym{});
     drawer.clear();
     screen.frame(drawer);
+    // The logo comes right after the grain, with the layers that never
+    // change; it lies above the story line, so the picture is the same.
     const std::vector<std::string> texts = {
-        "drawText(\"" + TitleStory::lines()[5] + "\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)",
+        "setBlendMode(0)",
         "drawTexture(2, 128, 0, 1, 1, 1, 1, 1, 1)",
+        "drawText(\"" + TitleStory::lines()[5] + "\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)",
         "drawText(\"Now go! Run! Wall jump for glory!\", 1, 128, 640, 1024, 1, 1, 0, 1, 1)",
     };
-    ASSERT_GE(drawer.calls.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(drawer.calls.end() - 3, drawer.calls.end()), texts);
+    ASSERT_GE(drawer.calls.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(drawer.calls.end() - 4, drawer.calls.end()), texts);
 }
 
 TEST_F(TitleScreenTest, WithoutTheFontTheTextFallsBackToTheBuiltInGlyphs)
@@ -192,3 +197,20 @@ TEST_F(TitleScreenTest, LeftAtLineSixStartsPlay)
 }
 
 } // namespace
+
+TEST(TitleLogo, LiesWhollyAboveTheStoryLine)
+{
+    // The logo is kept with the constant layers and drawn before the story
+    // text; that gives the same picture only while no pixel of it reaches
+    // the text. Linear filtering spreads a picture row into the next one.
+    const EmbeddedBytes bytes = pictures::titleLogo();
+    const RgbaImage logo = ImageLoader().loadFromMemory(bytes.data, static_cast<int32_t>(bytes.length));
+    ASSERT_NE(logo.pixels, nullptr);
+    int lastShownRow = -1;
+    for (int y = 0; y < logo.height; ++y)
+        for (int x = 0; x < logo.width; ++x)
+            if (logo.pixels[(static_cast<std::size_t>(y) * logo.width + x) * 4 + 3] != 0)
+                lastShownRow = y;
+    EXPECT_EQ(lastShownRow + 1, TitleStory::logoBottomRow);
+    EXPECT_LT(TitleStory::logoBottomRow + 1, 400); // the story line's top, logical pixels
+}
