@@ -248,26 +248,8 @@ void OpenGLDrawer::createShownFrameCopy()
     if (windowWidth == 0 || windowHeight == 0)
         return;
 
-    if (glewReady && GLEW_EXT_framebuffer_object && GLEW_EXT_framebuffer_blit) {
-        GLuint buffer = 0;
-        GLuint store = 0;
-        glGenFramebuffersEXT(1, &buffer);
-        glGenRenderbuffersEXT(1, &store);
-        glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, store);
-        glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_RGBA8, windowWidth, windowHeight);
-        glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, buffer);
-        glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, store);
-        const bool complete = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-        if (complete) {
-            shownFrameBuffer = buffer;
-            shownFrameStore = store;
-            return;
-        }
-        glDeleteFramebuffersEXT(1, &buffer);
-        glDeleteRenderbuffersEXT(1, &store);
-    }
+    if (createWindowSizedBuffer(shownFrameBuffer, shownFrameStore))
+        return;
 
     const bool anySize = glewReady && (GLEW_VERSION_2_0 || GLEW_ARB_texture_non_power_of_two);
     const int width = anySize ? windowWidth : static_cast<int>(padding::nextPowerOfTwo(windowWidth));
@@ -286,6 +268,31 @@ void OpenGLDrawer::createShownFrameCopy()
     shownFrameTexture = name;
     shownTextureWidth = width;
     shownTextureHeight = height;
+}
+
+bool OpenGLDrawer::createWindowSizedBuffer(uint32_t& framebufferName, uint32_t& store)
+{
+    if (!glewReady || !GLEW_EXT_framebuffer_object || !GLEW_EXT_framebuffer_blit)
+        return false;
+    GLuint buffer = 0;
+    GLuint colour = 0;
+    glGenFramebuffersEXT(1, &buffer);
+    glGenRenderbuffersEXT(1, &colour);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, colour);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_RGBA8, windowWidth, windowHeight);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, buffer);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, colour);
+    const bool complete = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    if (!complete) {
+        glDeleteFramebuffersEXT(1, &buffer);
+        glDeleteRenderbuffersEXT(1, &colour);
+        return false;
+    }
+    framebufferName = buffer;
+    store = colour;
+    return true;
 }
 
 void OpenGLDrawer::keepShownFrame()

@@ -100,6 +100,9 @@ private:
     void texCoordBoth(float s, float t);
     void createShownFrameCopy();
     void dropStills();
+    // A framebuffer with a window-sized colour renderbuffer, where blits
+    // between framebuffers exist; false (nothing made) otherwise.
+    bool createWindowSizedBuffer(uint32_t& framebufferName, uint32_t& store);
     void keepShownFrame();
     bool probeBackBufferAfterSwap();
 

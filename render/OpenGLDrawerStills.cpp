@@ -6,28 +6,16 @@
 
 uint32_t OpenGLDrawer::keepStill()
 {
-    if (!contextReady || !glewReady || !GLEW_EXT_framebuffer_object || !GLEW_EXT_framebuffer_blit)
+    if (!contextReady || !glewReady || !GLEW_EXT_framebuffer_object)
         return 0;
     GLint bound = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
     if (bound != 0)
         return 0; // drawing goes to the off-screen buffer: not a frame
-    GLuint framebufferName = 0;
-    GLuint store = 0;
-    glGenFramebuffersEXT(1, &framebufferName);
-    glGenRenderbuffersEXT(1, &store);
-    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, store);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_RGBA8, windowWidth, windowHeight);
-    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebufferName);
-    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, store);
-    const bool complete = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-    if (!complete) {
-        glDeleteFramebuffersEXT(1, &framebufferName);
-        glDeleteRenderbuffersEXT(1, &store);
+    uint32_t framebufferName = 0;
+    uint32_t store = 0;
+    if (!createWindowSizedBuffer(framebufferName, store))
         return 0;
-    }
     // Only the letterbox: the bars outside it are the clear colour anyway.
     const PixelRect box = truncated(letterbox);
     glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, 0);

@@ -311,8 +311,10 @@ def booms(sandbox):
     # A press restarts the 120-frame wait for the next line, and the gaps
     # between presses are shorter than that, so no line comes by itself among
     # the presses. Only the first press could meet a line coming by itself:
-    # wait for a line to change on screen, then press 0.45 s later, when that
-    # line's boom is over its onset and the next is still 1.35 s off.
+    # wait for a line to change on screen, then press 0.9 s later, half-way
+    # to the next line: that line's boom has long passed its onset (the
+    # first boom may fall on the stream's start, where the capture's timing
+    # is the sound server's) and the next is still 0.9 s off.
     def story(shot):
         return yellow_spots(shot, (0, shot.height // 2, shot.width, shot.height * 3 // 4), step=1)
     shown = story(screenshot("booms-start", window=run.window))
@@ -325,7 +327,7 @@ def booms(sandbox):
         time.sleep(0.02)
     else:
         raise Failure("no story line came within 30 s")
-    time.sleep(0.45)
+    time.sleep(0.9)
     presses = []
     for gap in (0.0,) + PRESS_GAPS:
         time.sleep(gap)

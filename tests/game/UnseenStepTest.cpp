@@ -53,6 +53,8 @@ TEST(UnseenSteps, NothingIsDrawnButTheLastingStateIsPassedOn)
     unseen.drawText("Speed:", 1, 0, 0, 100, 1, 1, 1, 1, 1);
     unseen.fillRect(0, 0, 10, 10, 255, 0, 0, 255);
     unseen.setBlendMode(0);
+    EXPECT_TRUE(unseen.drawStill(7)); // nothing to draw, so nothing is missing
+    EXPECT_EQ(unseen.keepStill(), 0u);
     ASSERT_EQ(shown.calls.size(), 2u);
     EXPECT_EQ(shown.calls[0].op, "setBlendMode");
     EXPECT_EQ(shown.calls[0].args, (std::vector<float>{1.0f}));

@@ -324,6 +324,34 @@ TEST_F(DrawerPixels, GrabScreenReadsTheFrontBufferWithoutCopyingEveryFrame)
     drawer->keepShownFrameCopies(false);
 }
 
+TEST_F(DrawerPixels, AKeptStillShowsTheSameFrameAgainWithoutItsDrawing)
+{
+    EXPECT_FALSE(drawer->drawStill(0));
+    drawer->beginFrame();
+    drawer->fillGradientRect(0, 0, 1280, 720, 96, 96, 255, 255, 255, 255, 255, 255);
+    drawer->fillRect(100, 100, 200, 50, 255, 0, 0, 128);
+    const uint32_t still = drawer->keepStill();
+    ASSERT_NE(still, 0u);
+    drawer->fillRect(600, 300, 40, 40, 0, 255, 0, 255); // not part of the still
+    drawer->endFrame();
+    const Frame drawn = grab(*drawer, width, height);
+
+    const Frame copied = shootFrame([&] { ASSERT_TRUE(drawer->drawStill(still)); });
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {150, 120}, {1279, 719}, {640, 700}}) {
+        EXPECT_EQ(copied.at(x, y), drawn.at(x, y)) << x << "," << y;
+    }
+    EXPECT_EQ(copied.rgb.size(), drawn.rgb.size());
+    // The green square was drawn after the still was kept: the sky is there.
+    EXPECT_RGB_NEAR(drawn.at(620, 320), 0, 255, 0, 0);
+    EXPECT_EQ(copied.at(620, 320), drawn.at(700, 320));
+    // A second still gets its own key; an unknown key shows nothing.
+    drawer->beginFrame();
+    const uint32_t other = drawer->keepStill();
+    drawer->endFrame();
+    EXPECT_NE(other, still);
+    EXPECT_FALSE(drawer->drawStill(other + 100));
+}
+
 TEST_F(DrawerPixels, UnknownKeysIndicesAndFontsDrawNothing)
 {
     const float triangle[] = {0, 0, 10, 0, 5, 10};

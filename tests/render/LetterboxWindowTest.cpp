@@ -108,7 +108,14 @@ TEST(LetterboxWindow, ResizeMovesTheLetterboxAndGivesANewOffscreenKey)
     OpenGLDrawer& drawer = *opened.drawer;
     drawer.setGlyph(0, testpictures::solidPixels(64, 64, 255, 0, 0, 255), 64);
     const uint32_t before = drawer.getOffscreenTexture();
+    drawer.beginFrame();
+    const uint32_t still = drawer.keepStill();
+    ASSERT_NE(still, 0u);
+    EXPECT_TRUE(drawer.drawStill(still));
+    drawer.endFrame();
     drawer.resizeDisplay(1024, 768);
+    // A still kept at the old size is gone: its owner draws the layer anew.
+    EXPECT_FALSE(drawer.drawStill(still));
     EXPECT_EQ(currentViewport(), (std::array<GLint, 4>{0, 96, 1024, 576}));
     EXPECT_EQ(drawer.getViewportY(), 96);
     EXPECT_NE(drawer.getOffscreenTexture(), before);
