@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 #include <array>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -45,6 +46,8 @@ const std::array<Cover, atlasTiles * atlasTiles>& atlasCover()
         result.fill(Cover::Partial); // an undecodable atlas: draw everything blended
         const EmbeddedBytes bytes = pictures::tileAtlas();
         const RgbaImage image = ImageLoader().loadFromMemory(bytes.data, static_cast<int32_t>(bytes.length));
+        // The decoded pixels are ours to release; only their alpha is read.
+        const std::unique_ptr<uint8_t[]> owned(image.pixels);
         if (image.pixels == nullptr || image.width != atlasTiles * atlasTilePixels ||
             image.height != atlasTiles * atlasTilePixels) {
             return result;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -205,6 +206,7 @@ TEST(TitleLogo, LiesWhollyAboveTheStoryLine)
     // the text. Linear filtering spreads a picture row into the next one.
     const EmbeddedBytes bytes = pictures::titleLogo();
     const RgbaImage logo = ImageLoader().loadFromMemory(bytes.data, static_cast<int32_t>(bytes.length));
+    const std::unique_ptr<uint8_t[]> owned(logo.pixels);
     ASSERT_NE(logo.pixels, nullptr);
     int lastShownRow = -1;
     for (int y = 0; y < logo.height; ++y)
