@@ -1,6 +1,8 @@
 #include "app/TextNumber.h"
 
+#include <charconv>
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -9,13 +11,20 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-} // namespace
-
-std::optional<int> leadingInteger(std::string_view text)
+std::string_view withoutLeadingBlanks(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && isBlank(text[i]))
         ++i;
+    return text.substr(i);
+}
+
+} // namespace
+
+std::optional<int> leadingInteger(std::string_view text)
+{
+    text = withoutLeadingBlanks(text);
+    size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -42,4 +51,18 @@ std::optional<bool> leadingBoolean(std::string_view text)
     if (!value || (*value != 0 && *value != 1))
         return std::nullopt;
     return *value == 1;
+}
+
+std::optional<float> leadingFloat(std::string_view text)
+{
+    text = withoutLeadingBlanks(text);
+    // from_chars takes no plus sign; the text formats allow one (but not a
+    // plus followed by a minus).
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
+    float parsed = 0.0f;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (result.ec != std::errc() || !std::isfinite(parsed))
+        return std::nullopt;
+    return parsed;
 }

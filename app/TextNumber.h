@@ -2,10 +2,19 @@
 #include <optional>
 #include <string_view>
 
-// Reads a signed decimal integer from the start of a text, white space first
-// allowed, anything after the digits ignored; nothing without digits. Values
-// beyond the int range are clamped rather than wrapped.
+// The numbers every text format of the game holds: the settings file, the
+// command line, patch files and pitch files. Each is read from the start of a
+// text after leading white space (space, tab, line feed, vertical tab, form
+// feed, carriage return); anything after the number is ignored. A plus sign is
+// allowed, as is a minus sign. Independent of the C locale.
+
+// A signed decimal integer; nothing without digits. Values beyond the int
+// range are clamped rather than wrapped, so a huge number stays huge.
 std::optional<int> leadingInteger(std::string_view text);
 
 // A boolean written as the integer 0 or 1; nothing for any other value.
 std::optional<bool> leadingBoolean(std::string_view text);
+
+// A decimal floating-point number; only finite values count, so "inf", "nan"
+// and numbers beyond the float range give nothing.
+std::optional<float> leadingFloat(std::string_view text);

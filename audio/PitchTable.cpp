@@ -1,7 +1,7 @@
 #include "audio/PitchTable.h"
 
 #include "app/RandomGenerator.h"
-#include "audio/NumberText.h"
+#include "app/TextNumber.h"
 
 #include <fstream>
 
@@ -42,9 +42,8 @@ bool PitchTable::loadFile(const std::string& path)
                 line.push_back(static_cast<char>(c));
         }
         more = (c == '\n');
-        float value = 0.0f;
-        if (readLeadingFloat(line, value))
-            previous = value;
+        if (const std::optional<float> value = leadingFloat(line))
+            previous = *value;
         pitches[stored++] = previous * 0.5f;
     }
     return true;

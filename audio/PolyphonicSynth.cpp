@@ -1,6 +1,6 @@
 #include "audio/PolyphonicSynth.h"
 
-#include "audio/NumberText.h"
+#include "app/TextNumber.h"
 #include "audio/VoiceLanes.h"
 
 #include <fstream>
@@ -43,8 +43,8 @@ bool PolyphonicSynth::loadParameters(const std::string& path)
         return false;
     }
     const std::string countText = line.substr(countColumn, line.size() - countColumn - 1);
-    int count = 0;
-    if (!readLeadingInt(countText, count) || count != voices[0].parameterCount()) {
+    const std::optional<int> count = leadingInteger(countText);
+    if (!count || *count != voices[0].parameterCount()) {
         std::cout << mismatchMessage << std::endl;
         return false;
     }
@@ -71,9 +71,8 @@ bool PolyphonicSynth::loadParameters(const std::string& path)
         // The last two characters (an "f," after each number) are not part of it.
         const std::string_view text =
             line.size() < 2 ? std::string_view(line) : std::string_view(line).substr(0, line.size() - 2);
-        float value = 0.0f;
-        if (readLeadingFloat(text, value)) {
-            previous = value;
+        if (const std::optional<float> value = leadingFloat(text)) {
+            previous = *value;
             havePrevious = true;
         }
         if (havePrevious && index < SimpleSynth::parameterTotal) {
