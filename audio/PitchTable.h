@@ -13,7 +13,9 @@ public:
     // Draws one entry of `folder` at random; uses it only when it is a "txt"
     // file. Leaves the table at 0.0 otherwise.
     void loadRandomFile(const FilePath& folder);
-    // Returns false when the file cannot be opened.
+    // Returns false, leaving the table as it was, and prints one line naming
+    // the file when it cannot be read: missing, not a regular file (a FIFO or
+    // a device), or larger than 64 KiB.
     bool loadFile(const std::string& path);
 
     float operator[](int index) const { return pitches[index]; }

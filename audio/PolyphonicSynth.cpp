@@ -1,23 +1,26 @@
 #include "audio/PolyphonicSynth.h"
 
+#include "app/RegularFile.h"
+#include "app/TextLines.h"
 #include "app/TextNumber.h"
 #include "audio/VoiceLanes.h"
 
-#include <fstream>
 #include <iostream>
 
 namespace {
 
+constexpr size_t largestPatchFile = 64 * 1024; // bytes; the shipped ones hold about 1.5 KiB
+
 constexpr const char* mismatchMessage =
     "PolyphonicSynth: Number of parameters in file does not match synth's number of parameters.";
 
-// Reads one line without its line feed and without a carriage return before it.
-bool readLine(std::istream& in, std::string& line)
+// The next line without its line feed and without a carriage return before it.
+bool readLine(TextLines& lines, std::string_view& line)
 {
-    if (!std::getline(in, line))
+    if (!lines.next(line))
         return false;
     if (!line.empty() && line.back() == '\r')
-        line.pop_back();
+        line.remove_suffix(1);
     return true;
 }
 
@@ -25,31 +28,38 @@ bool readLine(std::istream& in, std::string& line)
 
 bool PolyphonicSynth::loadParameters(const std::string& path)
 {
-    std::ifstream in(path);
-    if (!in) {
+    // Read whole and bounded: a FIFO or a device in place of a patch must
+    // not stop the game before its first frame.
+    const platform::FileBytes file = platform::readRegularFile(path, largestPatchFile);
+    if (file.refusal == platform::FileBytes::Refusal::cannotOpen) {
         std::cout << "PolyphonicSynth: Could not open patch file " << path << std::endl;
         return false;
     }
-    std::string line;
+    if (!file.ok()) {
+        std::cout << "PolyphonicSynth: Could not read patch file " << path << ": " << file.reason() << std::endl;
+        return false;
+    }
+    TextLines lines(file.bytes);
+    std::string_view line;
     for (int number = 1; number < countLine; ++number) {
-        if (!readLine(in, line)) {
+        if (!readLine(lines, line)) {
             std::cout << "PolyphonicSynth: Patch file too short: " << path << std::endl;
             return false;
         }
     }
     // The count sits from column 26 up to the line's last character.
-    if (!readLine(in, line) || line.size() < static_cast<size_t>(countColumn) + 1) {
+    if (!readLine(lines, line) || line.size() < static_cast<size_t>(countColumn) + 1) {
         std::cout << "PolyphonicSynth: Patch file too short: " << path << std::endl;
         return false;
     }
-    const std::string countText = line.substr(countColumn, line.size() - countColumn - 1);
+    const std::string_view countText = line.substr(countColumn, line.size() - countColumn - 1);
     const std::optional<int> count = leadingInteger(countText);
     if (!count || *count != voices[0].parameterCount()) {
         std::cout << mismatchMessage << std::endl;
         return false;
     }
     for (int number = countLine + 1; number < firstValueLine; ++number) {
-        if (!readLine(in, line)) {
+        if (!readLine(lines, line)) {
             std::cout << "PolyphonicSynth: Patch file too short: " << path << std::endl;
             return false;
         }
@@ -63,14 +73,13 @@ bool PolyphonicSynth::loadParameters(const std::string& path)
     float previous = 0.0f;
     int index = 0;
     bool closed = false;
-    while (readLine(in, line)) {
+    while (readLine(lines, line)) {
         if (!line.empty() && line[0] == '}') {
             closed = true;
             break;
         }
         // The last two characters (an "f," after each number) are not part of it.
-        const std::string_view text =
-            line.size() < 2 ? std::string_view(line) : std::string_view(line).substr(0, line.size() - 2);
+        const std::string_view text = line.size() < 2 ? line : line.substr(0, line.size() - 2);
         if (const std::optional<float> value = leadingFloat(text)) {
             previous = *value;
             havePrevious = true;

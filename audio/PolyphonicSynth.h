@@ -12,7 +12,8 @@ public:
     static constexpr int firstValueLine = 26;   // 1-based line of the first value
 
     // Applies a patch file to every voice. Returns false and leaves the voices
-    // as they were when the file is missing or malformed (one line printed).
+    // as they were when the file is missing, not a regular file, larger than
+    // 64 KiB or malformed (one line printed).
     bool loadParameters(const std::string& path);
     // Starts the note on the first idle voice; false (note dropped) when all
     // voices sound.

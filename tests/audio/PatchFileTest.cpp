@@ -5,8 +5,10 @@
 #include "render/FilePath.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -162,6 +164,39 @@ TEST(PatchFile, MalformedFilesKeepDefaultsAndEnd)
         EXPECT_EQ(std::count(loaded.printed.begin(), loaded.printed.end(), '\n'), 1);
         expectDefaults(*loaded.group);
     }
+}
+
+TEST(PatchFile, FifoDeviceFolderOrOversizedFileKeepsDefaultsWithOneLine)
+{
+    // A FIFO used to block the start in open, and a link to /dev/zero read a
+    // line without end; the test's timeout is the guard against either.
+    TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.file("Fifo.patch").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder.file("Zero.patch"));
+    folder.makeFolder("Folder.patch");
+    // A sound patch with free text after its closing line, one byte too much.
+    const std::string good = patchText("16;", valueLines(sixteen));
+    folder.write("Huge.patch", good + std::string(65536 + 1 - good.size(), '/'));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Fifo.patch", "not a regular file"},
+        {"Zero.patch", "not a regular file"},
+        {"Folder.patch", "not a regular file"},
+        {"Huge.patch", "larger than 65536 bytes"},
+    };
+    for (const auto& [name, reason] : cases) {
+        PolyphonicSynth group;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(group.loadParameters(folder.file(name)));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "PolyphonicSynth: Could not read patch file " + folder.file(name) + ": " + reason + "\n");
+        expectDefaults(group);
+    }
+
+    // The same patch padded to exactly the bound still loads.
+    const Loaded full = load(good + std::string(65536 - good.size(), '/'));
+    EXPECT_TRUE(full.result);
+    EXPECT_EQ(full.printed, "");
+    EXPECT_FLOAT_EQ(full.group->voices[0].getParameter(13), 2.5f);
 }
 
 TEST(PatchFile, ShippedPatchesAllLoad)

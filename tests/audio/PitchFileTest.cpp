@@ -3,7 +3,9 @@
 #include "app/RandomGenerator.h"
 #include "audio/PitchTable.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -68,13 +70,59 @@ TEST(PitchFile, LongLinesDoNotStopTheReading)
 
 TEST(PitchFile, HugeFileStopsAfterEightValues)
 {
+    // Thousands of lines, up to the 64 KiB a pitch file may hold.
     TempFolder folder;
     std::string text;
-    for (int i = 0; i < 300000; ++i)
+    while (text.size() + 6 <= 65536)
         text += "123.5\n";
+    text += std::string(65536 - text.size(), '9');
+    ASSERT_EQ(text.size(), 65536u);
     PitchTable table;
     ASSERT_TRUE(table.loadFile(folder.write("a.txt", text)));
     expectTable(table, {61.75f, 61.75f, 61.75f, 61.75f, 61.75f, 61.75f, 61.75f, 61.75f});
+}
+
+TEST(PitchFile, FifoDeviceFolderOrOversizedFileIsRefusedWithOneLine)
+{
+    // A drawn FIFO used to block the start in open, and a link to /dev/zero
+    // never ended; the test's timeout is the guard against either.
+    TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.file("fifo.txt").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder.file("zero.txt"));
+    folder.makeFolder("folder.txt");
+    folder.write("huge.txt", "440\n" + std::string(65536, '\n'));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"fifo.txt", "not a regular file"},
+        {"zero.txt", "not a regular file"},
+        {"folder.txt", "not a regular file"},
+        {"huge.txt", "larger than 65536 bytes"},
+        {"absent.txt", "No such file or directory"},
+    };
+    for (const auto& [name, reason] : cases) {
+        PitchTable table;
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(table.loadFile(folder.file(name)));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "PitchTable: Could not read pitch file " + folder.file(name) + ": " + reason + "\n");
+        expectTable(table, {});
+    }
+}
+
+TEST(PitchFolder, DrawnFifoOrDeviceLeavesZerosWithOneLine)
+{
+    TempFolder folder;
+    folder.makeFolder("fifo");
+    ASSERT_EQ(mkfifo(folder.file("fifo/scale.txt").c_str(), 0600), 0);
+    folder.makeFolder("zero");
+    std::filesystem::create_symlink("/dev/zero", folder.file("zero/scale.txt"));
+    for (const char* name : {"fifo", "zero"}) {
+        PitchTable table;
+        testing::internal::CaptureStdout();
+        table.loadRandomFile(FilePath(folder.file(name)));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "PitchTable: Could not read pitch file " +
+                                                              folder.file(name) + "/scale.txt: not a regular file\n");
+        expectTable(table, {});
+    }
 }
 
 TEST(PitchFolder, OnlyALowerCaseTxtFileIsUsed)

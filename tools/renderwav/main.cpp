@@ -103,8 +103,9 @@ int main(int argc, char** argv)
     const FilePath data = options.dataDirectory.empty() ? FilePath::dataDirectory()
                                                         : FilePath(options.dataDirectory);
     auto engine = std::make_unique<AudioSingleton>(data);
-    if (!options.pitchFile.empty() && !engine->loadPitchFile(options.pitchFile))
-        std::cout << "renderwav: could not read " << options.pitchFile << std::endl;
+    // A pitch file that cannot be read says so itself and leaves the drawn table.
+    if (!options.pitchFile.empty())
+        engine->loadPitchFile(options.pitchFile);
     engine->setMusicEnabled(options.music);
     std::cout << "pitches:";
     for (int i = 0; i < PitchTable::size; ++i)
