@@ -1,5 +1,6 @@
 #include "render/OpenGLFont.h"
 
+#include "app/RegularFile.h"
 #include "render/FontSystem.h"
 
 #include <GL/gl.h>
@@ -24,6 +25,7 @@ constexpr int glyphsPerRow = 11;        // a row wraps once the column passes te
 constexpr float lineGap = 4.0f;         // pixels added below every line
 constexpr float glyphQuadExtra = 2.0f;  // rows a glyph quad samples below the line height
 constexpr int largestAtlasSide = 8192;  // pixels; larger fonts are refused rather than half-built
+constexpr size_t largestFontFile = 64 * 1024 * 1024; // bytes; far above any text font
 
 struct GlyphMetrics {
     int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
@@ -43,13 +45,15 @@ struct SurfaceRelease {
 };
 using Picture = std::unique_ptr<SDL_Surface, SurfaceRelease>;
 
-// Copies a glyph picture's coverage into the white atlas, clipped to it.
-void copyCoverage(SDL_Surface* picture, std::vector<uint8_t>& atlas, int side, int left, int top)
+// Copies a glyph picture's coverage into the white atlas, clipped to it;
+// true when it covered at least one pixel.
+bool copyCoverage(SDL_Surface* picture, std::vector<uint8_t>& atlas, int side, int left, int top)
 {
     if (picture->format->BytesPerPixel != 4)
-        return;
+        return false;
     if (SDL_MUSTLOCK(picture) && SDL_LockSurface(picture) != 0)
-        return;
+        return false;
+    bool covered = false;
     const SDL_PixelFormat& format = *picture->format;
     for (int row = 0; row < picture->h; ++row) {
         const int y = top + row;
@@ -65,10 +69,12 @@ void copyCoverage(SDL_Surface* picture, std::vector<uint8_t>& atlas, int side, i
             const uint8_t alpha = format.Amask != 0 ? static_cast<uint8_t>((pixel & format.Amask) >> format.Ashift)
                                                     : 255;
             atlas[(static_cast<size_t>(y) * side + x) * 4 + 3] = alpha;
+            covered = covered || alpha != 0;
         }
     }
     if (SDL_MUSTLOCK(picture))
         SDL_UnlockSurface(picture);
+    return covered;
 }
 
 } // namespace
@@ -186,8 +192,9 @@ FontAtlas OpenGLFont::buildAtlas(TTF_Font* font)
         atlas.pixels[p * 4 + 3] = 0;
     }
     for (int i = 0; i < glyphCount; ++i)
-        if (pictures[i])
-            copyCoverage(pictures[i].get(), atlas.pixels, atlas.size, static_cast<int>(atlas.glyphs[i].atlasX), tops[i]);
+        if (pictures[i] && copyCoverage(pictures[i].get(), atlas.pixels, atlas.size,
+                                        static_cast<int>(atlas.glyphs[i].atlasX), tops[i]))
+            ++atlas.drawnGlyphs;
     return atlas;
 }
 
@@ -198,16 +205,34 @@ OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
         std::cout << "OpenGLFont: Could not find font: " << fileName << std::endl;
         return;
     }
+    // SDL_ttf reads our copy of the file, never the path itself: a FIFO or a
+    // device put there must not stop the game in the middle of a frame.
+    const platform::FileBytes file = platform::readRegularFile(path.text(), largestFontFile);
+    if (!file.ok()) {
+        std::cout << "OpenGLFont: Could not read font file " << path.text() << ": " << file.reason() << std::endl;
+        return;
+    }
     FontSystem::ensureStarted();
-    TTF_Font* font = FontSystem::isStarted() ? TTF_OpenFont(path.text().c_str(), openedPointSize(pointSize)) : nullptr;
+    SDL_RWops* stream =
+        FontSystem::isStarted() ? SDL_RWFromConstMem(file.bytes.data(), static_cast<int>(file.bytes.size())) : nullptr;
+    TTF_Font* font = stream != nullptr ? TTF_OpenFontRW(stream, 0, openedPointSize(pointSize)) : nullptr;
     if (font == nullptr) {
+        if (stream != nullptr)
+            SDL_RWclose(stream);
         std::cout << "OpenGLFont: Could not load font: " << fileName << std::endl;
         return;
     }
     FontAtlas atlas = buildAtlas(font);
     TTF_CloseFont(font);
+    SDL_RWclose(stream);
     if (atlas.pixels.empty()) {
         std::cout << "OpenGLFont: Could not load font: " << fileName << std::endl;
+        return;
+    }
+    // A damaged file can open and still draw nothing; the built-in glyph
+    // font then shows the text instead of an invisible one.
+    if (atlas.drawnGlyphs == 0) {
+        std::cout << "OpenGLFont: Font draws no glyph: " << path.text() << std::endl;
         return;
     }
 

@@ -27,6 +27,7 @@ struct FontAtlas {
     float lineHeight = 0.0f;     // vertical step between lines, pixels
     float tallest = 0.0f;        // tallest glyph box plus one, pixels
     float maxAdvance = 0.0f;     // widest pen step, pixels
+    int drawnGlyphs = 0;         // glyphs whose picture covers at least one pixel
 };
 
 // A TrueType font turned into one texture at load time; strings are drawn
@@ -38,7 +39,8 @@ public:
     static constexpr int spaceIndex = glyphCount - 1;
 
     // Looks the file up with findFontFile and builds the atlas; prints one
-    // line and stays unloaded when the file is missing or unreadable.
+    // line and stays unloaded when the file is missing, not a regular file,
+    // larger than 64 MiB, no font, or a font that draws no glyph.
     OpenGLFont(const std::string& fileName, float pointSize);
     ~OpenGLFont();
     OpenGLFont(const OpenGLFont&) = delete;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -107,6 +108,58 @@ TEST(FontLoading, AFileThatIsNoFontSaysItCouldNotBeLoaded)
     const std::string said = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(font.isLoaded());
     EXPECT_EQ(said, "OpenGLFont: Could not load font: Broken.ttf\n");
+}
+
+TEST(FontLoading, AFifoOrADeviceInPlaceOfTheFontSaysSoAtOnce)
+{
+    // A FIFO used to block the game in open until a writer came; the test's
+    // timeout is the guard.
+    UserFontFolder user;
+    ASSERT_EQ(mkfifo((user.fonts() / "Fifo.ttf").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", user.fonts() / "Zero.ttf");
+    for (const char* name : {"Fifo.ttf", "Zero.ttf"}) {
+        testing::internal::CaptureStdout();
+        OpenGLFont font(name, 48.0f);
+        const std::string said = testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(font.isLoaded());
+        EXPECT_EQ(said, "OpenGLFont: Could not read font file " + (user.fonts() / name).string() +
+                            ": not a regular file\n");
+    }
+}
+
+TEST(FontLoading, AFileBeyond64MiBIsNotRead)
+{
+    UserFontFolder user;
+    // Sparse, so the test writes almost nothing.
+    writeFile(user.fonts() / "Huge.ttf", "");
+    fs::resize_file(user.fonts() / "Huge.ttf", 64u * 1024 * 1024 + 1);
+    testing::internal::CaptureStdout();
+    OpenGLFont font("Huge.ttf", 48.0f);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(font.isLoaded());
+    EXPECT_EQ(said, "OpenGLFont: Could not read font file " + (user.fonts() / "Huge.ttf").string() +
+                        ": larger than 67108864 bytes\n");
+}
+
+TEST(FontLoading, AFontCutShortThatDrawsNoGlyphSaysSo)
+{
+    // The first 3000 bytes of a real font still open, but every glyph is
+    // gone: without a line the text would silently be invisible.
+    const FilePath packaged = FilePath::executableDirectory().join(std::string("fonts/MarsNeedsCunnilingus.ttf"));
+    if (!packaged.isFile())
+        GTEST_SKIP() << "no packaged font";
+    std::ifstream in(packaged.text(), std::ios::binary);
+    std::string bytes(3000, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_EQ(in.gcount(), 3000);
+    UserFontFolder user;
+    writeFile(user.fonts() / "Cut.ttf", bytes);
+    testing::internal::CaptureStdout();
+    OpenGLFont font("Cut.ttf", 48.0f);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(font.isLoaded());
+    EXPECT_EQ(said, "OpenGLFont: Font draws no glyph: " + (user.fonts() / "Cut.ttf").string() + "\n");
+    EXPECT_EQ(font.getTexture(), 0u);
 }
 
 } // namespace
