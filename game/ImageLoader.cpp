@@ -1,13 +1,14 @@
 #include "game/ImageLoader.h"
+#include "app/RegularFile.h"
 #include "game/PngChunkCheck.h"
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <cstring>
-#include <fstream>
-#include <sys/stat.h>
-#include <vector>
 
 namespace {
+
+// Bytes; a level of the largest size the decoder accepts fits many times over.
+constexpr size_t largestPictureFile = 256 * 1024 * 1024;
 
 // Normalises a decoded surface into the empty image or an RGBA copy.
 RgbaImage copySurface(SDL_Surface* surface)
@@ -72,16 +73,9 @@ RgbaImage ImageLoader::loadFromFile(const std::string& path)
 {
     // Read the whole file first so its PNG chunks can be checked against its
     // real size; only regular files, so a FIFO or device cannot block us.
-    struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    const platform::FileBytes file = platform::readRegularFile(path, largestPictureFile);
+    if (!file.ok() || file.bytes.empty())
         return RgbaImage{nullptr, 0, 0};
-    if (info.st_size <= 0 || info.st_size > INT32_MAX)
-        return RgbaImage{nullptr, 0, 0};
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return RgbaImage{nullptr, 0, 0};
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    const auto got = static_cast<int32_t>(file.gcount());
-    return loadFromMemory(bytes.data(), got);
+    return loadFromMemory(reinterpret_cast<const unsigned char*>(file.bytes.data()),
+                          static_cast<int32_t>(file.bytes.size()));
 }

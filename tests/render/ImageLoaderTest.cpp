@@ -3,6 +3,7 @@
 #include "game/PngChunkCheck.h"
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace testpictures;
 
@@ -166,6 +167,72 @@ TEST(ImageDecoding, FilesDecodeLikeMemoryAndMissingOnesGiveTheEmptyImage)
     expectEmpty(loader.loadFromFile(""));
     writeFile(folder + "/empty.png", Bytes{});
     expectEmpty(loader.loadFromFile(folder + "/empty.png"));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ImageDecoding, SixteenBitAndGreyWithAlphaPngsLoadAsTheyAlwaysHave)
+{
+    // Sixteen-bit samples keep their high byte; grey with alpha turns into
+    // grey red, green and blue. Levels painted this way must keep loading.
+    const RgbaImage rgb16 = decode(encodePng(2, 1, rgb, {0xFF, 0x01, 0x0A, 0xFF, 0x14, 0x00, 0xE0, 0x80, 0x00, 0x7F, 0xFE, 0xFF}, 16));
+    ASSERT_NE(rgb16.pixels, nullptr);
+    EXPECT_EQ(pixelsOf(rgb16), (std::vector<uint8_t>{0xFF, 0x0A, 0x14, 255, 0xE0, 0x00, 0xFE, 255}));
+    delete[] rgb16.pixels;
+
+    const RgbaImage rgba16 = decode(encodePng(1, 1, rgba, {0x20, 0xFF, 0x40, 0x00, 0x60, 0x00, 0x80, 0x01}, 16));
+    ASSERT_NE(rgba16.pixels, nullptr);
+    EXPECT_EQ(pixelsOf(rgba16), (std::vector<uint8_t>{0x20, 0x40, 0x60, 0x80}));
+    delete[] rgba16.pixels;
+
+    const RgbaImage greyAlpha8 = decode(encodePng(2, 1, greyAlpha, {255, 0, 32, 200}));
+    ASSERT_NE(greyAlpha8.pixels, nullptr);
+    EXPECT_EQ(pixelsOf(greyAlpha8), (std::vector<uint8_t>{255, 255, 255, 0, 32, 32, 32, 200}));
+    delete[] greyAlpha8.pixels;
+
+    const RgbaImage greyAlpha16 = decode(encodePng(1, 1, greyAlpha, {0xE0, 0x33, 0xFF, 0xFF}, 16));
+    ASSERT_NE(greyAlpha16.pixels, nullptr);
+    EXPECT_EQ(pixelsOf(greyAlpha16), (std::vector<uint8_t>{0xE0, 0xE0, 0xE0, 0xFF}));
+    delete[] greyAlpha16.pixels;
+
+    // Grey without alpha stays refused, in 16 bits as in 8.
+    expectEmpty(decode(encodePng(1, 1, grey, {0xFF, 0xFF}, 16)));
+}
+
+TEST(ImageDecoding, JpegShiftsEvenAFlatColourSoCellValuesChange)
+{
+    // Why a level should not be a JPEG: a field of red 224 (a burning block)
+    // beside red 255 (open space) does not come back as exactly those two
+    // values.
+    std::vector<uint8_t> samples;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint8_t red = x < 8 ? 224 : 255;
+            samples.insert(samples.end(), {red, 255, 255});
+        }
+    const RgbaImage image = decode(encodeJpeg(16, 16, samples, 90));
+    ASSERT_NE(image.pixels, nullptr);
+    int openTurnedSolid = 0;
+    int burningLost = 0;
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t painted = samples[static_cast<size_t>(i) * 3];
+        const uint8_t decoded = image.pixels[i * 4];
+        openTurnedSolid += painted == 255 && decoded != 255 ? 1 : 0;
+        burningLost += painted == 224 && decoded != 224 ? 1 : 0;
+    }
+    delete[] image.pixels;
+    EXPECT_GT(openTurnedSolid, 0);
+    EXPECT_GT(burningLost, 0);
+}
+
+TEST(ImageDecoding, FifoOrDeviceInPlaceOfAPictureGivesTheEmptyImageAtOnce)
+{
+    const std::string folder = tempFolder();
+    ASSERT_EQ(mkfifo((folder + "/fifo.png").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder + "/zero.png");
+    ImageLoader loader;
+    expectEmpty(loader.loadFromFile(folder + "/fifo.png"));
+    expectEmpty(loader.loadFromFile(folder + "/zero.png"));
+    expectEmpty(loader.loadFromFile("/dev/zero"));
     std::filesystem::remove_all(folder);
 }
 

@@ -23,6 +23,7 @@ int channelsOf(int colourType)
     switch (colourType) {
     case rgb: return 3;
     case rgba: return 4;
+    case greyAlpha: return 2;
     default: return 1;
     }
 }
@@ -40,9 +41,9 @@ Bytes pngChunk(const char type[4], const Bytes& data)
     return out;
 }
 
-Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t>& samples)
+Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t>& samples, int bitDepth)
 {
-    const int channels = channelsOf(colourType);
+    const int channels = channelsOf(colourType) * (bitDepth / 8);
     Bytes raw;
     for (int row = 0; row < height; ++row) {
         raw.push_back(0); // filter: none
@@ -59,7 +60,7 @@ Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t
     Bytes header;
     putBigEndian(header, static_cast<uint32_t>(width));
     putBigEndian(header, static_cast<uint32_t>(height));
-    header.push_back(8);
+    header.push_back(static_cast<unsigned char>(bitDepth));
     header.push_back(static_cast<unsigned char>(colourType));
     header.push_back(0);
     header.push_back(0);

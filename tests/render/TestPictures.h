@@ -12,12 +12,14 @@ using Bytes = std::vector<unsigned char>;
 constexpr int grey = 0;
 constexpr int rgb = 2;
 constexpr int paletted = 3;
+constexpr int greyAlpha = 4;
 constexpr int rgba = 6;
 
 // A PNG of 8-bit samples; `samples` holds width × height × channels bytes
 // (channels from the colour type; paletted uses one index per pixel and a
-// two-entry palette).
-Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t>& samples);
+// two-entry palette). With a bit depth of 16 each sample is two bytes, the
+// high one first.
+Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t>& samples, int bitDepth = 8);
 
 // One PNG chunk with its length and CRC.
 Bytes pngChunk(const char type[4], const Bytes& data);
