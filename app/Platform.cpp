@@ -47,6 +47,14 @@ PathStatus examine(const std::string& path)
     return {true, S_ISDIR(info.st_mode), 0};
 }
 
+PathStatus examineEntry(const std::string& path)
+{
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0)
+        return {false, false, errno};
+    return {true, S_ISDIR(info.st_mode), 0};
+}
+
 int makeDirectory(const std::string& path)
 {
     return mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
@@ -72,15 +80,22 @@ std::string errorText(int error)
     return std::strerror(error);
 }
 
-ScreenSize primaryScreenSize()
+std::optional<ScreenSize> measureScreen()
 {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr)
-        return {fallbackScreenWidth, fallbackScreenHeight};
+        return std::nullopt;
     const int screen = DefaultScreen(display);
     const ScreenSize size{DisplayWidth(display, screen), DisplayHeight(display, screen)};
     XCloseDisplay(display);
+    if (size.width <= 0 || size.height <= 0)
+        return std::nullopt;
     return size;
+}
+
+ScreenSize primaryScreenSize()
+{
+    return measureScreen().value_or(ScreenSize{fallbackScreenWidth, fallbackScreenHeight});
 }
 
 std::vector<std::string> fontDirectories()

@@ -25,6 +25,9 @@ struct PathStatus {
     int error;
 };
 PathStatus examine(const std::string& path);
+// Like examine, but a symbolic link is examined itself, not what it points
+// to: a link whose target is missing exists.
+PathStatus examineEntry(const std::string& path);
 
 // Creates one directory level; the errno on failure, 0 on success.
 int makeDirectory(const std::string& path);
@@ -37,7 +40,9 @@ std::optional<std::vector<std::string>> listDirectory(const std::string& path);
 std::string errorText(int error);
 
 // Size of the primary screen of the X server, asked before SDL starts;
-// 1024 x 768 when there is no X server to ask.
+// nothing when there is no X server to ask.
+std::optional<ScreenSize> measureScreen();
+// The measured size, or 1024 x 768 when it cannot be measured.
 ScreenSize primaryScreenSize();
 
 // Per-user and system font folders that exist, user folders first.

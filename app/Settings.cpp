@@ -1,10 +1,12 @@
 #include "app/Settings.h"
 
+#include "app/NewFile.h"
 #include "app/Platform.h"
+#include "app/RegularFile.h"
+#include "app/TextLines.h"
 #include "app/TextNumber.h"
 
 #include <cerrno>
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -15,6 +17,10 @@ constexpr const char* fallbackFolder = ".Plumbrook";
 // Longer lines are cut here; the rest of such a line is skipped, never read
 // as lines of its own.
 constexpr size_t maximumLineLength = 127;
+// Bytes; a written file holds about 60, a hand-edited one a few hundred.
+constexpr size_t largestSettingsFile = 64 * 1024;
+// A hand editor may start the text with it; it is no part of the first key.
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view valueFrom(std::string_view line, size_t start)
 {
@@ -64,22 +70,30 @@ std::string settingsFilePath()
     return userDataFolder() + "/" + fileName;
 }
 
-void writeDefaultSettings()
+std::optional<std::string> defaultSettingsText()
 {
-    const std::string path = settingsFilePath();
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        std::cout << "Could not create " << path << std::endl;
-        return;
-    }
-    const platform::ScreenSize screen = platform::primaryScreenSize();
+    const std::optional<platform::ScreenSize> screen = platform::measureScreen();
+    if (!screen)
+        return std::nullopt;
     const std::string lines[] = {
-        "w " + std::to_string(screen.width),
-        "h " + std::to_string(screen.height),
+        "w " + std::to_string(screen->width),
+        "h " + std::to_string(screen->height),
         "a 0", "f 1", "ns 0", "nm 0", "aa DirectSound",
     };
+    std::string text;
     for (const std::string& line : lines)
-        file << line << '\r' << std::endl;
+        text += line + "\r\n";
+    return text;
+}
+
+bool writeDefaultSettings(const std::string& text)
+{
+    const std::string path = settingsFilePath();
+    if (platform::createFileWhole(path, text) != 0) {
+        std::cout << "Could not create " << path << std::endl;
+        return false;
+    }
+    return true;
 }
 
 Settings Settings::load()
@@ -87,21 +101,37 @@ Settings Settings::load()
     Settings settings;
     const std::string path = settingsFilePath();
     // Only a file that is truly absent is created: one that exists but cannot
-    // be read is the user's and must not be overwritten.
-    const platform::PathStatus status = platform::examine(path);
-    if (!status.exists && status.error == ENOENT)
-        writeDefaultSettings();
-
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    // be read is the user's and must not be overwritten, and a link to a
+    // missing file is the user's too.
+    const platform::PathStatus status = platform::examineEntry(path);
+    if (!status.exists && status.error == ENOENT) {
+        const std::optional<std::string> text = defaultSettingsText();
+        if (!text)
+            return settings;
+        writeDefaultSettings(*text);
+        // Written or not, this start runs on what the file holds or would.
+        settings.applyText(*text);
         return settings;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.size() > maximumLineLength)
-            line.resize(maximumLineLength);
-        settings.applyLine(line);
     }
+
+    // Whole and bounded: a FIFO or device here must not stop the start.
+    const platform::FileBytes file = platform::readRegularFile(path, largestSettingsFile);
+    if (!file.ok()) {
+        std::cout << "Could not read " << path << ": " << file.reason() << std::endl;
+        return settings;
+    }
+    settings.applyText(file.bytes);
     return settings;
+}
+
+void Settings::applyText(std::string_view text)
+{
+    if (text.substr(0, byteOrderMark.size()) == byteOrderMark)
+        text.remove_prefix(byteOrderMark.size());
+    TextLines lines(text);
+    std::string_view line;
+    while (lines.next(line))
+        applyLine(line.substr(0, maximumLineLength));
 }
 
 void Settings::applyLine(std::string_view line)

@@ -1,10 +1,18 @@
 #include "app/Platform.h"
 #include "app/Settings.h"
 
+#include "ChildProcess.h"
 #include "TempFolder.h"
 
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,7 +58,9 @@ TEST_F(SettingsFile, FirstStartCreatesFolderAndFileThenReadsThem)
     const Settings settings = loadCapturing(printed);
     EXPECT_EQ(printed, "Created " + folder() + " path.\n");
 
-    const platform::ScreenSize screen = platform::primaryScreenSize();
+    const std::optional<platform::ScreenSize> measured = platform::measureScreen();
+    ASSERT_TRUE(measured) << "needs the X server the tests run under";
+    const platform::ScreenSize screen = *measured;
     EXPECT_EQ(config.read("Plumbrook/Plumbrook.conf"),
               "w " + std::to_string(screen.width) + "\r\nh " + std::to_string(screen.height) +
                   "\r\na 0\r\nf 1\r\nns 0\r\nnm 0\r\naa DirectSound\r\n");
@@ -61,6 +71,12 @@ TEST_F(SettingsFile, FirstStartCreatesFolderAndFileThenReadsThem)
     EXPECT_FALSE(settings.noSound);
     EXPECT_FALSE(settings.noMusic);
     EXPECT_EQ(settings.audioApi, "DirectSound");
+
+    // Nothing but the file is left in the folder: no temporary file.
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder()))
+        entries.push_back(entry.path().filename());
+    EXPECT_EQ(entries, std::vector<std::string>{"Plumbrook.conf"});
 
     // A second start finds everything in place and says nothing.
     std::string again;
@@ -135,9 +151,191 @@ TEST_F(SettingsFile, ExistingEntryThatCannotBeReadIsNeverReplaced)
     std::filesystem::create_directories(file());
     std::string printed;
     const Settings settings = loadCapturing(printed);
-    EXPECT_EQ(printed, "");
+    EXPECT_EQ(printed, "Could not read " + file() + ": not a regular file\n");
     EXPECT_TRUE(std::filesystem::is_directory(file()));
     EXPECT_EQ(settings.width, 1024);
+}
+
+TEST_F(SettingsFile, FifoDeviceOrOversizedFileGivesOneLineAndTheBuiltInDefaults)
+{
+    // A FIFO used to block the start in open, before any window; the test's
+    // timeout is the guard.
+    std::filesystem::create_directory(folder());
+    const std::string lines = "w 800\r\nh 600\r\n";
+    std::string oversized;
+    while (oversized.size() <= 64 * 1024)
+        oversized += lines;
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[&] { ASSERT_EQ(mkfifo(file().c_str(), 0600), 0); }, "not a regular file"},
+        {[&] { std::filesystem::create_symlink("/dev/zero", file()); }, "not a regular file"},
+        {[&] { config.write("Plumbrook/Plumbrook.conf", oversized); }, "larger than 65536 bytes"},
+    };
+    for (const auto& [make, reason] : cases) {
+        make();
+        const auto kind = std::filesystem::symlink_status(file()).type();
+        std::string printed;
+        const Settings settings = loadCapturing(printed);
+        EXPECT_EQ(printed, "Could not read " + file() + ": " + reason + "\n");
+        EXPECT_EQ(settings.width, 1024);
+        EXPECT_EQ(settings.height, 768);
+        EXPECT_EQ(std::filesystem::symlink_status(file()).type(), kind) << "the entry was replaced";
+        std::filesystem::remove(file());
+    }
+}
+
+TEST_F(SettingsFile, ByteOrderMarkBeforeTheFirstLineIsSkipped)
+{
+    const Settings settings = loadWith("\xEF\xBB\xBFw 800\r\nh 600\r\n");
+    EXPECT_EQ(settings.width, 800);
+    EXPECT_EQ(settings.height, 600);
+    // Only at the very start: elsewhere it is text like any other.
+    EXPECT_EQ(loadWith("h 600\r\n\xEF\xBB\xBFw 800\r\n").width, 1024);
+}
+
+TEST_F(SettingsFile, DanglingLinkIsLeftAloneAndItsTargetNotCreated)
+{
+    std::filesystem::create_directory(folder());
+    const std::string target = config.file("elsewhere/Plumbrook.conf");
+    std::filesystem::create_symlink(target, file());
+    std::string printed;
+    const Settings settings = loadCapturing(printed);
+    EXPECT_EQ(printed, "Could not read " + file() + ": No such file or directory\n");
+    EXPECT_EQ(settings.width, 1024);
+    EXPECT_EQ(settings.antialias, 6);
+    EXPECT_TRUE(std::filesystem::is_symlink(file()));
+    EXPECT_EQ(std::filesystem::read_symlink(file()), target);
+    EXPECT_FALSE(std::filesystem::exists(config.file("elsewhere")));
+}
+
+TEST_F(SettingsFile, WithoutAScreenToMeasureNoFileIsCreated)
+{
+    // The file would record 1024 x 768 for good; the next start on a real
+    // screen must record that screen instead.
+    for (const char* display : {static_cast<const char*>(nullptr), ":187"}) {
+        {
+            ScopedEnvironment noDisplay("DISPLAY", display);
+            std::string printed;
+            const Settings settings = loadCapturing(printed);
+            EXPECT_FALSE(std::filesystem::exists(file())) << (display ? display : "no DISPLAY");
+            EXPECT_EQ(settings.width, 1024);
+            EXPECT_EQ(settings.height, 768);
+            EXPECT_EQ(settings.antialias, 6);
+        }
+        std::filesystem::remove_all(folder());
+    }
+    const std::optional<platform::ScreenSize> screen = platform::measureScreen();
+    ASSERT_TRUE(screen) << "needs the X server the tests run under";
+    std::string printed;
+    const Settings settings = loadCapturing(printed);
+    EXPECT_EQ(settings.width, screen->width);
+    EXPECT_EQ(config.read("Plumbrook/Plumbrook.conf").rfind("w " + std::to_string(screen->width) + "\r\n", 0), 0u);
+}
+
+namespace {
+
+// The settings of a first start on the screen the tests run under.
+bool isFirstStartSettings(const Settings& settings, const platform::ScreenSize& screen)
+{
+    return settings.width == screen.width && settings.height == screen.height && settings.antialias == 0 &&
+           settings.fullScreen && !settings.noSound && !settings.noMusic && settings.audioApi == "DirectSound";
+}
+
+std::vector<std::string> entriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    return names;
+}
+
+// A failed first write, then a start with room: checked inside a child.
+int failedWriteThenGoodOne(const std::string& folder, const std::function<void()>& makeRoom, std::string& why)
+{
+    const std::optional<platform::ScreenSize> screen = platform::measureScreen();
+    if (!screen) {
+        why = "needs the X server the tests run under";
+        return 1;
+    }
+    const std::string file = folder + "/Plumbrook.conf";
+    const int output = childprocess::captureStandardOutput();
+    const Settings first = Settings::load();
+    const std::string printed = childprocess::takeOutput(output);
+    if (printed != "Could not create " + file + "\n") {
+        why = "printed '" + printed + "'";
+        return 1;
+    }
+    if (!entriesOf(folder).empty()) {
+        why = "left behind: " + entriesOf(folder).front();
+        return 1;
+    }
+    if (!isFirstStartSettings(first, *screen)) {
+        why = "did not go on with the values the file would have held";
+        return 1;
+    }
+    makeRoom();
+    const Settings second = Settings::load();
+    const std::string again = childprocess::takeOutput(output);
+    if (again != "" || entriesOf(folder) != std::vector<std::string>{"Plumbrook.conf"} ||
+        !isFirstStartSettings(second, *screen)) {
+        why = "the next start printed '" + again + "' and did not write a good file";
+        return 1;
+    }
+    return childprocess::passed;
+}
+
+} // namespace
+
+TEST_F(SettingsFile, FileSizeLimitLeavesNoPartialFileAndTheNextStartWritesAGoodOne)
+{
+    // Before, the first start left "w 1920\r\nh " under this limit, and every
+    // later start read it.
+    std::filesystem::create_directory(folder());
+    const std::string where = folder();
+    EXPECT_CHILD_PASSES(childprocess::run([&](std::string& why) {
+        // The captured output must not be cut short by the limit either.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlim_t previous = limit.rlim_cur;
+        limit.rlim_cur = 10; // bytes
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            why = "cannot set a file-size limit";
+            return childprocess::skipped;
+        }
+        return failedWriteThenGoodOne(where, [&] {
+            limit.rlim_cur = previous;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }, why);
+    }));
+}
+
+TEST_F(SettingsFile, FullDiskLeavesNoPartialFileAndTheNextStartWritesAGoodOne)
+{
+    // Before, the first start on a full disk left an empty file for good.
+    // A tiny file system of its own, mounted in a private mount namespace
+    // (root only), filled up.
+    const std::string mountPoint = config.path();
+    EXPECT_CHILD_PASSES(childprocess::run([&](std::string& why) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("vantorrel-full", mountPoint.c_str(), "tmpfs", 0, "size=16k") != 0) {
+            why = "cannot mount a small file system here (needs root): " + platform::errorText(errno);
+            return childprocess::skipped;
+        }
+        const std::string filler = mountPoint + "/filler";
+        {
+            const int fd = open(filler.c_str(), O_WRONLY | O_CREAT, 0600);
+            const std::string block(4096, 'x');
+            while (fd >= 0 && write(fd, block.data(), block.size()) > 0) {
+            }
+            close(fd);
+        }
+        const std::string where = mountPoint + "/Plumbrook";
+        if (mkdir(where.c_str(), 0755) != 0) {
+            why = "cannot make the folder on the full file system";
+            return 1;
+        }
+        return failedWriteThenGoodOne(where, [&] { unlink(filler.c_str()); }, why);
+    }));
 }
 
 TEST_F(SettingsFile, FileWithoutReadPermissionKeepsItsContents)
@@ -181,7 +379,9 @@ TEST(SettingsFolder, NoConfigurationFolderAtAll)
                   "Error: Could not find Application Data directory.\n"
                   "Error: Could not find Application Data directory.\n"
                   "Could not create .Plumbrook/Plumbrook.conf\n");
-        EXPECT_EQ(settings.width, 1024);
+        // It goes on with what the file would have held: the screen size.
+        EXPECT_EQ(settings.width, platform::primaryScreenSize().width);
+        EXPECT_EQ(settings.antialias, 0);
         EXPECT_FALSE(std::filesystem::exists(".Plumbrook"));
     }
     std::filesystem::current_path(previous);
