@@ -53,7 +53,7 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
 
     StartupOptions options;
     try {
-        options = arguments.empty() ? optionsFromSettings(settings)
+        options = arguments.empty() ? optionsFromSettings(settings, platform::primaryScreenSize, std::cout)
                                     : interpretArguments(arguments, platform::primaryScreenSize, std::cout);
     } catch (...) {
         // The destructor does not run for a half-built object.
@@ -66,6 +66,7 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     noMusic = options.noMusic;
 
     drawer = std::make_unique<OpenGLDrawer>(logicalWidth, logicalHeight);
+    // Both sides lie in 1..16384 by now, so the 16-bit sizes cannot wrap.
     displayReady = drawer->initDisplay(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
                                        options.fullScreen, options.antialias);
 

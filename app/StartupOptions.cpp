@@ -8,6 +8,34 @@
 namespace {
 
 constexpr int minimumAntialias = 2; // samples, when antialiasing is asked for
+// Pixels; SDL 1.2 opens nothing larger, and the display takes 16-bit sizes.
+constexpr int largestWindowSide = 16384;
+
+// Zero, negative and oversized sides fall back to the screen's, never wrap.
+bool usableSide(int pixels)
+{
+    return pixels > 0 && pixels <= largestWindowSide;
+}
+
+// Replaces a size no window can have by the screen's, saying so.
+void settleWindowSize(StartupOptions& options, const std::function<platform::ScreenSize()>& screenSize,
+                      std::ostream& out)
+{
+    std::optional<platform::ScreenSize> screen;
+    auto askScreen = [&]() -> const platform::ScreenSize& {
+        if (!screen)
+            screen = screenSize();
+        return *screen;
+    };
+    if (!usableSide(options.width)) {
+        options.width = askScreen().width;
+        out << "Using default width = " << options.width << std::endl;
+    }
+    if (!usableSide(options.height)) {
+        options.height = askScreen().height;
+        out << "Using default height = " << options.height << std::endl;
+    }
+}
 
 bool isEither(const std::string& word, const char* longName, const char* shortName)
 {
@@ -92,23 +120,9 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
                                   std::ostream& out)
 {
     StartupOptions options;
-    std::optional<platform::ScreenSize> screen;
-    auto askScreen = [&]() -> const platform::ScreenSize& {
-        if (!screen)
-            screen = screenSize();
-        return *screen;
-    };
-
     readIntegerOption(words, "--width", "-w", options.width);
-    if (options.width == 0) {
-        options.width = askScreen().width;
-        out << "Using default width = " << options.width << std::endl;
-    }
     readIntegerOption(words, "--height", "-h", options.height);
-    if (options.height == 0) {
-        options.height = askScreen().height;
-        out << "Using default height = " << options.height << std::endl;
-    }
+    settleWindowSize(options, screenSize, out);
     if (hasWord(words, "--windowed", "-win"))
         options.fullScreen = false;
     if (hasWord(words, "--nosound", "-ns"))
@@ -130,11 +144,13 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
     return options;
 }
 
-StartupOptions optionsFromSettings(const Settings& settings)
+StartupOptions optionsFromSettings(const Settings& settings,
+                                   const std::function<platform::ScreenSize()>& screenSize, std::ostream& out)
 {
     StartupOptions options;
     options.width = settings.width;
     options.height = settings.height;
+    settleWindowSize(options, screenSize, out);
     options.antialias = settings.antialias > 0 ? settings.antialias : 0;
     options.fullScreen = settings.fullScreen;
     options.noSound = settings.noSound;

@@ -28,11 +28,15 @@ void answerHelp(const std::vector<std::string>& arguments,
 
 // Each option is looked for by its own pass over all words; the last
 // occurrence wins. "--help" must have been answered before (answerHelp).
-// `screenSize` is asked only when a size falls back to it.
+// A width or height that is missing, not a number, zero, negative or above
+// 16384 becomes the screen's, with a "Using default" line on `out`;
+// `screenSize` is asked only then.
 StartupOptions interpretArguments(const std::vector<std::string>& arguments,
                                   const std::function<platform::ScreenSize()>& screenSize,
                                   std::ostream& out);
 
-StartupOptions optionsFromSettings(const Settings& settings);
+// The settings record's options; its sizes are held to the same rule.
+StartupOptions optionsFromSettings(const Settings& settings,
+                                   const std::function<platform::ScreenSize()>& screenSize, std::ostream& out);
 
 void printHelp(std::ostream& out, const std::vector<std::string>& audioApis);

@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
 #include "app/GameState.h"
+#include "app/Platform.h"
 #include "app/StartupOptions.h"
 #include "audio/PortAudioDevice.h"
 #include "game/PictureTexture.h"
@@ -440,11 +441,14 @@ TEST_F(ApplicationLoop, SwitchFromFrameTakesEffectAtOnce)
 
 TEST_F(ApplicationLoop, MouseWithZeroRequestedSizeUsesTheRealWindow)
 {
+    // A size of 0 in the file used to open a window that stayed black; it
+    // is the screen's size now, and the mouse maps onto that window.
     std::filesystem::create_directory(config.file("Plumbrook"));
     config.write("Plumbrook/Plumbrook.conf", "w 0\r\nh 0\r\na 0\r\nf 0\r\nns 1\r\n");
     auto application = start({});
     ASSERT_TRUE(application->hasDisplay());
-    EXPECT_EQ(application->windowWidth(), 0);
+    EXPECT_EQ(application->windowWidth(), platform::primaryScreenSize().width);
+    EXPECT_EQ(application->windowHeight(), platform::primaryScreenSize().height);
     record(*application);
     const SDL_Surface* surface = SDL_GetVideoSurface();
     ASSERT_NE(surface, nullptr);
@@ -454,6 +458,23 @@ TEST_F(ApplicationLoop, MouseWithZeroRequestedSizeUsesTheRealWindow)
     event.motion.y = static_cast<Uint16>(surface->h / 4);
     application->dispatchEvent(event);
     EXPECT_EQ(journal.lines, (std::vector<std::string>{"moved 640,180"}));
+}
+
+TEST_F(ApplicationLoop, OutOfRangeSizesOpenAScreenSizedWindowNeverAWrappedOne)
+{
+    // 70000 used to open 4464 pixels (cut to 16 bits) and -5 to fail.
+    testing::internal::CaptureStdout();
+    auto application = std::make_unique<Application>(std::vector<std::string>{"-win", "-ns", "-w", "70000", "-h", "-5"});
+    const std::string printed = testing::internal::GetCapturedStdout();
+    const platform::ScreenSize screen = platform::primaryScreenSize();
+    EXPECT_NE(printed.find("Using default width = " + std::to_string(screen.width) + "\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Using default height = " + std::to_string(screen.height) + "\n"), std::string::npos)
+        << printed;
+    ASSERT_TRUE(application->hasDisplay());
+    const SDL_Surface* surface = SDL_GetVideoSurface();
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->w, screen.width);
+    EXPECT_EQ(surface->h, screen.height);
 }
 
 TEST_F(ApplicationLoop, HelpEndsStartUpWithSuccessAndLeavesSdlClean)

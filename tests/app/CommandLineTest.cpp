@@ -23,6 +23,15 @@ Interpreted interpret(const std::vector<std::string>& words)
     return result;
 }
 
+Interpreted fromSettings(const Settings& settings)
+{
+    Interpreted result;
+    std::ostringstream out;
+    result.options = optionsFromSettings(settings, [&] { ++result.screenQueries; return screen; }, out);
+    result.printed = out.str();
+    return result;
+}
+
 } // namespace
 
 TEST(CommandLine, WidthGivenHeightFromScreen)
@@ -181,8 +190,11 @@ TEST(CommandLine, SettingsRecordUsedAsItIsWithoutArguments)
     settings.fullScreen = false;
     settings.noSound = true;
     settings.audioApi = "ASIO";
-    const StartupOptions options = optionsFromSettings(settings);
-    EXPECT_EQ(options.width, 0);
+    const Interpreted r = fromSettings(settings);
+    const StartupOptions& options = r.options;
+    // A width of 0 opened a window that stayed black: it is the screen's now.
+    EXPECT_EQ(options.width, 1920);
+    EXPECT_EQ(r.printed, "Using default width = 1920\n");
     EXPECT_EQ(options.height, 600);
     EXPECT_EQ(options.antialias, 0);
     EXPECT_FALSE(options.fullScreen);
@@ -190,5 +202,51 @@ TEST(CommandLine, SettingsRecordUsedAsItIsWithoutArguments)
     EXPECT_FALSE(options.noMusic);
     EXPECT_EQ(options.audioApi, "ASIO");
     settings.antialias = 6;
-    EXPECT_EQ(optionsFromSettings(settings).antialias, 6);
+    settings.width = 800;
+    const Interpreted usable = fromSettings(settings);
+    EXPECT_EQ(usable.options.antialias, 6);
+    EXPECT_EQ(usable.options.width, 800);
+    EXPECT_EQ(usable.printed, "");
+    EXPECT_EQ(usable.screenQueries, 0);
+}
+
+TEST(CommandLine, SizesNoWindowCanHaveFallBackToTheScreenInsteadOfWrapping)
+{
+    // Before, -w 70000 opened 4464 pixels (70000 cut to 16 bits),
+    // 99999999999 opened 65535, and negative sizes failed in SDL.
+    const std::vector<std::pair<std::string, int>> cases = {
+        {"0", 1920}, {"-5", 1920}, {"1", 1}, {"16384", 16384}, {"16385", 1920}, {"70000", 1920},
+        {"99999999999", 1920}, {"-99999999999", 1920}, {"4294967296", 1920},
+    };
+    for (const auto& [word, expected] : cases) {
+        const Interpreted width = interpret({"-w", word, "-h", "600"});
+        EXPECT_EQ(width.options.width, expected) << word;
+        EXPECT_EQ(width.options.height, 600) << word;
+        EXPECT_EQ(width.printed, expected == 1920 ? "Using default width = 1920\n" : "") << word;
+
+        const Interpreted height = interpret({"--width", "800", "--height", word});
+        const int expectedHeight = expected == 1920 ? 1080 : expected;
+        EXPECT_EQ(height.options.height, expectedHeight) << word;
+        EXPECT_EQ(height.printed, expected == 1920 ? "Using default height = 1080\n" : "") << word;
+    }
+}
+
+TEST(CommandLine, SettingsSizesAreHeldToTheSameRule)
+{
+    // "h 100000" in the file gave 34464 pixels; "w 0" a black window.
+    const std::vector<std::pair<int, int>> widths = {
+        {0, 1920}, {-5, 1920}, {16384, 16384}, {16385, 1920}, {70000, 1920}, {2147483647, 1920}, {1280, 1280},
+    };
+    for (const auto& [value, expected] : widths) {
+        Settings settings;
+        settings.width = value;
+        settings.height = 100000;
+        const Interpreted r = fromSettings(settings);
+        EXPECT_EQ(r.options.width, expected) << value;
+        EXPECT_EQ(r.options.height, 1080) << value;
+        EXPECT_EQ(r.printed, std::string(expected == 1920 ? "Using default width = 1920\n" : "") +
+                                 "Using default height = 1080\n")
+            << value;
+        EXPECT_EQ(r.screenQueries, 1) << "the screen is asked once";
+    }
 }

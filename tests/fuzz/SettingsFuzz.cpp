@@ -6,10 +6,12 @@
 #include "app/StartupOptions.h"
 
 #include <cstdlib>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace {
 std::string filePath;
+constexpr platform::ScreenSize screen{1920, 1080}; // pixels
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -29,7 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The value never runs past its own line, which is cut at 127 characters.
     fuzzsupport::require(settings.audioApi.size() <= 124, "audio API name longer than a line");
     fuzzsupport::require(settings.audioApi.find('\n') == std::string::npos, "line feed inside a value");
-    const StartupOptions options = optionsFromSettings(settings);
+    std::ostringstream out;
+    const StartupOptions options = optionsFromSettings(settings, [] { return screen; }, out);
     fuzzsupport::require(options.antialias >= 0, "negative antialiasing level");
+    // A window no display can open, or a size cut to 16 bits, never comes out.
+    fuzzsupport::require(options.width >= 1 && options.width <= 16384, "window width outside 1..16384");
+    fuzzsupport::require(options.height >= 1 && options.height <= 16384, "window height outside 1..16384");
     return 0;
 }
