@@ -1,6 +1,7 @@
 #include "audio/AudioSingleton.h"
 
 #include "audio/DenormalGuard.h"
+#include "audio/SoftClip.h"
 
 AudioSingleton& AudioSingleton::instance()
 {
@@ -36,6 +37,8 @@ void AudioSingleton::render(float* out, int frames)
         if (group < drumCount && drums[group]->isActive())
             drums[group]->render(buffer, frames);
     }
+    // Whatever the voices added up to, the device gets at most full scale.
+    SoftClip::apply(out, 2 * frames);
 }
 
 void AudioSingleton::takePendingNotes()

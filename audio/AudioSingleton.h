@@ -52,7 +52,8 @@ public:
     AudioSingleton& operator=(const AudioSingleton&) = delete;
 
     // Audio thread: advance the sequencer and add every sounding voice to
-    // `out` (two floats per frame, left then right).
+    // `out` (two floats per frame, left then right), then bend whatever
+    // lies beyond the soft clip's knee so that no sample leaves [-1, 1].
     void render(float* out, int frames);
 
     // The cell becomes empty (-1) when it holds `value` already, else `value`.

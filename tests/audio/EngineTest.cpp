@@ -7,9 +7,11 @@
 #include "audio/HatSynth.h"
 #include "audio/KickSynth.h"
 #include "audio/PolyphonicSynth.h"
+#include "audio/SoftClip.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -276,7 +278,7 @@ TEST(AudioEngine, MixesGroupsAndDrumsInTheirOrder)
     // The engine's buffer must equal, bit for bit, the sum of standalone
     // copies added in the order group 0, kick, group 1, clap, group 2, hat,
     // group 3, crash, group 4 (float addition is not associative, and the
-    // noise draws follow the same order).
+    // noise draws follow the same order), bent by the soft clip last.
     TempFolder folder;
     const std::string pitches = folder.write("p.txt", "200\n300\n400\n500\n600\n700\n800\n900\n");
     auto engine = makeEngine();
@@ -319,6 +321,7 @@ TEST(AudioEngine, MixesGroupsAndDrumsInTheirOrder)
         if (g < 4)
             drums[g]->render(expected.data(), frames);
     }
+    SoftClip::apply(&expected[0].left, 2 * frames);
     ASSERT_EQ(std::memcmp(expected.data(), mixed.data(), mixed.size() * sizeof(float)), 0);
 }
 
@@ -356,4 +359,43 @@ TEST(AudioEngine, InstanceIsOneEngineBesideTheExecutable)
     AudioSingleton& first = AudioSingleton::instance();
     EXPECT_EQ(&first, &AudioSingleton::instance());
     EXPECT_GT(first.pitch(0), 0.0f);
+}
+
+TEST(AudioEngine, LoudestMixOfDamagedPatchesStaysWithinFullScale)
+{
+    // Empty patch files leave every group on the louder built-in sound; with
+    // every step of every track set, the drums and booms on top, the sum of
+    // the voices lies far beyond full scale (up to 2.45 before the clip).
+    TempFolder folder;
+    folder.makeFolder("synthPatches");
+    for (const char* name : {"SeqBass", "SeqPad", "SeqHi", "SeqDuck", "Bom"})
+        folder.write(std::string("synthPatches/") + name + ".patch", "");
+    folder.makeFolder("pitches");
+    folder.write("pitches/scale.txt", "146.83\n164.81\n174.61\n196\n220\n246.94\n261.63\n293.66\n");
+    testing::internal::CaptureStdout();
+    auto engine = std::make_unique<AudioSingleton>(FilePath(folder.path()));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << "one line per damaged patch:\n" << printed;
+    for (int track = 0; track < 8; ++track)
+        for (int step = 0; step < 16; ++step)
+            engine->toggleStep(track, step, (track + step) % 8);
+    engine->restartSequence();
+
+    float peak = 0.0f;
+    int bent = 0;
+    std::vector<float> buffer(2 * 512);
+    for (int block = 0; block < 4 * 44100 / 512; ++block) {
+        if (block % 8 == 0)
+            engine->playBoom();
+        std::fill(buffer.begin(), buffer.end(), 0.0f);
+        engine->render(buffer.data(), 512);
+        for (float s : buffer) {
+            ASSERT_TRUE(s >= -1.0f && s <= 1.0f) << s;
+            peak = std::max(peak, std::fabs(s));
+            bent += std::fabs(s) > SoftClip::knee ? 1 : 0;
+        }
+    }
+    // The mix really was that loud: many samples went through the bend.
+    EXPECT_GT(peak, 0.99f);
+    EXPECT_GT(bent, 1000);
 }

@@ -1,9 +1,14 @@
 #include "app/RandomGenerator.h"
+#include "audio/AudioSingleton.h"
+#include "audio/SoftClip.h"
 #include "game/GameMusic.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -101,5 +106,64 @@ TEST(GameMusicLoops, FastPilotWritesAFreshRandomMelody)
         EXPECT_EQ(toggle.value, replay.nextInt(8));
         EXPECT_GE(toggle.value, 0);
         EXPECT_LE(toggle.value, 7);
+    }
+}
+
+namespace {
+
+// The play screen's music driving a real engine, as GamePlay does.
+class EngineMusic : public StepWriter, public AudioSingleton::Callback {
+public:
+    EngineMusic(AudioSingleton& engine, float pilotSpeed) : engine(engine), pilotSpeed(pilotSpeed)
+    {
+        GameMusic::writeBassLine(*this);
+        engine.restartSequence();
+        engine.setLoopListener(this);
+    }
+    ~EngineMusic() override { engine.setLoopListener(nullptr); }
+    void toggleStep(int track, int step, int value) override { engine.toggleStep(track, step, value); }
+    void onLoopStart() override { music.onLoopStart(*this, pilotSpeed, RandomGenerator::instance()); }
+
+private:
+    AudioSingleton& engine;
+    GameMusic music;
+    float pilotSpeed;
+};
+
+constexpr float minusOneDecibel = 0.891250938f; // full-scale fraction
+constexpr int musicSeconds = 30; // fifteen loops, each with a fresh melody
+constexpr int bufferFrames = 512;
+
+} // namespace
+
+TEST(GameMusicLevel, ShippedMusicPeaksBelowMinusOneDecibelAndPassesTheSoftClipUntouched)
+{
+    // Every pitch file, at full pilot speed (the melody on), two seeds: no
+    // sample reaches the soft clip's knee, so the clip changes nothing.
+    const FilePath data = FilePath::executableDirectory();
+    const FilePath pitches = data.join(std::string("pitches"));
+    const int files = pitches.entryCount();
+    ASSERT_GE(files, 1);
+    for (int file = 0; file < files; ++file) {
+        for (int seed : {1, 77}) {
+            RandomGenerator::instance().setCounter(seed);
+            auto engine = std::make_unique<AudioSingleton>(data);
+            ASSERT_TRUE(engine->loadPitchFile(pitches.entry(file).text()));
+            float peak = 0.0f;
+            {
+                EngineMusic music(*engine, 1.0f);
+                std::vector<float> buffer(2 * bufferFrames);
+                for (int done = 0; done < musicSeconds * 44100; done += bufferFrames) {
+                    std::fill(buffer.begin(), buffer.end(), 0.0f);
+                    engine->render(buffer.data(), bufferFrames);
+                    for (float s : buffer)
+                        peak = std::max(peak, std::fabs(s));
+                }
+            }
+            const std::string which = pitches.entry(file).text() + " seed " + std::to_string(seed);
+            EXPECT_LE(peak, minusOneDecibel) << which;
+            EXPECT_LT(peak, SoftClip::knee) << which;
+            EXPECT_GT(peak, 0.3f) << which << ": hardly any music";
+        }
     }
 }
