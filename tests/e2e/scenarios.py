@@ -11,6 +11,7 @@ Set VANTORREL_E2E_SHOTS to a folder to keep the screenshots."""
 
 import os
 import shutil
+import stat
 import struct
 import subprocess
 import sys
@@ -561,15 +562,16 @@ def read_only_settings(sandbox):
 
 def unwritable_config(sandbox):
     """The configuration folder cannot be written: the settings file cannot
-    be created, the game says so in one line and starts with the built-in
-    defaults."""
+    be created, the game says so in one line and starts with the values the
+    file would have held (the screen size)."""
     os.chmod(sandbox.config, 0o555)
     run = GameRun(sandbox, [], prefix=without_file_override())
     run.wait_window()
     expected = "Could not create %s" % sandbox.settings_file()
     out = lines_of(run)
     check(out[:1] == [expected], "first line %r, want %r" % (out[:1], expected))
-    check(run.window_size() == (1024, 768), "window %s, want the built-in 1024 x 768" % (run.window_size(),))
+    check(run.window_size() == screen_size(), "window %s, want the screen's %s"
+          % (run.window_size(), screen_size()))
     code, seconds = run.escape()
     expect_clean_exit(run, code, seconds)
     check(os.listdir(sandbox.config) == [], "something was created: %r" % os.listdir(sandbox.config))
@@ -598,6 +600,185 @@ def no_display(sandbox):
         check(out == ["Could not initialise SDL: No available video device"],
               "DISPLAY=%s printed %r" % (display, out))
         check("Sanitizer" not in run.errors(), run.errors()[-3000:])
+        # Without a screen to measure no file is written, so that the next
+        # start on a real screen records that screen's size.
+        check(not os.path.lexists(sandbox.settings_file()), "DISPLAY=%s created the settings file" % display)
+    run = GameRun(sandbox, WINDOWED)
+    run.wait_window()
+    with open(sandbox.settings_file(), "rb") as f:
+        created = f.read()
+    check(created == settings_text(*screen_size()), "the start with a display wrote %r" % created)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+
+# --- files that are not what they seem ----------------------------------------
+# A FIFO or a link to /dev/zero in place of a data file used to freeze the
+# game in open or in an endless read; now each gives one line and the game
+# goes on with the default. A hang fails these through WINDOW_WAIT.
+
+def starts_and_quits(run):
+    """The game draws its first frame and answers Escape with status 0."""
+    run.wait_window()
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+
+def expect_lines(run, expected):
+    out = lines_of(run)
+    for line in expected:
+        check(out.count(line) == 1, "want the line %r once in:\n%s" % (line, run.output()))
+
+
+def special_patch_files(sandbox):
+    """SeqHi.patch is a FIFO and Bom.patch a link to /dev/zero: one line
+    each, those groups keep the built-in sound, and the game plays on."""
+    folder = os.path.join(sandbox.game_dir, "synthPatches")
+    fifo = os.path.join(folder, "SeqHi.patch")
+    zero = os.path.join(folder, "Bom.patch")
+    os.remove(fifo)
+    os.mkfifo(fifo)
+    os.remove(zero)
+    os.symlink("/dev/zero", zero)
+    run = GameRun(sandbox, WINDOWED)
+    plays_on(run, None)
+    expect_lines(run, ["PolyphonicSynth: Could not read patch file %s: not a regular file" % path
+                       for path in (fifo, zero)])
+
+
+def special_pitch_files(sandbox):
+    """The only pitch file is a FIFO, then a link to /dev/zero: one line
+    each time, the music has no pitch, and the game starts and quits."""
+    folder = os.path.join(sandbox.game_dir, "pitches")
+    shutil.rmtree(folder)
+    os.makedirs(folder)
+    path = os.path.join(folder, "scale.txt")
+    os.mkfifo(path)
+    for make in (lambda: None, lambda: (os.remove(path), os.symlink("/dev/zero", path))):
+        make()
+        run = GameRun(sandbox, WINDOWED)
+        starts_and_quits(run)
+        expect_lines(run, ["PitchTable: Could not read pitch file %s: not a regular file" % path])
+
+
+def fifo_font(sandbox):
+    """A FIFO as ~/.fonts/MarsNeedsCunnilingus.ttf (the user's own font
+    folder, searched first): one line for each size asked for, and the story
+    still shows, in the built-in glyph font."""
+    fonts = os.path.join(sandbox.home, ".fonts")
+    os.makedirs(fonts)
+    path = os.path.join(fonts, "MarsNeedsCunnilingus.ttf")
+    os.mkfifo(path)
+    run = GameRun(sandbox, WINDOWED, env=sandbox.env(XDG_DATA_HOME=None))
+    run.wait_window()
+    deadline = time.monotonic() + WINDOW_WAIT
+    while True:
+        shot = screenshot("fifo-font-title", window=run.window)
+        hits, _ = shot.count(0, shot.height // 2, shot.width, shot.height * 3 // 4, yellow)
+        if hits > 50 or time.monotonic() > deadline:
+            break
+        time.sleep(0.2)
+    check(hits > 50, "the story line shows %d yellow pixels" % hits)
+    start_play(run)
+    plays_on(run, "OpenGLFont: Could not read font file %s: not a regular file" % path, started=True, times=2)
+    check(stat.S_ISFIFO(os.lstat(path).st_mode), "the FIFO was replaced")
+
+
+def fifo_settings(sandbox):
+    """The settings file is a FIFO: one line before the window, the built-in
+    1024 x 768, and the FIFO stays a FIFO."""
+    os.makedirs(sandbox.settings_folder())
+    os.mkfifo(sandbox.settings_file())
+    run = GameRun(sandbox, [])
+    run.wait_window()
+    check(lines_of(run)[:1] == ["Could not read %s: not a regular file" % sandbox.settings_file()],
+          "first line %r" % lines_of(run)[:1])
+    check(run.window_size() == (1024, 768), "window %s, want the built-in 1024 x 768" % (run.window_size(),))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    check(stat.S_ISFIFO(os.lstat(sandbox.settings_file()).st_mode), "the FIFO was replaced")
+
+
+def settings_bom(sandbox):
+    """A hand-edited settings file that starts with a UTF-8 byte-order mark:
+    its first line (the width) counts like the others."""
+    write_settings(sandbox, b"\xef\xbb\xbf" + SMALL_WINDOW_SETTINGS, 0o644)
+    run = GameRun(sandbox, [])
+    run.wait_window()
+    check(run.window_size() == (480, 270), "window %s, want the file's 480 x 270" % (run.window_size(),))
+    check(not any(sandbox.settings_file() in line for line in lines_of(run)), "messages: %r" % lines_of(run))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+
+def dangling_settings_link(sandbox):
+    """The settings file is a link to a file that does not exist: it is left
+    alone (its target is not created), one line says so, and the built-in
+    values apply."""
+    os.makedirs(sandbox.settings_folder())
+    target = sandbox.path("elsewhere", "Plumbrook.conf")
+    os.symlink(target, sandbox.settings_file())
+    run = GameRun(sandbox, [])
+    run.wait_window()
+    check(lines_of(run)[:1] == ["Could not read %s: No such file or directory" % sandbox.settings_file()],
+          "first line %r" % lines_of(run)[:1])
+    check(run.window_size() == (1024, 768), "window %s, want the built-in 1024 x 768" % (run.window_size(),))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    check(os.readlink(sandbox.settings_file()) == target, "the link was changed")
+    check(not os.path.exists(os.path.dirname(target)), "the link's target was created")
+
+
+def bad_sizes(sandbox):
+    """Sizes no window can have, on the command line and in the settings
+    file: each becomes the screen's with its "Using default" line, never a
+    size cut to 16 bits (70000 used to open 4464 pixels)."""
+    width, height = screen_size()
+    want = ["Using default width = %d" % width, "Using default height = %d" % height]
+
+    def size_lines(run):
+        return [line for line in lines_of(run) if line.startswith("Using default")]
+
+    run = GameRun(sandbox, ["-win", "-w", "70000", "-h", "99999999999"])
+    run.wait_window()
+    check(size_lines(run) == want, "printed %r, want %r" % (lines_of(run), want))
+    check(run.window_size() == (width, height), "window %s" % (run.window_size(),))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+    write_settings(sandbox, b"w 0\r\nh 100000\r\na 0\r\nf 0\r\n", 0o644)
+    run = GameRun(sandbox, [])
+    run.wait_window()
+    check(size_lines(run) == want, "printed %r, want %r" % (lines_of(run), want))
+    check(run.window_size() == (width, height), "window %s" % (run.window_size(),))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+
+
+def damaged_patches(sandbox):
+    """All five patch files empty: each group falls back to the louder
+    built-in sound (one line each), and what reaches the sound server never
+    leaves full scale (before, such a mix peaked near 2.2)."""
+    folder = os.path.join(sandbox.game_dir, "synthPatches")
+    for name in os.listdir(folder):
+        open(os.path.join(folder, name), "wb").close()
+    capture = sandbox.path("damaged.raw")
+    # A sink that mixes in float, so that a sample beyond full scale would
+    # be recorded as it was played instead of cut to it.
+    run = GameRun(sandbox, WINDOWED, sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None, SINK_FORMAT="float32le"))
+    run.wait_window()
+    start_play(run)
+    time.sleep(4)  # two loops of the music, the bass on every other step
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    short = [line for line in lines_of(run) if line.startswith("PolyphonicSynth: Patch file too short: ")]
+    check(len(short) == 5, "want one line per empty patch, got %r" % short)
+    samples = read_capture(capture)
+    loudest = peak(samples)
+    log("peak of the damaged mix: %.6f over %.1f s" % (loudest, len(samples) / 88200))
+    check(loudest > 0.5, "hardly any sound: peak %.4f" % loudest)
+    check(loudest <= 1.0, "the stream left full scale: peak %.4f" % loudest)
 
 
 def free_display():
@@ -633,6 +814,14 @@ SCENARIOS = {
     "unwritable_config": unwritable_config,
     "no_audio_device": no_audio_device,
     "no_display": no_display,
+    "special_patch_files": special_patch_files,
+    "special_pitch_files": special_pitch_files,
+    "fifo_font": fifo_font,
+    "fifo_settings": fifo_settings,
+    "settings_bom": settings_bom,
+    "dangling_settings_link": dangling_settings_link,
+    "bad_sizes": bad_sizes,
+    "damaged_patches": damaged_patches,
 }
 
 
