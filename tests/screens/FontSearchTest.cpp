@@ -125,6 +125,12 @@ TEST(FontLoading, AFifoOrADeviceInPlaceOfTheFontSaysSoAtOnce)
         EXPECT_EQ(said, "OpenGLFont: Could not read font file " + (user.fonts() / name).string() +
                             ": not a regular file\n");
     }
+    // A folder of that name is passed over by the search, as if absent.
+    fs::create_directories(user.fonts() / "Folder.ttf");
+    testing::internal::CaptureStdout();
+    OpenGLFont folder("Folder.ttf", 48.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "OpenGLFont: Could not find font: Folder.ttf\n");
+    EXPECT_FALSE(folder.isLoaded());
 }
 
 TEST(FontLoading, AFileBeyond64MiBIsNotRead)
