@@ -1,9 +1,8 @@
 #include "render/OpenGLDrawer.h"
+#include "app/RegularFile.h"
 #include "render/GlDrawHelpers.h"
 #include <GL/glu.h>
-#include <fstream>
 #include <iostream>
-#include <sys/stat.h>
 
 // Optional features: shader programs, the second texture and the off-screen
 // buffer.
@@ -15,28 +14,19 @@ namespace {
 constexpr GLsizei offscreenWidth = 1280; // pixels, whatever the window
 constexpr GLsizei offscreenHeight = 720;
 
-// A shader file as text: empty when unnamed, unreadable or not a regular file
-// (a FIFO would block the game); cut at the first NUL.
+constexpr size_t largestShaderFile = 1024 * 1024; // bytes; shader sources are a few KiB
+
+// A shader file as text: empty when unnamed, unreadable, larger than 1 MiB or
+// not a regular file (a FIFO would block the game); cut at the first NUL.
 std::string readShaderText(const std::string& fileName)
 {
-    struct stat info {};
-    if (fileName.empty() || stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    platform::FileBytes file = platform::readRegularFile(fileName, largestShaderFile);
+    if (!file.ok())
         return std::string();
-    std::ifstream file(fileName);
-    if (!file)
-        return std::string();
-    file.seekg(0, std::ios::end);
-    const std::streamoff length = file.tellg();
-    file.seekg(0, std::ios::beg);
-    if (length <= 0)
-        return std::string();
-    std::string text(static_cast<std::size_t>(length), '\0');
-    file.read(text.data(), length);
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    const auto nul = text.find('\0');
+    const auto nul = file.bytes.find('\0');
     if (nul != std::string::npos)
-        text.resize(nul);
-    return text;
+        file.bytes.resize(nul);
+    return std::move(file.bytes);
 }
 
 } // namespace

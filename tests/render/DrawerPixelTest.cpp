@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 using testpictures::solidPixels;
 
@@ -518,6 +519,19 @@ TEST_F(DrawerPixels, MissingShaderFilesStillPrintTheirNames)
     const uint32_t key = drawer->createTexture(solidPixels(16, 16, 255, 255, 255, 255), 16, 16);
     const Frame frame = shootFrame([&] { drawer->drawTexture(key, 0, 0, 1, 1, 1, 1, 1, 1); });
     EXPECT_RGB_NEAR(frame.at(8, 8), 255, 255, 255, 0);
+}
+
+TEST_F(DrawerPixels, ShaderFilesThatAreAFifoOrADeviceAreReadAsEmpty)
+{
+    // Neither blocks nor reads without end; the test's timeout is the guard.
+    const std::string folder = testpictures::tempFolder();
+    const std::string fifo = folder + "/a.vert";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    testing::internal::CaptureStdout();
+    drawer->loadShader(fifo, "/dev/zero");
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output, "OpenGLDrawer Shader InfoLog:\n----------------------------\n" + fifo + ":\n/dev/zero:\n");
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(DrawerPixels, LoadFontThatIsNowhereGivesZeroAndFallsBackToGlyphs)
