@@ -521,6 +521,18 @@ TEST_F(ApplicationLoop, HelpNeedsNoDisplayAndOffersThisSystemsAudioApis)
     EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
 }
 
+TEST_F(ApplicationLoop, HelpWithoutADisplayOnAFreshAccountCreatesNoSettingsFile)
+{
+    // The screen cannot be measured, so the file would record the fallback
+    // 1024 x 768 for good; the next start on a real screen writes it instead.
+    ScopedEnvironment noDisplay("DISPLAY", nullptr);
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(Application application({"--help"}), FatalError);
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::filesystem::is_directory(config.file("Plumbrook")));
+    EXPECT_FALSE(std::filesystem::exists(config.file("Plumbrook/Plumbrook.conf")));
+}
+
 TEST_F(ApplicationLoop, ProcessClearsTheBufferBeforeTheEngineAdds)
 {
     auto application = start();
