@@ -90,6 +90,17 @@ def lines_of(run):
 
 # --- scenarios ---------------------------------------------------------------
 
+def wait_for_count(name, box, test, wanted, step=2, seconds=10.0):
+    """Screenshots until more than `wanted` pixels of `box` pass `test`, or
+    `seconds` have gone; the last count."""
+    deadline = time.monotonic() + seconds
+    while True:
+        hits, _ = screenshot(name).count(*box, test, step=step)
+        if hits > wanted or time.monotonic() > deadline:
+            return hits
+        time.sleep(0.2)
+
+
 def first_start(sandbox):
     """A fresh account: the settings folder and file are created and said so;
     the title story appears in yellow, keys advance it, the logo and the
@@ -137,18 +148,18 @@ def first_start(sandbox):
           "a key press does not replace the story line (%d yellow spots before, %d after, %d differ)"
           % (len(before), len(after), changed))
 
-    run.key("Return", "Return")  # line 4: the logo comes in
-    time.sleep(SETTLE)
-    shot = screenshot("title-logo")
+    # The story also moves on by itself every 1.8 s of real time, and the
+    # checks between presses can take about that long on a busy machine, so
+    # from here on the test counts on what the screen shows, never on a count
+    # of presses: one press too many would start play early.
+    run.key("Return", "Return")  # line 4 or 5: the logo is in
     logo = picture_colours(os.path.join(PICTURES, "titleLogo.png"))
     logo = {c for c in logo if max(c) > 60}  # not the dark outline, which the backdrop also shows
-    hits, _ = shot.count(*view.box(128, 0, 1152, 380), lambda r, g, b: (r, g, b) in logo, step=2)
+    hits = wait_for_count("title-logo", view.box(128, 0, 1152, 380), lambda r, g, b: (r, g, b) in logo, 3000)
     check(hits > 3000, "the title logo shows %d of its colours" % hits)
 
-    run.key("Return", "Return")  # line 6: the send-off under the story
-    time.sleep(SETTLE)
-    shot = screenshot("title-sendoff")
-    hits, _ = shot.count(*view.box(128, 630, 1152, 720, inset=0), magenta)
+    # Line 6, the send-off under the story, comes by itself.
+    hits = wait_for_count("title-sendoff", view.box(128, 630, 1152, 720, inset=0), magenta, 300, step=1)
     check(hits > 300, "the send-off line shows %d magenta pixels" % hits)
 
     run.key("Return")  # starts play
