@@ -62,6 +62,12 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             airborne = false;
             y = static_cast<float>(cy);
         }
+        if (vy == 0.0f && !jumpRequested) {
+            // Resting on the ground without having fallen onto it: at the
+            // start, or after a jump that a ceiling stopped at once. Only
+            // the look depends on this flag, never the movement.
+            airborne = false;
+        }
         if (jumpRequested) {
             airborne = true;
             vy -= jumpImpulse;

@@ -210,15 +210,87 @@ TEST(PilotFalling, FastLandingGivesBackHalfACellPerExcessCell)
     EXPECT_EQ(faster.vy, 0.0f);
 }
 
-TEST(PilotFalling, RestingOnTheGroundWithoutFallingStaysAirborne)
+TEST(PilotStanding, RestingOnTheGroundWithoutFallingIsNotAirborne)
 {
-    // Landing needs a downward speed: a pilot put on the ground at rest keeps
-    // its airborne flag until it first lands.
+    // Put on the ground at rest, the pilot never lands, yet it stands: the
+    // first step clears the flag and it shows a standing frame.
     const LevelGrid grid = openFloor();
     PilotBody body(5.0f, 2.0f);
+    ASSERT_TRUE(body.airborne); // as constructed
     body.update(PilotInput{}, grid);
-    EXPECT_TRUE(body.airborne);
+    EXPECT_FALSE(body.airborne);
     EXPECT_EQ(body.y, 2.0f);
+    EXPECT_EQ(body.vy, 0.0f);
+    EXPECT_GE(body.frameNumber(), 10);
+    EXPECT_LE(body.frameNumber(), 13);
+    // Running along the ground is not flying either.
+    body.update(holding(false, true), grid);
+    EXPECT_FALSE(body.airborne);
+    EXPECT_EQ(body.frameNumber(), 0); // the first run frame
+}
+
+TEST(PilotStanding, AJumpStoppedByACeilingIsAirborneOnlyOnItsOwnStep)
+{
+    const LevelGrid grid = gridFromMap({"#####", "#...#", "#####"});
+    PilotBody body(2.0f, 1.0f);
+    body.update(PilotInput{}, grid);
+    ASSERT_FALSE(body.airborne);
+    body.requestJump();
+    body.update(PilotInput{}, grid);
+    EXPECT_TRUE(body.airborne); // the step that asked for the jump
+    EXPECT_EQ(body.vy, 0.0f);
+    EXPECT_EQ(body.y, 1.0f);
+    body.update(PilotInput{}, grid);
+    EXPECT_FALSE(body.airborne);
+    EXPECT_GE(body.frameNumber(), 10);
+    EXPECT_LE(body.frameNumber(), 13);
+    // A press each step keeps it up, as the player asks to jump each time.
+    body.requestJump();
+    body.update(holding(true, false), grid);
+    EXPECT_TRUE(body.airborne);
+    EXPECT_EQ(body.y, 1.0f);
+}
+
+TEST(PilotStanding, StillRisingOrFallingOnTheGroundRowStaysAirborne)
+{
+    // A landing keeps its own rule: only a pilot with no vertical speed
+    // counts as standing. One moving up past a ledge row is still flying.
+    const LevelGrid grid = openFloor();
+    PilotBody rising(5.0f, 2.0f);
+    rising.vy = -0.3f;
+    rising.update(PilotInput{}, grid);
+    EXPECT_TRUE(rising.airborne);
+    EXPECT_EQ(rising.vy, -0.3f);
+}
+
+TEST(PilotStanding, TheFlagNeverChangesTheMovement)
+{
+    // Two pilots that differ only in the flag go the same way, bit for bit,
+    // through runs, jumps, kicks, landings and a ceiling, on every input.
+    const LevelGrid grid = gridFromMap({"##########", "#........#", "#..##....#", "#........#", "#....#...#",
+                                        "#........#", "#........#", "##########"});
+    PilotBody up(2.0f, 5.0f);
+    PilotBody down(2.0f, 5.0f);
+    down.airborne = false;
+    uint32_t seed = 12345;
+    for (int frame = 0; frame < 5000; ++frame) {
+        seed = seed * 1664525u + 1013904223u;
+        const PilotInput input = holding((seed >> 20) & 1u, (seed >> 21) & 1u);
+        if (((seed >> 24) & 7u) == 0) {
+            up.requestJump();
+            down.requestJump();
+        }
+        if (frame % 97 == 0) {
+            up.airborne = !up.airborne; // stir the flag now and then
+        }
+        up.update(input, grid);
+        down.update(input, grid);
+        ASSERT_EQ(up.x, down.x) << frame;
+        ASSERT_EQ(up.y, down.y) << frame;
+        ASSERT_EQ(up.vx, down.vx) << frame;
+        ASSERT_EQ(up.vy, down.vy) << frame;
+        ASSERT_EQ(up.wallKick, down.wallKick) << frame;
+    }
 }
 
 TEST(PilotWallKick, KickOffARightWall)
