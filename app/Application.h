@@ -7,6 +7,7 @@
 
 #include <SDL/SDL_events.h>
 #include <SDL/SDL_joystick.h>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,11 @@ public:
     // Installs a screen directly, destroying the current one first (tests).
     void replaceState(std::unique_ptr<GameState> next);
 
+    // The time of the run just won, handed from the play screen to the
+    // ending, which is built after the play screen is gone; -1 before a win.
+    void setRunMilliseconds(int64_t milliseconds) { runMilliseconds = milliseconds; }
+    int64_t getRunMilliseconds() const { return runMilliseconds; }
+
     Drawer* getDrawer() { return drawer.get(); }
     GameState* currentState() { return state.get(); }
     bool isQuitRequested() const { return quitRequested; }
@@ -71,4 +77,5 @@ private:
     std::unique_ptr<Drawer> drawer;
     std::unique_ptr<GameState> state;
     LoopClock* clock;
+    int64_t runMilliseconds = -1;
 };

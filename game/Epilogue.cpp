@@ -1,9 +1,11 @@
 #include "game/Epilogue.h"
 
+#include "app/Application.h"
 #include "audio/AudioSingleton.h"
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/PictureTexture.h"
+#include "game/RunClock.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -20,6 +22,9 @@ constexpr float waitX = 320.0f;       // logical pixels
 constexpr float waitY = 400.0f;
 constexpr float endX = 360.0f;
 constexpr float endY = 200.0f;
+constexpr float runTimeX = 360.0f;   // logical pixels: under "TO BE CONTINUED"
+constexpr float runTimeY = 290.0f;
+constexpr float shadowOffset = 3.0f; // logical pixels, down and right
 
 // Made on the first frame and kept for the process.
 ProcessTexture grainTexture;
@@ -59,6 +64,8 @@ Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY),
 {
     // A missing level prints its own line; the pilot then rests walled in.
     level.load(FilePath::dataDirectory().join(std::string("levels")).join(std::string(levelFile)));
+    if (owner.getRunMilliseconds() >= 0)
+        runTime = "Run time " + RunClock::format(owner.getRunMilliseconds());
 }
 
 void Epilogue::frame(Drawer& drawer)
@@ -84,8 +91,15 @@ void Epilogue::frame(Drawer& drawer)
                         0.0f, 0.0f, 0.0f, 1.0f);
     if (step.boom)
         AudioSingleton::instance().playBoom();
-    if (step.showsEnd)
+    if (step.showsEnd) {
         drawer.drawText("TO BE CONTINUED", resources.font, endX, endY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
+        if (!runTime.empty()) {
+            // A dark shadow keeps the line readable where the sky turns pale.
+            drawer.drawText(runTime, resources.font, runTimeX + shadowOffset, runTimeY + shadowOffset, textWidth, 1.0f,
+                            0.0f, 0.0f, 0.0f, 0.75f);
+            drawer.drawText(runTime, resources.font, runTimeX, runTimeY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
+        }
+    }
 }
 
 void Epilogue::actionPressed(const std::string& action, const SDL_keysym&)

@@ -7,6 +7,8 @@
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
 
+#include <string>
+
 // The ending's two delays, apart from drawing and sound so that their frames
 // can be checked one by one.
 class EpilogueTimeline {
@@ -38,6 +40,8 @@ public:
     std::string name() const override { return "Epilogue"; }
 
     const PilotBody& pilot() const { return body; }
+    // The won run's time as the ending shows it, empty when it shows none.
+    const std::string& runTimeText() const { return runTime; }
     const LevelGrid& levelGrid() const { return level; }
 
 private:
@@ -48,4 +52,5 @@ private:
     TrailParticles trail;
     WarpOverlay warp;
     EpilogueTimeline timeline;
+    std::string runTime;
 };

@@ -11,6 +11,7 @@
 #include "render/FilePath.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -75,6 +76,7 @@ void GamePlay::frame(Drawer& drawer)
     const PilotInput stepInput = heldOrTapped(input, tapped);
     tapped = PilotInput{};
     if (!finished) {
+        runClock.tick();
         body.update(stepInput, level);
         publishedVx.store(body.vx, std::memory_order_relaxed);
         publishedVy.store(body.vy, std::memory_order_relaxed);
@@ -84,6 +86,9 @@ void GamePlay::frame(Drawer& drawer)
         if (body.flightSpeed() >= PilotBody::winningFlightSpeed) {
             finished = true;
             body.beginWarp();
+            std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
+            std::fflush(stdout);
+            owner.setRunMilliseconds(runClock.milliseconds()); // for the ending, built after this screen is gone
         }
     }
 

@@ -6,6 +6,7 @@
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/PilotInput.h"
+#include "game/RunClock.h"
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
@@ -42,6 +43,7 @@ public:
     const LevelGrid& getLevel() const { return level; }
     const WarpOverlay& getWarp() const { return warp; }
     bool isFinished() const { return finished; }
+    const RunClock& getRunClock() const { return runClock; }
     int32_t getLoopCount() const { return music.getLoopCount(); }
 
 private:
@@ -52,6 +54,7 @@ private:
     TrailParticles trail;
     WarpOverlay warp{false};
     bool finished = false;
+    RunClock runClock; // steps from the first frame to the win
     PilotInput input;
     PilotInput tapped; // pressed since the last step
     GameMusic music;

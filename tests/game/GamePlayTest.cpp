@@ -99,10 +99,39 @@ protected:
         delete[] pixels;
     }
 
+    // Replaces the play screen by one on a small level of its own: solid
+    // everywhere except the cells `open` names (column, row).
+    template <typename Open>
+    void playOwnLevel(int width, int height, Open open)
+    {
+        std::vector<uint8_t> rgb(static_cast<std::size_t>(width * height * 3), 0);
+        for (int row = 0; row < height; ++row) {
+            for (int column = 0; column < width; ++column) {
+                if (open(column, row)) {
+                    uint8_t* cell = &rgb[static_cast<std::size_t>((row * width + column) * 3)];
+                    cell[0] = cell[1] = cell[2] = 255;
+                }
+            }
+        }
+        const std::string path = "/tmp/vantorrel-level-" + std::to_string(getpid()) + ".png";
+        ASSERT_TRUE(pngwriter::write(path, width, height, 2, rgb));
+        app->switchState("TitleScreen"); // the first play screen lets go of the music before the next starts
+        app->replaceState(std::make_unique<GamePlay>(*app, FilePath(path)));
+        std::remove(path.c_str());
+    }
+
     std::filesystem::path configFolder;
     InstantClock clock;
     std::unique_ptr<Application> app;
 };
+
+// Trail stars drawn in one frame (the pilot itself is a plain texture until the win).
+std::size_t starsDrawn(RecordingDrawer& drawer, GamePlay& play)
+{
+    drawer.clear();
+    play.frame(drawer);
+    return drawer.callsOf("drawTextureTransformed").size();
+}
 
 } // namespace
 
@@ -542,4 +571,71 @@ TEST_F(PlayScreen, ADirectionPressedAndReleasedBetweenTwoStepsStillHoldsForOne)
         ASSERT_TRUE(app->runIteration());
         EXPECT_LT(play().getBody().vx, before);
     }
+}
+
+TEST_F(PlayScreen, APilotStandingStillFromTheStartPoursNoStars)
+{
+    // The start cell sits right on the ground: the pilot never falls, never
+    // lands, and stands from its first frame on.
+    playOwnLevel(62, 990, [](int column, int row) { return row >= 980 && row <= 984 && column >= 55 && column <= 60; });
+    RecordingDrawer drawer;
+    for (int frame = 1; frame <= 60; ++frame) {
+        ASSERT_EQ(starsDrawn(drawer, play()), 0u) << "frame " << frame;
+        ASSERT_FALSE(play().getBody().airborne) << "frame " << frame;
+        ASSERT_GE(play().getBody().frameNumber(), 10) << "a standing frame, frame " << frame;
+        ASSERT_LE(play().getBody().frameNumber(), 13) << "frame " << frame;
+    }
+    EXPECT_EQ(play().getBody().y, 984.0f);
+}
+
+TEST_F(PlayScreen, AJumpBlockedByACeilingLeavesOneStarAndThenAStandingPilot)
+{
+    // A room one cell high: the jump stops at once against the ceiling.
+    playOwnLevel(62, 990, [](int column, int row) { return row == 984 && column >= 50 && column <= 60; });
+    RecordingDrawer drawer;
+    for (int frame = 0; frame < 10; ++frame) {
+        ASSERT_EQ(starsDrawn(drawer, play()), 0u);
+    }
+    press("Action");
+    EXPECT_EQ(starsDrawn(drawer, play()), 1u); // the step that asked for the jump
+    EXPECT_TRUE(play().getBody().airborne);
+    EXPECT_EQ(play().getBody().y, 984.0f);
+    EXPECT_EQ(play().getBody().vy, 0.0f);
+    int lastStar = 0;
+    for (int frame = 1; frame <= 80; ++frame) {
+        const std::size_t stars = starsDrawn(drawer, play());
+        ASSERT_LE(stars, 1u) << "no new star, frame " << frame;
+        if (stars == 1u) {
+            lastStar = frame;
+        }
+        ASSERT_FALSE(play().getBody().airborne) << "frame " << frame;
+        ASSERT_GE(play().getBody().frameNumber(), 10) << "frame " << frame;
+        ASSERT_LE(play().getBody().frameNumber(), 13) << "frame " << frame;
+    }
+    EXPECT_GT(lastStar, 10);  // the one star lives a while
+    EXPECT_LT(lastStar, 80);  // and then fades
+}
+
+TEST_F(PlayScreen, TheWinPrintsTheRunTimeOnceAndHandsItToTheEnding)
+{
+    // One tall shaft above the start: a few kicks win.
+    playOwnLevel(62, 990, [](int column, int row) { return column == 60 && row >= 400 && row <= 986; });
+    EXPECT_EQ(play().getRunClock().steps(), 0);
+    testing::internal::CaptureStdout();
+    int frames = 0;
+    while (!play().isFinished() && frames < 300) {
+        if (frames >= 30 && frames % 5 == 0) {
+            press("Action");
+        }
+        ASSERT_TRUE(app->runIteration());
+        ++frames;
+    }
+    for (int frame = 0; frame < 20; ++frame) {
+        ASSERT_TRUE(app->runIteration()); // the warp: the clock has stopped
+    }
+    const std::string printed = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(play().isFinished());
+    EXPECT_EQ(play().getRunClock().steps(), frames);
+    EXPECT_EQ(printed, "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
+    EXPECT_EQ(app->getRunMilliseconds(), frames * 15);
 }
