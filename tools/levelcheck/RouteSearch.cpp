@@ -1,0 +1,288 @@
+#include "RouteSearch.h"
+
+#include "BucketSet.h"
+
+#include "game/PilotBody.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace {
+
+// Bucket sizes: how close two states must be to count as one.
+constexpr float positionSteps = 4.0f;   // buckets per cell, along each axis
+constexpr float speedSteps = 64.0f;     // buckets per cell per frame, for vy and for vx on the ground or in a kick
+constexpr float flyingVxSteps = 8.0f;   // buckets per cell per frame, for vx in free flight
+constexpr int32_t speedIndexLimit = 255; // the key's nine bits of speed; every live state is slower
+constexpr uint64_t positionMask = (uint64_t{1} << 19) - 1;
+constexpr int32_t maxPressGap = 60000;  // frames; more than any search runs
+constexpr std::size_t chunkStates = 4096; // frontier states a worker takes at a time
+constexpr uint8_t longestStay = 64;     // frames a state may go on inside its own bucket
+
+// Input bits of a search step.
+constexpr uint8_t leftBit = 1;
+constexpr uint8_t rightBit = 2;
+constexpr uint8_t jumpBit = 4;
+
+// A state alive on the current frame.
+struct Live {
+    float x = 0.0f;
+    float y = 0.0f;
+    float vx = 0.0f;
+    float vy = 0.0f;
+    uint32_t node = 0;       // where its route is kept
+    uint16_t sincePress = 0; // frames since the last press, capped at the gap
+    bool wallKick = false;
+    uint8_t held = 0;        // directions held on the step that made it
+    uint8_t stay = 0;        // frames it has stayed in its bucket
+    uint64_t key = 0;        // its bucket
+};
+
+// How a state was reached: from which node, with which input.
+struct Node {
+    uint32_t parent;
+    uint8_t input;
+};
+
+// A state made from a frontier state on this frame, before deduplication.
+struct Child {
+    Live live;
+    uint32_t parent = 0;
+    uint8_t input = 0;
+    float flightSpeed = 0.0f;
+    bool wins = false;
+    bool continues = false; // stays in its parent's bucket: the parent's own path
+};
+
+// The bucket of a state. Free flight is the bulk of all states, and there
+// the sideways speed changes the path least, so it is the coarsest part.
+uint64_t bucketOf(const Live& live)
+{
+    // Positions are never below -1: cells outside the picture are solid.
+    const auto position = [](float value) {
+        return static_cast<uint64_t>(static_cast<int64_t>(std::floor((value + 1.0f) * positionSteps))) &
+               positionMask;
+    };
+    const auto speed = [](float value, float steps) {
+        const auto index = static_cast<int32_t>(std::lround(value * steps));
+        return static_cast<uint64_t>(std::clamp(index, -speedIndexLimit, speedIndexLimit) + speedIndexLimit + 1);
+    };
+    const bool flying = live.vy != 0.0f && !live.wallKick;
+    return position(live.x) | position(live.y) << 19 | speed(live.vx, flying ? flyingVxSteps : speedSteps) << 38 |
+           speed(live.vy, speedSteps) << 47 | static_cast<uint64_t>(live.wallKick ? 1 : 0) << 56;
+}
+
+bool samePhysics(const Live& a, const Live& b)
+{
+    return a.x == b.x && a.y == b.y && a.vx == b.vx && a.vy == b.vy && a.wallKick == b.wallKick;
+}
+
+// Every state worth keeping that one frame makes from `from`.
+void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vector<Child>& out)
+{
+    const int32_t cx = static_cast<int32_t>(from.x);
+    const int32_t cy = static_cast<int32_t>(from.y);
+    // A press only does something on the ground or beside a wall; anywhere
+    // else it is lost and only delays the next one.
+    const bool pressUseful = grid.solid(cx, cy + 1) || grid.solid(cx + 1, cy) || grid.solid(cx - 1, cy);
+    const int presses = pressUseful && from.sincePress >= pressGap ? 2 : 1;
+    Child made[8];
+    int count = 0;
+    for (int press = 0; press < presses; ++press) {
+        for (uint8_t choice = 0; choice < 4; ++choice) {
+            // What was held last comes first: it is the one a state staying
+            // in its own bucket goes on with.
+            const uint8_t directions = choice == 0 ? from.held : choice <= from.held ? choice - 1 : choice;
+            PilotBody body(from.x, from.y);
+            body.vx = from.vx;
+            body.vy = from.vy;
+            body.wallKick = from.wallKick;
+            body.jumpRequested = press != 0;
+            PilotInput input;
+            input.left = (directions & leftBit) != 0 ? 1 : 0;
+            input.right = (directions & rightBit) != 0 ? 1 : 0;
+            body.update(input, grid);
+            Child& child = made[count++];
+            child.live.x = body.x;
+            child.live.y = body.y;
+            child.live.vx = body.vx;
+            child.live.vy = body.vy;
+            child.live.wallKick = body.wallKick;
+            child.live.sincePress =
+                static_cast<uint16_t>(press != 0 ? 1 : std::min<int32_t>(from.sincePress + 1, pressGap));
+            child.live.held = directions;
+            child.parent = from.node;
+            child.input = static_cast<uint8_t>(directions | (press != 0 ? jumpBit : 0));
+            child.flightSpeed = body.flightSpeed();
+            child.wins = child.flightSpeed >= PilotBody::winningFlightSpeed;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        Child& child = made[i];
+        if (!child.wins) {
+            // Moving the same way with less freedom to press is never better:
+            // not than an earlier input (no press comes first), nor than
+            // standing where the parent stands.
+            bool dominated = samePhysics(child.live, from) && child.live.sincePress <= from.sincePress;
+            for (int j = 0; j < i && !dominated; ++j) {
+                dominated = samePhysics(made[j].live, child.live);
+            }
+            if (dominated) {
+                continue;
+            }
+        }
+        child.live.key = bucketOf(child.live);
+        if (child.live.key == from.key && !child.wins) {
+            // A state slower than its bucket is wide would merge into itself
+            // and stop. Its own path goes on, holding what it held, for a
+            // while; other inputs wait until it has left the bucket.
+            if (i != 0 || from.stay >= longestStay) {
+                continue;
+            }
+            child.continues = true;
+            child.live.stay = static_cast<uint8_t>(from.stay + 1);
+        }
+        out.push_back(child);
+    }
+}
+
+Route routeTo(const std::vector<Node>& nodes, uint32_t node, uint8_t lastInput)
+{
+    Route route;
+    const auto step = [](uint8_t input) {
+        return RouteStep{(input & leftBit) != 0, (input & rightBit) != 0, (input & jumpBit) != 0};
+    };
+    route.push_back(step(lastInput));
+    for (uint32_t at = node; at != 0; at = nodes[at].parent) {
+        route.push_back(step(nodes[at].input));
+    }
+    std::reverse(route.begin(), route.end());
+    return route;
+}
+
+} // namespace
+
+RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& options,
+                                     const std::function<void(const Progress&)>& progress)
+{
+    Result result;
+    result.width = grid.getWidth();
+    result.height = grid.getHeight();
+    const std::size_t cellCount = static_cast<std::size_t>(result.width) * static_cast<std::size_t>(result.height);
+    result.firstFrame.assign(cellCount, -1);
+    result.winZone.assign(cellCount, 0);
+    result.topFlightSpeed.assign(cellCount, 0.0f);
+    const int32_t pressGap = std::clamp(options.pressGap, 1, maxPressGap);
+    const auto cellIndex = [&](float x, float y) -> int64_t {
+        const auto column = static_cast<int32_t>(x);
+        const auto row = static_cast<int32_t>(y);
+        if (column < 0 || row < 0 || column >= result.width || row >= result.height) {
+            return -1;
+        }
+        return static_cast<int64_t>(row) * result.width + column;
+    };
+    const auto reach = [&](float x, float y, int32_t frame) {
+        const int64_t index = cellIndex(x, y);
+        if (index >= 0 && result.firstFrame[static_cast<std::size_t>(index)] < 0) {
+            result.firstFrame[static_cast<std::size_t>(index)] = frame;
+            ++result.cellsReached;
+        }
+    };
+
+    std::vector<Node> nodes{Node{0, 0}};
+    BucketSet visited;
+    Live start;
+    start.x = static_cast<float>(options.startColumn);
+    start.y = static_cast<float>(options.startRow);
+    start.sincePress = static_cast<uint16_t>(pressGap);
+    start.key = bucketOf(start);
+    visited.improve(start.key, start.sincePress);
+    reach(start.x, start.y, 0);
+    std::vector<Live> frontier{start};
+    std::vector<Live> next;
+
+    const int32_t workers = options.threads > 0 ? options.threads
+                                                : std::max(1, static_cast<int32_t>(std::thread::hardware_concurrency()));
+    std::vector<std::vector<Child>> made;
+
+    Progress report;
+    int32_t frame = 0;
+    while (!frontier.empty()) {
+        if (frame >= options.frameLimit || static_cast<int64_t>(nodes.size()) >= options.stateLimit) {
+            result.complete = false;
+            break;
+        }
+        ++frame;
+        // The movement steps run side by side, each worker on whole chunks
+        // of the frontier; the results are then taken in frontier order, so
+        // the search does not depend on the number of workers.
+        const std::size_t chunks = (frontier.size() + chunkStates - 1) / chunkStates;
+        made.resize(std::max(made.size(), chunks));
+        const auto work = [&](std::size_t firstChunk, std::size_t step) {
+            for (std::size_t chunk = firstChunk; chunk < chunks; chunk += step) {
+                std::vector<Child>& out = made[chunk];
+                out.clear();
+                const std::size_t end = std::min(frontier.size(), (chunk + 1) * chunkStates);
+                for (std::size_t i = chunk * chunkStates; i < end; ++i) {
+                    expand(frontier[i], grid, pressGap, out);
+                }
+            }
+        };
+        const auto helpers = static_cast<std::size_t>(std::min<int64_t>(workers, static_cast<int64_t>(chunks))) - 1;
+        std::vector<std::thread> threads;
+        for (std::size_t helper = 0; helper < helpers; ++helper) {
+            threads.emplace_back(work, helper + 1, helpers + 1);
+        }
+        work(0, helpers + 1);
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+
+        next.clear();
+        for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+            for (const Child& child : made[chunk]) {
+                const int64_t cell = cellIndex(child.live.x, child.live.y);
+                if (cell >= 0 && !child.wins) {
+                    float& top = result.topFlightSpeed[static_cast<std::size_t>(cell)];
+                    top = std::max(top, child.flightSpeed);
+                }
+                if (child.wins) {
+                    // The game stops at a win: mark the zone, go no further.
+                    if (cell >= 0 && result.winZone[static_cast<std::size_t>(cell)] == 0) {
+                        result.winZone[static_cast<std::size_t>(cell)] = 1;
+                        ++result.winZoneCells;
+                    }
+                    reach(child.live.x, child.live.y, frame);
+                    if (result.fastestWin.empty()) {
+                        result.fastestWin = routeTo(nodes, child.parent, child.input);
+                        result.winColumn = static_cast<int32_t>(child.live.x);
+                        result.winRow = static_cast<int32_t>(child.live.y);
+                    }
+                    continue;
+                }
+                if (!visited.improve(child.live.key, child.live.sincePress) && !child.continues) {
+                    continue;
+                }
+                Live live = child.live;
+                live.node = static_cast<uint32_t>(nodes.size());
+                nodes.push_back(Node{child.parent, child.input});
+                reach(live.x, live.y, frame);
+                next.push_back(live);
+            }
+        }
+        frontier.swap(next);
+
+        report.frame = frame;
+        report.states = static_cast<int64_t>(nodes.size());
+        report.frontier = static_cast<int64_t>(frontier.size());
+        report.cellsReached = result.cellsReached;
+        report.firstWinFrame = result.fastestWin.empty() ? -1 : static_cast<int32_t>(result.fastestWin.size());
+        if (progress) {
+            progress(report);
+        }
+    }
+    result.states = static_cast<int64_t>(nodes.size());
+    result.frames = frame;
+    return result;
+}
