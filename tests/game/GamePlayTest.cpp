@@ -43,8 +43,8 @@ protected:
         std::string failure;
         // Full size when screenshots are wanted, small otherwise (software rendering is slow).
         const bool shots = std::getenv("VANTORREL_SHOT_DIR") != nullptr;
-        const std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "640", "-h",
-                                                    shots ? "720" : "360"};
+        const std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "320", "-h",
+                                                    shots ? "720" : "180"};
         for (int attempt = 0; attempt < 5 && !app; ++attempt) {
             try {
                 app = std::make_unique<Application>(arguments);
@@ -206,11 +206,15 @@ TEST_F(PlayScreen, StartsOnTheGroundOfTheShippedLevel)
 
 TEST_F(PlayScreen, ScriptedRunWinsWarpsAndSwitchesToTheEpilogue)
 {
+    // levelcheck's fastest route on the shipped level, pressed and released
+    // as a player would, wins on exactly the frame it says.
     PlaythroughBot bot;
+    ASSERT_EQ(bot.readError(), "");
     bool shotKick = false;
     int frames = 0;
     bool heldLeft = false;
     bool heldRight = false;
+    testing::internal::CaptureStdout();
     while (!play().isFinished() && frames < 4000) {
         const PlaythroughBot::Keys keys = bot.next(play().getBody(), play().getLevel());
         if (keys.left != heldLeft) {
@@ -231,7 +235,10 @@ TEST_F(PlayScreen, ScriptedRunWinsWarpsAndSwitchesToTheEpilogue)
             shotKick = true;
         }
     }
+    const std::string printed = testing::internal::GetCapturedStdout();
     ASSERT_TRUE(play().isFinished()) << "no win after " << frames << " frames";
+    EXPECT_EQ(static_cast<std::size_t>(frames), bot.winningFrame());
+    EXPECT_EQ(printed, "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
     EXPECT_GE(play().getBody().flightSpeed(), 1.5f);
     // The win starts the spin (0.99) and the same frame's draw turns it once more.
     EXPECT_FLOAT_EQ(play().getBody().warpScale, 0.98f);

@@ -1,11 +1,16 @@
 #pragma once
+#include "RouteScript.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 
-// A scripted player for the shipped play level: runs left from the start,
-// hops the obstacles, climbs the chimney with wall kicks, runs right along
-// the meadow into the right shaft and kicks up it until the run is won.
-// It looks only at the pilot's cell, as a player looks at the screen.
+#include <fstream>
+#include <string>
+
+// A player for the shipped play level: it plays the fastest route levelcheck
+// found on it (tools/levels/pilot-route.txt, a press every eight frames at
+// most), one line a frame. Line k is the k-th step of the play screen: the
+// directions are held during it, the jump is pressed just before it. Past
+// the end of the route it lets go of everything.
 class PlaythroughBot {
 public:
     struct Keys {
@@ -14,42 +19,35 @@ public:
         bool jump = false; // press "Action" this frame
     };
 
-    static constexpr int chimneyColumn = 34;
-    static constexpr int meadowRow = 967; // the row the pilot stands in up there
-    static constexpr int shaftColumn = 57;
-    static constexpr int kickInterval = 8; // frames between presses: a quick but human rhythm
-
-    Keys next(const PilotBody& body, const LevelGrid& grid)
+    PlaythroughBot()
     {
-        const int cx = static_cast<int>(body.x);
-        const int cy = static_cast<int>(body.y);
-        const bool standing = !body.airborne;
+        std::ifstream in(VANTORREL_LEVEL_ROUTE);
+        routescript::read(in, route, error);
+        if (!in.good() && route.empty() && error.empty()) {
+            error = "cannot read " + std::string(VANTORREL_LEVEL_ROUTE);
+        }
+    }
+
+    // The keys for the next frame. The pilot and the level are not looked
+    // at: the route was found by playing the level, and plays it the same.
+    Keys next(const PilotBody&, const LevelGrid&)
+    {
         Keys keys;
+        if (frame < route.size()) {
+            keys.left = route[frame].left;
+            keys.right = route[frame].right;
+            keys.jump = route[frame].jump;
+        }
         ++frame;
-        if (frame < settleFrames) {
-            return keys; // let the pilot drop in and land
-        }
-        if (cy > meadowRow) {
-            // Down in the corridor: to the chimney, then up it.
-            if (cx > chimneyColumn) {
-                keys.left = true;
-                keys.jump = standing && grid.solid(cx - 1, cy);
-            } else {
-                keys.jump = standing || frame % kickInterval == 0;
-            }
-            return keys;
-        }
-        if (cx < shaftColumn || (standing && cy == meadowRow && cx != shaftColumn)) {
-            // Above the chimney or on the meadow: along to the shaft.
-            keys.right = true;
-            keys.jump = standing && grid.solid(cx + 1, cy);
-            return keys;
-        }
-        keys.jump = standing || frame % kickInterval == 0;
         return keys;
     }
 
+    // Frames until the route's win; 0 when the route could not be read.
+    std::size_t winningFrame() const { return route.size(); }
+    const std::string& readError() const { return error; }
+
 private:
-    static constexpr int settleFrames = 40;
-    int frame = 0;
+    Route route;
+    std::string error;
+    std::size_t frame = 0;
 };

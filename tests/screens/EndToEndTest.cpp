@@ -1,5 +1,5 @@
 // The whole game in one process: the title story skipped with key presses,
-// play until a wall-kick climb wins, the warp, and the ending, all through
+// the climb played along levelcheck's route to the win, the warp, and the ending, all through
 // the real main loop and drawer. Every step is counted in frames, never in
 // wall-clock time. With VANTORREL_SHOTS naming a folder, each screen is also
 // saved there as a PNG picture (needs xwd and ImageMagick's convert).
@@ -8,6 +8,7 @@
 #include "game/TitleScreen.h"
 #include "render/Drawer.h"
 
+#include "PlaythroughBot.h"
 #include "ScreenFixture.h"
 
 #include <GL/gl.h>
@@ -18,13 +19,22 @@
 
 namespace {
 
-constexpr int playFrameLimit = 4000;  // the climb takes a few hundred
+constexpr int playFrameLimit = 4000;  // the climb's route takes under 3000
 constexpr int warpFrameLimit = 400;   // the rings need about 200
 constexpr int endingFrames = 320;     // past the boom at 300
-constexpr int stuckTurnFrames = 300;  // frames without moving before the bot turns round
 
 class EndToEndTest : public ScreenFixture {
 protected:
+    EndToEndTest()
+    {
+        // Thousands of frames of play: a small window draws them quickly
+        // with software rendering; full size only when screenshots are kept.
+        if (std::getenv("VANTORREL_SHOTS") == nullptr) {
+            windowWidth = 320;
+            windowHeight = 180;
+        }
+    }
+
     // The frame just shown, taken from the X server the way a player sees it.
     void shoot(const std::string& name)
     {
@@ -38,21 +48,6 @@ protected:
 
     GamePlay* play() { return dynamic_cast<GamePlay*>(app->currentState()); }
 };
-
-// Holds left, hops over whatever blocks the way, and once the pilot is in a
-// one-cell shaft (walls on both sides) kicks off the walls every frame: each
-// kick adds 0.25 upward with the limits lifted, so the climb soon passes the
-// winning speed.
-bool wantsJump(const PilotBody& body, const LevelGrid& level)
-{
-    const int32_t column = static_cast<int32_t>(body.x);
-    const int32_t row = static_cast<int32_t>(body.y);
-    const bool wallLeft = level.solid(column - 1, row);
-    const bool wallRight = level.solid(column + 1, row);
-    if (body.airborne)
-        return wallLeft && wallRight;
-    return wallLeft;
-}
 
 TEST_F(EndToEndTest, TitleStoryPlayWinWarpAndEnding)
 {
@@ -82,36 +77,43 @@ TEST_F(EndToEndTest, TitleStoryPlayWinWarpAndEnding)
     ASSERT_EQ(stateName(), "GamePlay");
     title = nullptr; // gone with the switch
 
-    // Play: climb until the wall kick reaches the winning speed. The bot runs
-    // left first and turns round when it has been stuck for a while.
-    SDLKey heading = SDLK_LEFT;
-    pushKeyDown(heading, true);
-    int frames = 0;
-    int stuckFrames = 0;
-    float lastX = play()->getBody().x;
+    // Play: the climb, along the fastest route levelcheck found, with real
+    // key events; the win comes on exactly the route's last frame.
+    PlaythroughBot bot;
+    ASSERT_EQ(bot.readError(), "");
+    // The press that started play also ran the play screen's first frame:
+    // the route's first line, which holds and presses nothing.
+    const PlaythroughBot::Keys first = bot.next(play()->getBody(), play()->getLevel());
+    ASSERT_FALSE(first.left || first.right || first.jump);
+    bool left = false;
+    bool right = false;
+    int frames = 1;
     while (!play()->isFinished() && frames < playFrameLimit) {
-        if (wantsJump(play()->getBody(), play()->getLevel()))
+        const PlaythroughBot::Keys keys = bot.next(play()->getBody(), play()->getLevel());
+        if (keys.left != left) {
+            pushKeyDown(SDLK_LEFT, keys.left);
+            left = keys.left;
+        }
+        if (keys.right != right) {
+            pushKeyDown(SDLK_RIGHT, keys.right);
+            right = keys.right;
+        }
+        if (keys.jump)
             pushKey(SDLK_SPACE);
         ASSERT_TRUE(app->runIteration());
         ++frames;
         if (frames == 60)
             shoot("04-play-running");
-        if (play()->isFinished())
-            break;
-        stuckFrames = play()->getBody().x == lastX ? stuckFrames + 1 : 0;
-        lastX = play()->getBody().x;
-        if (stuckFrames > stuckTurnFrames) {
-            pushKeyDown(heading, false);
-            heading = heading == SDLK_LEFT ? SDLK_RIGHT : SDLK_LEFT;
-            pushKeyDown(heading, true);
-            stuckFrames = 0;
-        }
+        if (frames == 1500)
+            shoot("04b-play-climbing");
     }
     ASSERT_TRUE(play()->isFinished()) << "no win after " << frames << " frames, pilot at "
                                       << play()->getBody().x << ", " << play()->getBody().y;
+    EXPECT_EQ(static_cast<std::size_t>(frames), bot.winningFrame());
     EXPECT_GE(play()->getBody().flightSpeed(), PilotBody::winningFlightSpeed);
     shoot("05-play-won");
-    pushKeyDown(heading, false);
+    pushKeyDown(SDLK_LEFT, false);
+    pushKeyDown(SDLK_RIGHT, false);
 
     // The warp grows over the screen and hands over to the ending.
     int warpFrames = 0;

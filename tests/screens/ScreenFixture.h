@@ -16,6 +16,10 @@
 
 class ScreenFixture : public ::testing::Test {
 protected:
+    // The window; a fixture may ask for a smaller one before SetUp.
+    int windowWidth = 1280;
+    int windowHeight = 720;
+
     void SetUp() override
     {
         if (std::getenv("DISPLAY") == nullptr)
@@ -26,8 +30,8 @@ protected:
         // Xvfb refuses connections for a moment after its last client left.
         for (int attempt = 0; attempt < 50 && !app; ++attempt) {
             try {
-                app = std::make_unique<Application>(
-                    std::vector<std::string>{"-w", "1280", "-h", "720", "-win", "-ns"});
+                app = std::make_unique<Application>(std::vector<std::string>{
+                    "-w", std::to_string(windowWidth), "-h", std::to_string(windowHeight), "-win", "-ns"});
             } catch (const FatalError&) {
                 app.reset();
             }
