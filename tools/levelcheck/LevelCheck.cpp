@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
@@ -147,10 +148,11 @@ std::string cellText(int32_t column, int32_t row)
     return text.str();
 }
 
+// Cut, not rounded, to thousandths: a speed short of the mark never reads as it.
 std::string speedText(float speed)
 {
     std::ostringstream text;
-    text << std::fixed << std::setprecision(3) << speed;
+    text << std::fixed << std::setprecision(3) << std::floor(speed * 1000.0f) / 1000.0f;
     return text.str();
 }
 
