@@ -234,6 +234,9 @@ TEST_F(PlayScreen, ScriptedRunWinsWarpsAndSwitchesToTheEpilogue)
             shot("play-wallkick");
             shotKick = true;
         }
+        if (frames % 400 == 0) {
+            shot("play-climb-" + std::to_string(frames)); // the sections on the way up
+        }
     }
     const std::string printed = testing::internal::GetCapturedStdout();
     ASSERT_TRUE(play().isFinished()) << "no win after " << frames << " frames";
