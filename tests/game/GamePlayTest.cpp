@@ -120,6 +120,26 @@ protected:
         std::remove(path.c_str());
     }
 
+    // A level that is one tall shaft above the start: a few kicks win.
+    void playTallShaft()
+    {
+        playOwnLevel(62, 990, [](int column, int row) { return column == 60 && row >= 400 && row <= 986; });
+    }
+    // Lands, then presses "Action" every fifth frame until the play screen
+    // has won (at most 300 frames); returns the frames played.
+    int kickUpUntilWon()
+    {
+        int frames = 0;
+        while (!play().isFinished() && frames < 300) {
+            if (frames >= 30 && frames % 5 == 0) {
+                press("Action");
+            }
+            EXPECT_TRUE(app->runIteration());
+            ++frames;
+        }
+        return frames;
+    }
+
     std::filesystem::path configFolder;
     InstantClock clock;
     std::unique_ptr<Application> app;
@@ -370,28 +390,8 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
 
 TEST_F(PlayScreen, AfterTheWinOnlyEscapeStillActs)
 {
-    // A level that is one tall shaft above the start: a few kicks win.
-    const int width = 62;
-    const int height = 990;
-    std::vector<uint8_t> rgb(static_cast<std::size_t>(width * height * 3), 0);
-    for (int row = 400; row <= 986; ++row) {
-        uint8_t* cell = &rgb[static_cast<std::size_t>((row * width + 60) * 3)];
-        cell[0] = cell[1] = cell[2] = 255;
-    }
-    const std::string path = "/tmp/vantorrel-shaft-" + std::to_string(getpid()) + ".png";
-    ASSERT_TRUE(pngwriter::write(path, width, height, 2, rgb));
-    app->switchState("TitleScreen");
-    app->replaceState(std::make_unique<GamePlay>(*app, FilePath(path)));
-    std::remove(path.c_str());
-
-    int frames = 0;
-    while (!play().isFinished() && frames < 300) {
-        if (frames >= 30 && frames % 5 == 0) {
-            press("Action");
-        }
-        ASSERT_TRUE(app->runIteration());
-        ++frames;
-    }
+    playTallShaft();
+    kickUpUntilWon();
     ASSERT_TRUE(play().isFinished());
     const PilotBody frozen = play().getBody();
     press("P1Left");
@@ -628,18 +628,10 @@ TEST_F(PlayScreen, AJumpBlockedByACeilingLeavesOneStarAndThenAStandingPilot)
 
 TEST_F(PlayScreen, TheWinPrintsTheRunTimeOnceAndHandsItToTheEnding)
 {
-    // One tall shaft above the start: a few kicks win.
-    playOwnLevel(62, 990, [](int column, int row) { return column == 60 && row >= 400 && row <= 986; });
+    playTallShaft();
     EXPECT_EQ(play().getRunClock().steps(), 0);
     testing::internal::CaptureStdout();
-    int frames = 0;
-    while (!play().isFinished() && frames < 300) {
-        if (frames >= 30 && frames % 5 == 0) {
-            press("Action");
-        }
-        ASSERT_TRUE(app->runIteration());
-        ++frames;
-    }
+    const int frames = kickUpUntilWon();
     for (int frame = 0; frame < 20; ++frame) {
         ASSERT_TRUE(app->runIteration()); // the warp: the clock has stopped
     }
