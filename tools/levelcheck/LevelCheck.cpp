@@ -309,7 +309,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     Options options;
     std::string problem;
     if (!parse(arguments, options, problem)) {
-        out << "levelcheck: " << problem << '\n' << usage;
+        out << "levelcheck: " << problem << " (levelcheck --help shows how to call it)\n";
         return exitUnusable;
     }
     if (options.help) {
