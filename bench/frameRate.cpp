@@ -23,6 +23,8 @@
 #include "render/Drawer.h"
 #include "render/OpenGLDrawer.h"
 
+#include "KeyEvent.h"
+
 #include <SDL/SDL.h>
 
 #include <chrono>
@@ -81,15 +83,6 @@ public:
 private:
     uint32_t texture = 0;
 };
-
-SDL_Event keyEvent(Uint8 type, SDLKey sym)
-{
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.keysym.sym = sym;
-    return event;
-}
 
 double processCpuSeconds()
 {

@@ -10,6 +10,7 @@
 #include "render/OpenGLDrawer.h"
 
 #include "TempFolder.h"
+#include "KeyEvent.h"
 
 #include <SDL/SDL.h>
 #include <cmath>
@@ -96,15 +97,6 @@ private:
     Journal& journal;
     std::string label;
 };
-
-SDL_Event keyEvent(Uint8 type, SDLKey sym)
-{
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.keysym.sym = sym;
-    return event;
-}
 
 // A windowed, silent game in a private configuration folder.
 class ApplicationLoop : public testing::Test {
