@@ -21,6 +21,11 @@ constexpr float wallKickSideways = 0.5f;  // cells per frame away from the wall
 constexpr float wallKickUpward = 0.25f;   // cells per frame upward
 constexpr float speedLimit = 1.0f;        // cells per frame, per axis, outside a wall kick
 constexpr float landingStep = 0.5f;       // cells the pilot is lifted per excess cell of fall speed
+// Steps after a jump or kick before the next one can take effect. 60 ms is
+// quicker than anyone presses one key (about 16 presses a second), so people
+// never meet it; it only keeps turbo buttons and two rolled jump keys from
+// stacking a kick on every step, which no person could match.
+constexpr int32_t jumpRecoverySteps = 4;
 
 // Screen placement of the pilot's cell box: the camera keeps it fixed.
 constexpr float screenX = 608.0f;
@@ -45,8 +50,17 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
 {
     const int32_t cx = static_cast<int32_t>(x);
     int32_t cy = static_cast<int32_t>(y);
+    events = StepEvents{};
+    if (jumpRecovery > 0) {
+        --jumpRecovery;
+    }
+    // A press too soon after the last jump is dropped, like one in open air.
+    const bool jumping = jumpRequested && jumpRecovery == 0;
 
     if (grid.solid(cx, cy + 1)) {
+        if (vy > 0.0f) {
+            events.landingSpeed = vy; // every downward speed here ends on the ground
+        }
         if (vy > 1.0f) {
             // Arrived too fast to stop in one cell: give back height until
             // the remaining speed fits, so the pilot ends on top of the ground.
@@ -62,15 +76,16 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             airborne = false;
             y = static_cast<float>(cy);
         }
-        if (vy == 0.0f && !jumpRequested) {
+        if (vy == 0.0f && !jumping) {
             // Resting on the ground without having fallen onto it: at the
             // start, or after a jump that a ceiling stopped at once. Only
             // the look depends on this flag, never the movement.
             airborne = false;
         }
-        if (jumpRequested) {
+        if (jumping) {
             airborne = true;
             vy -= jumpImpulse;
+            jumpRecovery = jumpRecoverySteps;
         }
         if (!input.left && !input.right) {
             vx *= groundFriction;
@@ -79,21 +94,26 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             }
         }
     } else {
-        const float oldVy = vy;
         vy += gravity;
-        if (wallKick && oldVy < 0.0f && vy >= 0.0f) {
-            wallKick = false; // the top of the flight
+        if (wallKick && vy >= 0.0f) {
+            // The top of the flight. A kick always starts rising, so this is
+            // where its rise ends, or the step after a ceiling stopped it:
+            // a kick must never go on through the fall that follows.
+            wallKick = false;
         }
-        if (jumpRequested) {
+        if (jumping) {
             // The right wall wins when the pilot is between two.
-            if (grid.solid(cx + 1, cy)) {
-                vx -= wallKickSideways;
-                wallKick = true;
+            const bool rightWall = grid.solid(cx + 1, cy);
+            if (rightWall || grid.solid(cx - 1, cy)) {
+                vx += rightWall ? -wallKickSideways : wallKickSideways;
                 vy -= wallKickUpward;
-            } else if (grid.solid(cx - 1, cy)) {
-                vx += wallKickSideways;
-                wallKick = true;
-                vy -= wallKickUpward;
+                // A kick that leaves the pilot still falling has no flight to
+                // be the top of; without this end it would last the whole
+                // drop, free of the speed limits, and gravity alone would
+                // reach the winning speed.
+                wallKick = vy < 0.0f;
+                events.wallKickSpeed = std::sqrt(vx * vx + vy * vy);
+                jumpRecovery = jumpRecoverySteps;
             }
         }
         airborne = true;

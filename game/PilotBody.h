@@ -14,6 +14,13 @@ public:
     static constexpr float winningFlightSpeed = 1.5f; // cells per frame
     static constexpr int32_t phaseFrames = 4;         // frames per animation phase
 
+    // What one step did, for sounds and flashes; it never feeds back into
+    // the movement.
+    struct StepEvents {
+        float wallKickSpeed = 0.0f; // the speed right after a wall kick's impulse; 0: no kick
+        float landingSpeed = 0.0f;  // the fall speed the ground stopped; 0: no landing
+    };
+
     PilotBody(float startX, float startY) : x(startX), y(startY) {}
 
     // One movement step through the grid with the held directions.
@@ -45,4 +52,6 @@ public:
     int32_t phaseCountdown = phaseFrames;
     bool facingRight = true;
     float warpScale = 1.0f;
+    int32_t jumpRecovery = 0; // steps until a jump or kick can take effect again
+    StepEvents events;        // of the last update
 };

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -244,7 +245,9 @@ TEST(PilotStanding, AJumpStoppedByACeilingIsAirborneOnlyOnItsOwnStep)
     EXPECT_FALSE(body.airborne);
     EXPECT_GE(body.frameNumber(), 10);
     EXPECT_LE(body.frameNumber(), 13);
-    // A press each step keeps it up, as the player asks to jump each time.
+    // A press at the next chance keeps it up, as the player asks to jump again.
+    body.update(PilotInput{}, grid);
+    body.update(PilotInput{}, grid);
     body.requestJump();
     body.update(holding(true, false), grid);
     EXPECT_TRUE(body.airborne);
@@ -393,6 +396,75 @@ TEST(PilotWallKick, ChainedKicksUpAShaftPassTheWinningSpeed)
     EXPECT_GE(body.flightSpeed(), 1.5f);
     EXPECT_TRUE(body.wallKick);
     EXPECT_GT(body.y, 1.0f); // still inside the shaft
+}
+
+namespace {
+
+// A one-cell shaft `height` rows tall above a floor, the pilot standing on it.
+LevelGrid shaft(int height)
+{
+    std::vector<std::string> rows(1, "###");
+    rows.insert(rows.end(), static_cast<std::size_t>(height), "#.#");
+    rows.push_back("###");
+    return gridFromMap(rows);
+}
+
+} // namespace
+
+TEST(PilotWallKick, AKickThatLeavesThePilotFallingEndsAtOnceAndAFallNeverWins)
+{
+    const LevelGrid grid = shaft(600);
+    // Dropping from the top; at every speed a kick can meet, one press.
+    for (const float fall : {0.3f, 0.8f, 1.0f}) {
+        PilotBody body(1.0f, 2.0f);
+        body.vy = fall;
+        body.requestJump();
+        body.update(PilotInput{}, grid);
+        EXPECT_EQ(body.vy, fall + 0.01f - 0.25f) << fall; // the impulse still counts
+        EXPECT_GT(body.events.wallKickSpeed, 0.0f) << fall;
+        EXPECT_FALSE(body.wallKick) << fall;
+        float top = 0.0f;
+        for (int step = 0; step < 500 && body.y < 590.0f; ++step) {
+            body.update(PilotInput{}, grid);
+            top = std::max(top, body.flightSpeed());
+        }
+        EXPECT_EQ(top, 0.0f) << fall;
+        EXPECT_EQ(body.vy, 1.0f) << fall; // the fall is held to the usual limit
+    }
+    // A kick a ceiling stops at once ends on the next step, not at the ground.
+    const LevelGrid capped = gridFromMap({"###", "#.#", "#.#", "#.#", "#.#", "#.#", "#.#", "###"});
+    PilotBody body(1.0f, 1.0f);
+    body.requestJump();
+    body.update(PilotInput{}, capped);
+    EXPECT_TRUE(body.wallKick);
+    EXPECT_EQ(body.vy, 0.0f);
+    body.update(PilotInput{}, capped);
+    EXPECT_FALSE(body.wallKick);
+}
+
+TEST(PilotWallKick, PressesCloserThanFourStepsAreDroppedSoTurboMatchesAPressEveryFourth)
+{
+    // From the ground up a tall shaft: a press on every step or every
+    // second step kicks exactly as one on every fourth step.
+    const LevelGrid grid = shaft(400);
+    PilotBody everyFourth(1.0f, 400.0f);
+    for (const int gap : {1, 2}) {
+        PilotBody body(1.0f, 400.0f);
+        everyFourth = PilotBody(1.0f, 400.0f);
+        for (int step = 0; step < 40; ++step) {
+            if (step % gap == 0) {
+                body.requestJump();
+            }
+            if (step % 4 == 0) {
+                everyFourth.requestJump();
+            }
+            body.update(PilotInput{}, grid);
+            everyFourth.update(PilotInput{}, grid);
+            ASSERT_EQ(body.y, everyFourth.y) << "gap " << gap << " step " << step;
+            ASSERT_EQ(body.vy, everyFourth.vy) << "gap " << gap << " step " << step;
+        }
+    }
+    EXPECT_LT(everyFourth.vy, -1.0f); // it did climb by kicks
 }
 
 TEST(PilotSpeeds, FlightSpeedCountsOnlyDuringAWallKick)

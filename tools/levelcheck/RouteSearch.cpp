@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -33,6 +34,7 @@ struct Live {
     float vy = 0.0f;
     uint32_t node = 0;       // where its route is kept
     uint16_t sincePress = 0; // frames since the last press, capped at the gap
+    uint8_t recovery = 0;    // the body's own wait before a jump can take effect again
     bool wallKick = false;
     uint8_t held = 0;        // directions held on the step that made it
     uint8_t stay = 0;        // frames it has stayed in its bucket
@@ -73,6 +75,16 @@ uint64_t bucketOf(const Live& live)
            speed(live.vy, speedSteps) << 47 | static_cast<uint64_t>(live.wallKick ? 1 : 0) << 56;
 }
 
+// How soon a state may jump again, larger sooner: the press gap and the
+// body's own recovery both count down one a frame, so the later of the two
+// is all that matters later on.
+uint16_t freedom(const Live& live, int32_t pressGap)
+{
+    const int32_t gapWait = std::max(pressGap - live.sincePress, 0);
+    const int32_t bodyWait = std::max(live.recovery - 1, 0); // it counts down before it is checked
+    return static_cast<uint16_t>(std::numeric_limits<uint16_t>::max() - std::max(gapWait, bodyWait));
+}
+
 bool samePhysics(const Live& a, const Live& b)
 {
     return a.x == b.x && a.y == b.y && a.vx == b.vx && a.vy == b.vy && a.wallKick == b.wallKick;
@@ -98,6 +110,7 @@ void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vect
             body.vx = from.vx;
             body.vy = from.vy;
             body.wallKick = from.wallKick;
+            body.jumpRecovery = from.recovery;
             body.jumpRequested = press != 0;
             PilotInput input;
             input.left = (directions & leftBit) != 0 ? 1 : 0;
@@ -109,6 +122,7 @@ void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vect
             child.live.vx = body.vx;
             child.live.vy = body.vy;
             child.live.wallKick = body.wallKick;
+            child.live.recovery = static_cast<uint8_t>(std::clamp(body.jumpRecovery, 0, 255));
             child.live.sincePress =
                 static_cast<uint16_t>(press != 0 ? 1 : std::min<int32_t>(from.sincePress + 1, pressGap));
             child.live.held = directions;
@@ -124,7 +138,8 @@ void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vect
             // Moving the same way with less freedom to press is never better:
             // not than an earlier input (no press comes first), nor than
             // standing where the parent stands.
-            bool dominated = samePhysics(child.live, from) && child.live.sincePress <= from.sincePress;
+            bool dominated =
+                samePhysics(child.live, from) && freedom(child.live, pressGap) <= freedom(from, pressGap);
             for (int j = 0; j < i && !dominated; ++j) {
                 dominated = samePhysics(made[j].live, child.live);
             }
@@ -197,7 +212,7 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
     start.y = static_cast<float>(options.startRow);
     start.sincePress = static_cast<uint16_t>(pressGap);
     start.key = bucketOf(start);
-    visited.improve(start.key, start.sincePress);
+    visited.improve(start.key, freedom(start, pressGap));
     reach(start.x, start.y, 0);
     std::vector<Live> frontier{start};
     std::vector<Live> next;
@@ -261,7 +276,7 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
                     }
                     continue;
                 }
-                if (!visited.improve(child.live.key, child.live.sincePress) && !child.continues) {
+                if (!visited.improve(child.live.key, freedom(child.live, pressGap)) && !child.continues) {
                     continue;
                 }
                 Live live = child.live;
