@@ -5,6 +5,7 @@
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/PictureTexture.h"
+#include "game/ReadableText.h"
 #include "game/RunClock.h"
 #include "render/Drawer.h"
 
@@ -24,7 +25,6 @@ constexpr float endX = 360.0f;
 constexpr float endY = 200.0f;
 constexpr float runTimeX = 360.0f;   // logical pixels: under "TO BE CONTINUED"
 constexpr float runTimeY = 290.0f;
-constexpr float shadowOffset = 3.0f; // logical pixels, down and right
 
 // Made on the first frame and kept for the process.
 ProcessTexture grainTexture;
@@ -93,12 +93,8 @@ void Epilogue::frame(Drawer& drawer)
         AudioSingleton::instance().playBoom();
     if (step.showsEnd) {
         drawer.drawText("TO BE CONTINUED", resources.font, endX, endY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
-        if (!runTime.empty()) {
-            // A dark shadow keeps the line readable where the sky turns pale.
-            drawer.drawText(runTime, resources.font, runTimeX + shadowOffset, runTimeY + shadowOffset, textWidth, 1.0f,
-                            0.0f, 0.0f, 0.0f, 0.75f);
-            drawer.drawText(runTime, resources.font, runTimeX, runTimeY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
-        }
+        if (!runTime.empty())
+            readableText::draw(drawer, runTime, resources.font, runTimeX, runTimeY, textWidth, {1.0f, 0.0f, 0.0f});
     }
 }
 

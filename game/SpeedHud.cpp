@@ -1,5 +1,6 @@
 #include "game/SpeedHud.h"
 
+#include "game/ReadableText.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -19,8 +20,9 @@ namespace speedHud {
 
 void draw(Drawer& drawer, int font, float flightSpeed)
 {
-    drawer.drawText("Speed:", font, labelX, labelY, labelWidth, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    drawer.drawText("88mph", font, markLabelX, markLabelY, markLabelWidth, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    constexpr readableText::Colour white{1.0f, 1.0f, 1.0f};
+    readableText::draw(drawer, "Speed:", font, labelX, labelY, labelWidth, white);
+    readableText::draw(drawer, "88mph", font, markLabelX, markLabelY, markLabelWidth, white);
     drawer.fillRect(640.0f, 32.0f, 608.0f, 64.0f, 255, 255, 255, 255); // frame
     drawer.fillRect(644.0f, 36.0f, 600.0f, 56.0f, 0, 0, 0, 255);       // inside: speeds up to 2
     drawer.fillRect(barLeft, 40.0f, flightSpeed * pixelsPerSpeed, 48.0f, 255, 0, 0, 255);

@@ -380,7 +380,11 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
     const std::vector<std::string> expected = {"drawTexture", "drawTextureRegion", "drawTextureTransformed",
                                                "drawTexture", "drawText", "fillRect"};
     EXPECT_EQ(layers, expected);
-    const auto pilot = second[second.size() - 7];
+    // The pilot is the last plain texture before the labels.
+    const auto firstLabel = std::find_if(second.begin(), second.end(),
+                                         [](const RecordingDrawer::Call& call) { return call.op == "drawText"; });
+    ASSERT_NE(firstLabel, second.begin());
+    const auto pilot = *(firstLabel - 1);
     EXPECT_EQ(pilot.op, "drawTexture");
     EXPECT_EQ(pilot.args[0], 608.0f);
     EXPECT_EQ(pilot.args[1], 480.0f);

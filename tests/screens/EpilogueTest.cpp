@@ -80,7 +80,7 @@ TEST_F(EpilogueTest, TheRunTimeComesUnderTheLastLineWithIt)
     app->setRunMilliseconds(61005);
     Epilogue screen(*app);
     EXPECT_EQ(screen.runTimeText(), "Run time 1:01.00");
-    const std::string shadow = "drawText(\"Run time 1:01.00\", 1, 363, 293, 1024, 1, 0, 0, 0, 0.75)";
+    const std::string shadow = "drawText(\"Run time 1:01.00\", 1, 363, 293, 1024, 1, 0, 0, 0, 0.85)";
     const std::string line = "drawText(\"Run time 1:01.00\", 1, 360, 290, 1024, 1, 1, 0, 0, 1)";
     RecordingDrawer drawer;
     for (int frame = 1; frame <= 305; ++frame) {
@@ -89,9 +89,9 @@ TEST_F(EpilogueTest, TheRunTimeComesUnderTheLastLineWithIt)
         ASSERT_EQ(drawer.has(line), frame >= 301) << "frame " << frame;
         ASSERT_EQ(drawer.has(shadow), frame >= 301) << "frame " << frame;
     }
-    // After the heading, its shadow under it, the line on top.
-    ASSERT_GE(drawer.calls.size(), 3u);
-    EXPECT_EQ(drawer.calls[drawer.calls.size() - 3], endText);
+    // After the heading, its dark outline under it, the line on top.
+    ASSERT_GE(drawer.calls.size(), 10u);
+    EXPECT_EQ(drawer.calls[drawer.calls.size() - 10], endText);
     EXPECT_EQ(drawer.calls[drawer.calls.size() - 2], shadow);
     EXPECT_EQ(drawer.calls.back(), line);
 }

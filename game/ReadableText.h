@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+
+class Drawer;
+
+// Text that stays readable over every tile and the sky, pale or dark: a dark
+// outline first, the coloured text on top. Every line laid over the moving
+// world (the HUD, the ending's lines) is drawn this way.
+namespace readableText {
+
+struct Colour {
+    float r;
+    float g;
+    float b;
+};
+
+void draw(Drawer& drawer, const std::string& text, int font, float x, float y, float wrapWidth, Colour colour);
+
+} // namespace readableText
