@@ -30,6 +30,17 @@ std::optional<std::string> applicationDataFolder()
     return std::nullopt;
 }
 
+std::optional<std::string> userDataHome()
+{
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (isAbsolute(dataHome))
+        return std::string(dataHome);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + "/.local/share";
+    return std::nullopt;
+}
+
 std::string executablePath()
 {
     char buffer[4096];
@@ -101,12 +112,9 @@ ScreenSize primaryScreenSize()
 std::vector<std::string> fontDirectories()
 {
     std::vector<std::string> candidates;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (const std::optional<std::string> dataHome = userDataHome())
+        candidates.push_back(*dataHome + "/fonts");
     const char* home = std::getenv("HOME");
-    if (isAbsolute(dataHome))
-        candidates.push_back(std::string(dataHome) + "/fonts");
-    else if (home != nullptr && home[0] != '\0')
-        candidates.push_back(std::string(home) + "/.local/share/fonts");
     if (home != nullptr && home[0] != '\0')
         candidates.push_back(std::string(home) + "/.fonts");
     candidates.push_back("/usr/local/share/fonts");

@@ -14,6 +14,10 @@ struct ScreenSize {
 // $XDG_CONFIG_HOME when set and absolute, else $HOME/.config; none without either.
 std::optional<std::string> applicationDataFolder();
 
+// $XDG_DATA_HOME when set and absolute, else $HOME/.local/share; none
+// without either. Records, replays and the player's own fonts live below it.
+std::optional<std::string> userDataHome();
+
 // Full path of the running executable; empty when it cannot be read.
 std::string executablePath();
 

@@ -3,6 +3,7 @@
 #include "render/FilePath.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A level: one cell per pixel of a picture, keeping only the red value.
@@ -32,6 +33,11 @@ public:
         return cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)];
     }
     bool solid(int32_t column, int32_t row) const { return cell(column, row) != openCell; }
+
+    // A name for what the level plays like: 16 hex digits hashed from the
+    // size and every cell's value, so re-saving a picture with other
+    // metadata or another compression keeps its records and replays.
+    std::string contentHash() const;
 
     int32_t getWidth() const { return width; }
     int32_t getHeight() const { return height; }

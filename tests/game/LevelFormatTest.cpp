@@ -269,3 +269,14 @@ TEST(TileSetDrawing, FlamesChangeEverySixDraws)
         EXPECT_FLOAT_EQ(flameColumns[static_cast<std::size_t>(draw)], frame * 0.125f + 0.001f) << "draw " << draw;
     }
 }
+
+TEST(LevelGridIdentity, TheHashIsFixedAndSeesTheShapeAndEveryCell)
+{
+    // Records and replays are filed under this name: a change to it would
+    // orphan every player's records.
+    const LevelGrid square = gridFromMap({"..", ".#"});
+    EXPECT_EQ(square.contentHash(), "ab90c66f81ff0a3c"); // FNV-1a 64 of 2, 2 (four bytes each, low first) and the cells
+    EXPECT_NE(gridFromMap({"..", "#."}).contentHash(), square.contentHash());
+    EXPECT_NE(gridFromMap({"...#"}).contentHash(), square.contentHash());
+    EXPECT_EQ(LevelGrid().contentHash().size(), 16u);
+}
