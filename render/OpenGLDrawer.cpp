@@ -42,6 +42,9 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
     }
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
     const bool sixteenBit = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 16;
+    // Before the first mode is set this is the screen's own size.
+    const int screenWidth = desktop != nullptr ? desktop->current_w : 0;
+    const int screenHeight = desktop != nullptr ? desktop->current_h : 0;
     const DisplayAttributes attributes = DisplayAttributes::forDisplay(sixteenBit, samples);
     say(attributes.depthLine);
     for (int i = 0; i < attributes.count; ++i) {
@@ -62,6 +65,19 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
         say("OpenGLDrawer: Could not get " + std::to_string(samples) + "x multisampling, trying without.");
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+        screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+    }
+    if (screen == nullptr && screenWidth > 0 && screenHeight > 0 && screenWidth <= UINT16_MAX
+        && screenHeight <= UINT16_MAX && (screenWidth != windowWidth || screenHeight != windowHeight)) {
+        // A settings file written on a larger monitor asks for a full-screen
+        // mode this screen lacks; the screen's own size opens (the file
+        // stays as it is, for when that monitor is back).
+        say("OpenGLDrawer: Could not open " + std::to_string(windowWidth) + " x " + std::to_string(windowHeight) +
+            " (" + SDL_GetError() + "), using the screen's " + std::to_string(screenWidth) + " x " +
+            std::to_string(screenHeight) + ".");
+        windowWidth = static_cast<uint16_t>(screenWidth);
+        windowHeight = static_cast<uint16_t>(screenHeight);
+        letterbox = computeLetterbox(getWidth(), getHeight(), windowWidth, windowHeight);
         screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
     }
     if (screen == nullptr) {
