@@ -77,6 +77,11 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     // Both sides lie in 1..16384 by now, so the 16-bit sizes cannot wrap.
     displayReady = drawer->initDisplay(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
                                        options.fullScreen, options.antialias);
+    // The drawer may have fallen back to the screen's size.
+    if (const SDL_Surface* opened = SDL_GetVideoSurface(); displayReady && opened != nullptr) {
+        width = opened->w;
+        height = opened->h;
+    }
 
     state = std::make_unique<TitleScreen>(*this);
 

@@ -1,9 +1,12 @@
 #include "app/NewFile.h"
 
+#include "app/Platform.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <iostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +15,7 @@ namespace platform {
 namespace {
 
 constexpr int nameAttempts = 100; // temporary names tried before giving up
+constexpr const char* temporarySuffix = ".tmp";
 
 // A file-size limit would otherwise end the whole program with SIGXFSZ in
 // the middle of the write; ignored, the write fails with EFBIG instead.
@@ -77,14 +81,80 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string temporaryName(const std::string& path, pid_t process, int attempt)
+{
+    return path + "." + std::to_string(process) + "-" + std::to_string(attempt) + temporarySuffix;
+}
+
+// The process id in `name` when it is exactly base.PID-N.tmp, N one of the
+// attempts createFileWhole makes; 0 otherwise.
+pid_t temporaryOwner(const std::string& name, const std::string& base)
+{
+    const std::string suffix = temporarySuffix;
+    if (name.size() <= base.size() + 1 + suffix.size() || name.compare(0, base.size(), base) != 0
+        || name[base.size()] != '.' || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string middle = name.substr(base.size() + 1, name.size() - base.size() - 1 - suffix.size());
+    const size_t dash = middle.find('-');
+    if (dash == std::string::npos || dash == 0 || dash > 10 || dash + 1 == middle.size())
+        return 0;
+    long process = 0;
+    for (size_t i = 0; i < dash; ++i) {
+        if (middle[i] < '0' || middle[i] > '9')
+            return 0;
+        process = process * 10 + (middle[i] - '0');
+    }
+    int attempt = 0;
+    for (size_t i = dash + 1; i < middle.size(); ++i) {
+        if (middle[i] < '0' || middle[i] > '9' || i - dash > 2)
+            return 0;
+        attempt = attempt * 10 + (middle[i] - '0');
+    }
+    // Exactly as written: no leading zeros, an attempt that is made.
+    if (middle[0] == '0' || (middle.size() - dash - 1 > 1 && middle[dash + 1] == '0') || attempt >= nameAttempts
+        || process > 2147483647L)
+        return 0;
+    return static_cast<pid_t>(process);
+}
+
+bool processIsGone(pid_t process)
+{
+    return kill(process, 0) != 0 && errno == ESRCH;
+}
+
 } // namespace
+
+int removeStaleTemporaries(const std::string& path)
+{
+    const std::string folder = folderOf(path);
+    const size_t slash = path.find_last_of('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto names = listDirectory(folder);
+    if (!names || base.empty())
+        return 0;
+    int removed = 0;
+    for (const std::string& name : *names) {
+        const pid_t owner = temporaryOwner(name, base);
+        if (owner <= 0 || owner == getpid() || !processIsGone(owner))
+            continue;
+        const std::string stale = (folder == "/" ? "" : folder) + "/" + name;
+        struct stat entry {};
+        if (lstat(stale.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode))
+            continue;
+        if (unlink(stale.c_str()) == 0) {
+            std::cout << "Removed " << stale << ", left by an interrupted write" << std::endl;
+            ++removed;
+        }
+    }
+    return removed;
+}
 
 int createFileWhole(const std::string& path, std::string_view bytes)
 {
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < nameAttempts && fd < 0; ++attempt) {
-        temporary = path + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        temporary = temporaryName(path, getpid(), attempt);
         fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return errno;

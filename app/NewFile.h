@@ -12,4 +12,11 @@ namespace platform {
 // the step that failed (EEXIST when an entry is there).
 int createFileWhole(const std::string& path, std::string_view bytes);
 
+// Removes the temporary files that createFileWhole for `path` left behind
+// when its process was killed mid-write: regular files beside `path` named
+// exactly as it names them ("NAME.PID-N.tmp") whose process is gone. A live
+// process's file, links and every other name are left alone. Prints one
+// line for each file removed; returns how many were.
+int removeStaleTemporaries(const std::string& path);
+
 } // namespace platform

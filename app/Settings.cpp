@@ -22,6 +22,18 @@ constexpr size_t largestSettingsFile = 64 * 1024;
 // A hand editor may start the text with it; it is no part of the first key.
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
+// UTF-16, as some editors save by default: a byte-order mark, or the zero
+// high byte of a first ASCII character. Read as 8-bit text, no line of it
+// would hold a value.
+bool isUtf16(std::string_view text)
+{
+    if (text.size() < 2)
+        return false;
+    const auto first = static_cast<unsigned char>(text[0]);
+    const auto second = static_cast<unsigned char>(text[1]);
+    return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF) || (first == 0) != (second == 0);
+}
+
 std::string_view valueFrom(std::string_view line, size_t start)
 {
     return start < line.size() ? line.substr(start) : std::string_view();
@@ -100,6 +112,8 @@ Settings Settings::load()
 {
     Settings settings;
     const std::string path = settingsFilePath();
+    // A start killed while it wrote the file left its temporary file here.
+    platform::removeStaleTemporaries(path);
     // Only a file that is truly absent is created: one that exists but cannot
     // be read is the user's and must not be overwritten, and a link to a
     // missing file is the user's too.
@@ -118,6 +132,10 @@ Settings Settings::load()
     const platform::FileBytes file = platform::readRegularFile(path, largestSettingsFile);
     if (!file.ok()) {
         std::cout << "Could not read " << path << ": " << file.reason() << std::endl;
+        return settings;
+    }
+    if (isUtf16(file.bytes)) {
+        std::cout << "Could not read " << path << ": UTF-16 text; save it as UTF-8" << std::endl;
         return settings;
     }
     settings.applyText(file.bytes);

@@ -8,13 +8,16 @@
 namespace {
 
 constexpr int minimumAntialias = 2; // samples, when antialiasing is asked for
-// Pixels; SDL 1.2 opens nothing larger, and the display takes 16-bit sizes.
-constexpr int largestWindowSide = 16384;
+// Pixels. SDL 1.2 refuses a video mode 16384 or more pixels wide ("A
+// scanline is too wide"); the height is held to 16384, which opens, so the
+// display's 16-bit sizes cannot wrap.
+constexpr int largestWindowWidth = 16383;
+constexpr int largestWindowHeight = 16384;
 
 // Zero, negative and oversized sides fall back to the screen's, never wrap.
-bool usableSide(int pixels)
+bool usableSide(int pixels, int largest)
 {
-    return pixels > 0 && pixels <= largestWindowSide;
+    return pixels > 0 && pixels <= largest;
 }
 
 // Replaces a size no window can have by the screen's, saying so.
@@ -27,11 +30,11 @@ void settleWindowSize(StartupOptions& options, const std::function<platform::Scr
             screen = screenSize();
         return *screen;
     };
-    if (!usableSide(options.width)) {
+    if (!usableSide(options.width, largestWindowWidth)) {
         options.width = askScreen().width;
         out << "Using default width = " << options.width << std::endl;
     }
-    if (!usableSide(options.height)) {
+    if (!usableSide(options.height, largestWindowHeight)) {
         options.height = askScreen().height;
         out << "Using default height = " << options.height << std::endl;
     }

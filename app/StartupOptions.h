@@ -29,7 +29,7 @@ void answerHelp(const std::vector<std::string>& arguments,
 // Each option is looked for by its own pass over all words; the last
 // occurrence wins. "--help" must have been answered before (answerHelp).
 // A width or height that is missing, not a number, zero, negative or above
-// 16384 becomes the screen's, with a "Using default" line on `out`;
+// 16383 (width) or 16384 (height) becomes the screen's, with a "Using default" line on `out`;
 // `screenSize` is asked only then.
 StartupOptions interpretArguments(const std::vector<std::string>& arguments,
                                   const std::function<platform::ScreenSize()>& screenSize,

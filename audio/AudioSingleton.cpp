@@ -5,17 +5,22 @@
 
 AudioSingleton& AudioSingleton::instance()
 {
-    static AudioSingleton engine(FilePath::dataDirectory());
+    // Each folder on its own: one missing beside the game may be installed.
+    static AudioSingleton engine(FilePath::dataFolder(patchFolder), FilePath::dataFolder(pitchFolder));
     return engine;
 }
 
 AudioSingleton::AudioSingleton(const FilePath& dataDirectory)
+    : AudioSingleton(dataDirectory.join(std::string(patchFolder)), dataDirectory.join(std::string(pitchFolder)))
 {
-    const FilePath patches = dataDirectory.join(std::string(patchFolder));
+}
+
+AudioSingleton::AudioSingleton(const FilePath& patches, const FilePath& pitches)
+{
     for (int group = 0; group < groupCount; ++group)
         voiceGroups[group].loadParameters(patches.join(std::string(patchNames[group]) + patchExtension).text());
     clearSteps();
-    pitchTable.loadRandomFile(dataDirectory.join(std::string(pitchFolder)));
+    pitchTable.loadRandomFile(pitches);
     cursor.setCallback(this);
 }
 

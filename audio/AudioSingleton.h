@@ -45,8 +45,9 @@ public:
     static AudioSingleton& instance();
 
     // An engine reading its patches and pitches below `dataDirectory`;
-    // instance() uses the executable's directory.
+    // instance() looks each folder up on its own (FilePath::dataFolder).
     explicit AudioSingleton(const FilePath& dataDirectory);
+    AudioSingleton(const FilePath& patches, const FilePath& pitches);
     ~AudioSingleton() override = default;
     AudioSingleton(const AudioSingleton&) = delete;
     AudioSingleton& operator=(const AudioSingleton&) = delete;

@@ -1,11 +1,14 @@
 #include "audio/PitchTable.h"
 
+#include "app/Platform.h"
 #include "app/RandomGenerator.h"
 #include "app/RegularFile.h"
 #include "app/TextLines.h"
 #include "app/TextNumber.h"
 
+#include <algorithm>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -16,12 +19,27 @@ constexpr size_t largestPitchFile = 64 * 1024; // bytes; eight numbers need a fe
 
 void PitchTable::loadRandomFile(const FilePath& folder)
 {
-    const int count = folder.entryCount();
-    const int drawn = RandomGenerator::instance().nextInt(count);
-    const FilePath path = folder.entry(drawn);
-    if (!path.exists() || path.extension() != pitchExtension)
+    // Only pitch files take part in the draw: a README or a backup drawn
+    // instead would leave every pitch at 0 Hz and the melody silent.
+    std::vector<std::string> candidates;
+    if (const auto names = platform::listDirectory(folder.text())) {
+        for (const std::string& name : *names) {
+            const size_t dot = name.find_last_of('.');
+            if (dot != std::string::npos && dot > 0 && name.compare(dot + 1, std::string::npos, pitchExtension) == 0
+                && !platform::examine(folder.join(name).text()).directory)
+                candidates.push_back(name);
+        }
+    }
+    // In name order, so that one seed draws the same file on every machine.
+    std::sort(candidates.begin(), candidates.end());
+    // One draw whatever the folder holds, so the numbers after it do not
+    // depend on its contents.
+    const int drawn = RandomGenerator::instance().nextInt(static_cast<int>(candidates.size()));
+    if (candidates.empty()) {
+        std::cout << "PitchTable: No pitch file (." << pitchExtension << ") in " << folder.text() << std::endl;
         return;
-    loadFile(path.text());
+    }
+    loadFile(folder.join(candidates[static_cast<size_t>(drawn)]).text());
 }
 
 bool PitchTable::loadFile(const std::string& path)

@@ -10,8 +10,8 @@ public:
     static constexpr int size = 8;
     static constexpr size_t longestLine = 255;  // characters looked at per line
 
-    // Draws one entry of `folder` at random; uses it only when it is a "txt"
-    // file. Leaves the table at 0.0 otherwise.
+    // Draws one of the "txt" entries of `folder` at random and loads it.
+    // Without any, prints one line and leaves the table at 0.0.
     void loadRandomFile(const FilePath& folder);
     // Returns false, leaving the table as it was, and prints one line naming
     // the file when it cannot be read: missing, not a regular file (a FIFO or

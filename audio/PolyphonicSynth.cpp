@@ -94,6 +94,12 @@ bool PolyphonicSynth::loadParameters(const std::string& path)
         std::cout << "PolyphonicSynth: Patch file has no closing \"}\" line: " << path << std::endl;
         return false;
     }
+    // Values that are all "nan", "inf" or words change nothing; say so
+    // rather than keep the built-in sound without a word.
+    if (!havePrevious) {
+        std::cout << "PolyphonicSynth: Patch file holds no number: " << path << std::endl;
+        return false;
+    }
     for (int i = 0; i < SimpleSynth::parameterTotal; ++i) {
         if (!present[i])
             continue;

@@ -1,12 +1,14 @@
 # The game's text font is not kept in the repository: the build copies a
 # freely licensed TrueType font from a Debian package (fonts-cabinsketch,
-# SIL Open Font Licence 1.1) beside each executable as
-# fonts/MarsNeedsCunnilingus.ttf, the name the game asks for. Without the
-# package nothing is copied and the game draws its text with the built-in
-# glyph font instead.
+# SIL Open Font Licence 1.1) beside each executable as fonts/ under its own
+# file name, CabinSketch-Bold.ttf. The game asks for the font name it always
+# has (MarsNeedsCunnilingus.ttf, so a player's own font of that name still
+# wins) and falls back to this one. Without the package nothing is copied
+# and the game draws its text with the built-in glyph font instead.
 set(VANTORREL_FONT_SOURCE /usr/share/fonts/truetype/cabinsketch/CabinSketch-Bold.ttf
-  CACHE FILEPATH "TrueType font laid beside the game as fonts/MarsNeedsCunnilingus.ttf")
-set(VANTORREL_FONT_NAME MarsNeedsCunnilingus.ttf)
+  CACHE FILEPATH "TrueType font laid beside the game in fonts/")
+# Must match OpenGLFont::shippedFontName.
+set(VANTORREL_FONT_NAME CabinSketch-Bold.ttf)
 
 if(EXISTS ${VANTORREL_FONT_SOURCE})
   set(VANTORREL_FONT_FOUND TRUE)

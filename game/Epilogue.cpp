@@ -63,7 +63,7 @@ EpilogueTimeline::Step EpilogueTimeline::tick()
 Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY), warp(true)
 {
     // A missing level prints its own line; the pilot then rests walled in.
-    level.load(FilePath::dataDirectory().join(std::string("levels")).join(std::string(levelFile)));
+    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)));
     if (owner.getRunMilliseconds() >= 0)
         runTime = "Run time " + RunClock::format(owner.getRunMilliseconds());
 }

@@ -44,7 +44,7 @@ PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 } // namespace
 
 GamePlay::GamePlay(Application& owner)
-    : GamePlay(owner, FilePath::dataDirectory().join("levels").join("pilot.png"))
+    : GamePlay(owner, FilePath::dataFolder("levels").join("pilot.png"))
 {
 }
 

@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -69,13 +70,18 @@ RgbaImage ImageLoader::loadFromMemory(const unsigned char* data, int32_t length)
     return copySurface(surface);
 }
 
-RgbaImage ImageLoader::loadFromFile(const std::string& path)
+RgbaImage ImageLoader::loadFromFile(const std::string& path, std::string* refusal)
 {
     // Read the whole file first so its PNG chunks can be checked against its
     // real size; only regular files, so a FIFO or device cannot block us.
     const platform::FileBytes file = platform::readRegularFile(path, largestPictureFile);
     if (!file.ok() || file.bytes.empty())
         return RgbaImage{nullptr, 0, 0};
-    return loadFromMemory(reinterpret_cast<const unsigned char*>(file.bytes.data()),
-                          static_cast<int32_t>(file.bytes.size()));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.bytes.data());
+    if (pngcheck::jpegScanCount(bytes, file.bytes.size()) > pngcheck::maxJpegScans) {
+        if (refusal != nullptr)
+            *refusal = "a JPEG of more than " + std::to_string(pngcheck::maxJpegScans) + " scans, too many to decode";
+        return RgbaImage{nullptr, 0, 0};
+    }
+    return loadFromMemory(bytes, static_cast<int32_t>(file.bytes.size()));
 }

@@ -9,5 +9,7 @@
 class ImageLoader {
 public:
     RgbaImage loadFromMemory(const unsigned char* data, int32_t length);
-    RgbaImage loadFromFile(const std::string& path);
+    // When the file is refused for a reason the player can act on (a JPEG of
+    // more scans than are decoded), `refusal`, if given, receives it.
+    RgbaImage loadFromFile(const std::string& path, std::string* refusal = nullptr);
 };

@@ -3,6 +3,7 @@
 #include "game/ImageLoader.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -17,12 +18,15 @@ uint64_t mix(uint64_t hash, uint8_t byte) { return (hash ^ byte) * fnvPrime; }
 
 bool LevelGrid::load(const FilePath& path)
 {
-    RgbaImage image = ImageLoader().loadFromFile(path.text());
+    std::string refusal;
+    RgbaImage image = ImageLoader().loadFromFile(path.text(), &refusal);
     assign(image);
     delete[] image.pixels;
     if (empty()) {
-        // Play goes on in an all-solid world; say which file was wrong.
-        std::printf("LevelGrid: Could not load level picture: %s\n", path.text().c_str());
+        // Play goes on in an all-solid world; say which file was wrong, and
+        // why when the player can do something about it.
+        const std::string why = refusal.empty() ? std::string() : " (" + refusal + ")";
+        std::printf("LevelGrid: Could not load level picture: %s%s\n", path.text().c_str(), why.c_str());
         std::fflush(stdout);
         return false;
     }

@@ -69,9 +69,40 @@ bool isSafeJpeg(const unsigned char* data, std::size_t length)
     return false;
 }
 
+std::size_t jpegScanCount(const unsigned char* data, std::size_t length)
+{
+    if (data == nullptr || length < 2 || data[0] != 0xFF || data[1] != 0xD8)
+        return 0;
+    std::size_t scans = 0;
+    std::size_t offset = 2;
+    while (offset + 1 < length && scans <= maxJpegScans) {
+        // Coded bytes, and stray ones, lie between markers: skipped.
+        if (data[offset] != 0xFF) {
+            ++offset;
+            continue;
+        }
+        const unsigned char marker = data[offset + 1];
+        if (marker == 0xFF) { // fill byte
+            ++offset;
+            continue;
+        }
+        // A stuffed zero, a restart marker or TEM: no segment follows.
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            offset += 2;
+            continue;
+        }
+        if (marker == 0xD9 || offset + 4 > length)
+            break;
+        if (marker == 0xDA)
+            ++scans;
+        offset += 2 + readBigEndian16(data + offset + 2);
+    }
+    return scans;
+}
+
 bool isSafeToDecode(const unsigned char* data, std::size_t length)
 {
-    if (!isSafeJpeg(data, length))
+    if (!isSafeJpeg(data, length) || jpegScanCount(data, length) > maxJpegScans)
         return false;
     if (!hasPngSignature(data, length))
         return true;

@@ -17,6 +17,17 @@ bool holdsDataFolder(const FilePath& folder)
     return false;
 }
 
+// share/vantorrel of the installation prefix, the folder above the
+// executable's (the executable's path has its links resolved, so that is
+// "/usr" for "/usr/bin"); the empty path when there is no parent.
+FilePath installedDataFor(const FilePath& executableFolder)
+{
+    const size_t slash = executableFolder.text().find_last_of('/');
+    if (slash == std::string::npos)
+        return {};
+    return FilePath(executableFolder.text().substr(0, slash)).join(installedData);
+}
+
 } // namespace
 
 FilePath FilePath::executableDirectory()
@@ -39,15 +50,30 @@ FilePath FilePath::dataDirectoryFor(const FilePath& executableFolder)
 {
     if (executableFolder.empty() || holdsDataFolder(executableFolder))
         return executableFolder;
-    // The executable's path has its links resolved, so its folder's parent is
-    // the installation prefix ("/usr" for "/usr/bin").
-    const size_t slash = executableFolder.path.find_last_of('/');
-    if (slash == std::string::npos)
-        return executableFolder;
-    const FilePath installed = FilePath(executableFolder.path.substr(0, slash)).join(installedData);
-    if (platform::examine(installed.text()).directory)
+    const FilePath installed = installedDataFor(executableFolder);
+    if (!installed.empty() && platform::examine(installed.text()).directory)
         return installed;
     return executableFolder;
+}
+
+FilePath FilePath::dataFolder(const std::string& name)
+{
+    return dataFolderFor(executableDirectory(), name);
+}
+
+FilePath FilePath::dataFolderFor(const FilePath& executableFolder, const std::string& name)
+{
+    const FilePath chosen = dataDirectoryFor(executableFolder).join(name);
+    if (executableFolder.empty() || platform::examine(chosen.text()).directory)
+        return chosen;
+    // A folder missing from a copy beside the program may still be installed.
+    const FilePath beside = executableFolder.join(name);
+    const FilePath installed = installedDataFor(executableFolder);
+    if (!installed.empty() && platform::examine(installed.join(name).text()).directory)
+        return installed.join(name);
+    std::cout << "FilePath: No " << name << " folder in " << beside.text() << " or "
+              << (installed.empty() ? FilePath(installedData) : installed.join(name)).text() << std::endl;
+    return chosen;
 }
 
 std::vector<FilePath> FilePath::systemFontDirectories()
@@ -82,7 +108,8 @@ bool FilePath::isDirectory() const
         return false;
     const platform::PathStatus status = platform::examine(path);
     if (!status.exists) {
-        std::cout << "FilePath::isDirectory() error: " << platform::errorText(status.error) << std::endl;
+        std::cout << "FilePath::isDirectory() error: " << path << ": " << platform::errorText(status.error)
+                  << std::endl;
         return false;
     }
     return status.directory;

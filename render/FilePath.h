@@ -18,6 +18,12 @@ public:
     static FilePath dataDirectory();
     // The same decision for an executable in `executableFolder`.
     static FilePath dataDirectoryFor(const FilePath& executableFolder);
+    // The data folder `name` ("levels", "pitches", ...): in dataDirectory(),
+    // else in share/vantorrel of the installation prefix. When it is in
+    // neither, prints one line naming both places and returns the first.
+    static FilePath dataFolder(const std::string& name);
+    // The same for an executable in `executableFolder`.
+    static FilePath dataFolderFor(const FilePath& executableFolder, const std::string& name);
     // Font folders of the system and the user.
     static std::vector<FilePath> systemFontDirectories();
 
@@ -27,7 +33,8 @@ public:
 
     bool exists() const;
     bool isFile() const;
-    // Prints "FilePath::isDirectory() error: ..." when the path cannot be examined.
+    // Prints "FilePath::isDirectory() error: PATH: REASON" when the path
+    // cannot be examined.
     bool isDirectory() const;
     // Text after the last full stop of the whole path; the whole path without one.
     std::string extension() const;

@@ -42,6 +42,9 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
     }
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
     const bool sixteenBit = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 16;
+    // Before the first mode is set this is the screen's own size.
+    const int screenWidth = desktop != nullptr ? desktop->current_w : 0;
+    const int screenHeight = desktop != nullptr ? desktop->current_h : 0;
     const auto requestAttributes = [sixteenBit](int sampleCount, bool sayDepth) {
         const DisplayAttributes attributes = DisplayAttributes::forDisplay(sixteenBit, sampleCount);
         if (sayDepth)
@@ -59,27 +62,56 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
         flags |= SDL_FULLSCREEN;
     else
         setenv("SDL_VIDEO_CENTERED", "1", 1);
-    SDL_Surface* screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
-    if (screen == nullptr && samples > 0) {
-        // A settings file without an "a" line asks for 6 samples, which many
-        // drivers cannot give; a sharp-edged game beats no game.
-        say("OpenGLDrawer: Could not get " + std::to_string(samples) + "x multisampling, trying without.");
-        // The SDL 1.2 interface over SDL 2 keeps the window of the failed
-        // attempt, with the visual chosen for it, and then finds no visual
-        // for the second; a fresh start of the video side forgets both. The
-        // window's caption goes with it, so it is set again.
+    // A second try without multisampling, or at the screen's size. The SDL
+    // 1.2 interface over SDL 2 keeps the window of the failed attempt, with
+    // the visual chosen for it, and then finds no visual for the second; a
+    // fresh start of the video side forgets both. The window's caption goes
+    // with it, so it is set again.
+    const auto tryAgain = [&](int sampleCount) -> SDL_Surface* {
         char* caption = nullptr;
         char* iconCaption = nullptr;
         SDL_WM_GetCaption(&caption, &iconCaption);
         const std::string title = caption != nullptr ? caption : "";
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            SDL_WM_SetCaption(title.c_str(), nullptr);
-            requestAttributes(0, false);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return nullptr;
+        SDL_WM_SetCaption(title.c_str(), nullptr);
+        requestAttributes(sampleCount, false);
+        if (sampleCount == 0) {
             SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
             SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-            screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
         }
+        return SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+    };
+    const auto useScreenSize = [&](const std::string& reason) {
+        // A settings file written on a larger monitor asks for a full-screen
+        // mode this screen lacks; the screen's own size opens (the file
+        // stays as it is, for when that monitor is back).
+        say("OpenGLDrawer: Could not open " + std::to_string(windowWidth) + " x " + std::to_string(windowHeight) +
+            " (" + reason + "), using the screen's " + std::to_string(screenWidth) + " x " +
+            std::to_string(screenHeight) + ".");
+        windowWidth = static_cast<uint16_t>(screenWidth);
+        windowHeight = static_cast<uint16_t>(screenHeight);
+        letterbox = computeLetterbox(getWidth(), getHeight(), windowWidth, windowHeight);
+    };
+    const bool screenKnown = screenWidth > 0 && screenHeight > 0 && screenWidth <= UINT16_MAX &&
+                             screenHeight <= UINT16_MAX;
+    // The classic library refuses such a mode, but the one over SDL 2 opens
+    // it as a window larger than the screen, most of it out of sight.
+    if (fullScreen && screenKnown && (windowWidth > screenWidth || windowHeight > screenHeight))
+        useScreenSize("larger than the screen");
+    SDL_Surface* screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+    int samplesNow = samples;
+    if (screen == nullptr && samples > 0) {
+        // A settings file without an "a" line asks for 6 samples, which many
+        // drivers cannot give; a sharp-edged game beats no game.
+        say("OpenGLDrawer: Could not get " + std::to_string(samples) + "x multisampling, trying without.");
+        samplesNow = 0;
+        screen = tryAgain(samplesNow);
+    }
+    if (screen == nullptr && screenKnown && (screenWidth != windowWidth || screenHeight != windowHeight)) {
+        useScreenSize(SDL_GetError());
+        screen = tryAgain(samplesNow);
     }
     if (screen == nullptr) {
         // Without a context every OpenGL and GLEW call would be unsafe; say

@@ -8,6 +8,8 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 class OpenGLFont;
@@ -120,6 +122,9 @@ private:
     int glyphPaddingPixels = 0;
     std::vector<PolygonRecord> polygons;
     std::vector<std::unique_ptr<OpenGLFont>> fonts;
+    // Font files that failed once: asked for again at another size, they
+    // are not tried again, so the reason is printed once.
+    std::set<std::string> refusedFonts;
 
     ShaderEntryPoints shader;
     int baseLocation = 0;

@@ -96,11 +96,13 @@ void OpenGLDrawer::drawGlyphText(const std::string& text, float x, float y, floa
 
 int OpenGLDrawer::loadFont(const std::string& fileName, float pointSize)
 {
-    if (!contextReady)
+    if (!contextReady || refusedFonts.count(fileName) != 0)
         return 0;
     auto font = std::make_unique<OpenGLFont>(fileName, pointSize);
-    if (!font->isLoaded())
+    if (!font->isLoaded()) {
+        refusedFonts.insert(fileName);
         return 0;
+    }
     fonts.push_back(std::move(font));
     return static_cast<int>(fonts.size());
 }

@@ -26,6 +26,7 @@ constexpr float lineGap = 4.0f;         // pixels added below every line
 constexpr float glyphQuadExtra = 2.0f;  // rows a glyph quad samples below the line height
 constexpr int largestAtlasSide = 8192;  // pixels; larger fonts are refused rather than half-built
 constexpr size_t largestFontFile = 64 * 1024 * 1024; // bytes; far above any text font
+constexpr const char* fontFolder = "fonts";           // data folder of the shipped font
 
 struct GlyphMetrics {
     int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
@@ -112,13 +113,18 @@ FilePath OpenGLFont::findFontFile(const std::string& name)
     // A bare file name only: a path must not lead the search out of the folders.
     if (name.empty() || name.find('/') != std::string::npos)
         return {};
+    const FilePath shipped = FilePath::dataFolder(fontFolder);
     std::vector<FilePath> folders = FilePath::systemFontDirectories();
-    folders.push_back(FilePath::dataDirectory().join(std::string("fonts")));
+    folders.push_back(shipped);
     for (const FilePath& folder : folders) {
         const FilePath candidate = folder.join(name);
         if (candidate.isFile())
             return candidate;
     }
+    // The game's own name first, so a player's font of that name wins; the
+    // font shipped with the game, under its real name, after that.
+    if (name == gameFontName && shipped.join(std::string(shippedFontName)).isFile())
+        return shipped.join(std::string(shippedFontName));
     return {};
 }
 

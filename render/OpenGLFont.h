@@ -55,8 +55,14 @@ public:
     void drawGlyph(float atlasX, float atlasY, float cellWidth, float scale, float x, float y,
                    float r, float g, float b, float a);
 
-    // The system font folders first, then "fonts" beside the executable;
-    // the empty path when the name is in none of them or is not a bare name.
+    // The name the game asks for its text font, and the font shipped with it
+    // (Cabin Sketch Bold, in the "fonts" data folder).
+    static constexpr const char* gameFontName = "MarsNeedsCunnilingus.ttf";
+    static constexpr const char* shippedFontName = "CabinSketch-Bold.ttf";
+
+    // The system font folders first, then the "fonts" data folder; for
+    // gameFontName, when it is in none of them, the shipped font. The empty
+    // path when nothing is found or the name is not a bare name.
     static FilePath findFontFile(const std::string& name);
     // Position 0..80 in the glyph set, 81 for any other character.
     static int glyphIndex(char c);

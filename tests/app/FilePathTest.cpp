@@ -55,6 +55,19 @@ TEST(FilePath, DataBesideTheExecutableFirstThenTheInstalledShareFolder)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
+TEST(FilePath, AFolderMissingBesideTheProgramIsTakenInstalledElseBothPlacesAreNamed)
+{
+    TempFolder root;
+    const std::string bin = root.path() + "/bin", share = root.path() + "/share/vantorrel";
+    std::filesystem::create_directories(bin + "/levels");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(FilePath::dataFolderFor(FilePath(bin), "pitches").text(), bin + "/pitches");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "FilePath: No pitches folder in " + bin + "/pitches or " + share + "/pitches\n");
+    std::filesystem::create_directories(share + "/pitches");
+    EXPECT_EQ(FilePath::dataFolderFor(FilePath(bin), "pitches").text(), share + "/pitches");
+}
+
 TEST(FilePath, DataDirectoryOfTheTestProgramIsItsOwnFolder)
 {
     EXPECT_EQ(FilePath::dataDirectory(), FilePath::executableDirectory());
@@ -88,8 +101,8 @@ TEST(FilePath, MissingPathReportsTheSystemError)
     EXPECT_FALSE(missing.isDirectory());
     EXPECT_EQ(missing.entryCount(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "FilePath::isDirectory() error: No such file or directory\n"
-              "FilePath::isDirectory() error: No such file or directory\n");
+              "FilePath::isDirectory() error: " + missing.text() + ": No such file or directory\n"
+              "FilePath::isDirectory() error: " + missing.text() + ": No such file or directory\n");
     testing::internal::CaptureStdout();
     EXPECT_FALSE(missing.exists());
     EXPECT_FALSE(missing.isFile());

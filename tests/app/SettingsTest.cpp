@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -169,6 +171,8 @@ TEST_F(SettingsFile, FifoDeviceOrOversizedFileGivesOneLineAndTheBuiltInDefaults)
         {[&] { ASSERT_EQ(mkfifo(file().c_str(), 0600), 0); }, "not a regular file"},
         {[&] { std::filesystem::create_symlink("/dev/zero", file()); }, "not a regular file"},
         {[&] { config.write("Plumbrook/Plumbrook.conf", oversized); }, "larger than 65536 bytes"},
+        {[&] { config.write("Plumbrook/Plumbrook.conf", std::string("\xFF\xFEw\0 \0" "8\0", 8)); }, // UTF-16
+         "UTF-16 text; save it as UTF-8"},
     };
     for (const auto& [make, reason] : cases) {
         make();
@@ -181,6 +185,24 @@ TEST_F(SettingsFile, FifoDeviceOrOversizedFileGivesOneLineAndTheBuiltInDefaults)
         EXPECT_EQ(std::filesystem::symlink_status(file()).type(), kind) << "the entry was replaced";
         std::filesystem::remove(file());
     }
+}
+
+TEST_F(SettingsFile, TemporaryFilesOfAKilledStartAreRemovedAndNothingElse)
+{
+    // A start killed mid-write left Plumbrook.conf.PID-0.tmp for good.
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string dead = folder() + "/Plumbrook.conf." + std::to_string(gone);
+    writeFile("w 800\r\n");
+    for (const std::string& path : {dead + "-99.tmp", dead + "-100.tmp", dead + "-01.tmp", dead + "-0.tmp.bak",
+                                    folder() + "/Plumbrook.conf.1-0.tmp"})
+        std::ofstream{path};
+    std::string printed;
+    EXPECT_EQ(loadCapturing(printed).width, 800);
+    EXPECT_EQ(printed, "Removed " + dead + "-99.tmp, left by an interrupted write\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 5); // the file and 4 kept
 }
 
 TEST_F(SettingsFile, ByteOrderMarkBeforeTheFirstLineIsSkipped)

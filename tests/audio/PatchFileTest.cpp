@@ -158,12 +158,15 @@ TEST(PatchFile, MalformedFilesKeepDefaultsAndEnd)
     const std::string unclosed = patchText("16;", valueLines(sixteen), false);
     // A file cut off in the header, and an empty one.
     const std::string cut = "// one\n// two\n";
-    for (const std::string& text : {shortCount, unclosed, cut, std::string()}) {
+    // No number at all (all NaN, or no value line) kept the built-in sound without a line.
+    const std::string allNaN = patchText("16;", std::vector<std::string>(16, "    nanf,"));
+    for (const std::string& text : {shortCount, unclosed, cut, std::string(), allNaN, patchText("16;", {})}) {
         const Loaded loaded = load(text);
         EXPECT_FALSE(loaded.result);
         EXPECT_EQ(std::count(loaded.printed.begin(), loaded.printed.end(), '\n'), 1);
         expectDefaults(*loaded.group);
     }
+    EXPECT_EQ(load(allNaN).printed.rfind("PolyphonicSynth: Patch file holds no number: /", 0), 0u);
 }
 
 TEST(PatchFile, FifoDeviceFolderOrOversizedFileKeepsDefaultsWithOneLine)

@@ -42,7 +42,7 @@ DATA_FILES = (
     "pitches/aeolianPentatonic.txt", "pitches/dorian.txt", "pitches/majorPentatonic.txt", "pitches/mixolydian.txt",
     "synthPatches/Bom.patch", "synthPatches/SeqBass.patch", "synthPatches/SeqDuck.patch",
     "synthPatches/SeqHi.patch", "synthPatches/SeqPad.patch",
-    "fonts/MarsNeedsCunnilingus.ttf", "fonts/MarsNeedsCunnilingus.ttf.copyright",
+    "fonts/CabinSketch-Bold.ttf", "fonts/CabinSketch-Bold.ttf.copyright",
 )
 APT = ["apt-get", "-y", "-q"]
 APT_ENV = dict(os.environ, DEBIAN_FRONTEND="noninteractive")

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const StartupOptions options = interpretArguments(words, [] { return screen; }, out);
         fuzzsupport::require(!help, "--help did not end start-up");
         // Zero, negative and oversized sizes always fall back to the screen size.
-        fuzzsupport::require(options.width >= 1 && options.width <= 16384, "window width outside 1..16384");
+        fuzzsupport::require(options.width >= 1 && options.width <= 16383, "window width outside 1..16383");
         fuzzsupport::require(options.height >= 1 && options.height <= 16384, "window height outside 1..16384");
     } catch (const FatalError& error) {
         fuzzsupport::require(help && error.text() == "\n", "unexpected FatalError");

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const StartupOptions options = optionsFromSettings(settings, [] { return screen; }, out);
     fuzzsupport::require(options.antialias >= 0, "negative antialiasing level");
     // A window no display can open, or a size cut to 16 bits, never comes out.
-    fuzzsupport::require(options.width >= 1 && options.width <= 16384, "window width outside 1..16384");
+    fuzzsupport::require(options.width >= 1 && options.width <= 16383, "window width outside 1..16383");
     fuzzsupport::require(options.height >= 1 && options.height <= 16384, "window height outside 1..16384");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "TestPictures.h"
 #include "game/ImageLoader.h"
 #include "game/PngChunkCheck.h"
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -319,4 +320,27 @@ TEST(ImageDecoding, ChunkWalkRefusesEveryCutOfAPng)
     text.insert(text.end(), end.begin(), end.end());
     EXPECT_FALSE(pngcheck::isSafeToDecode(text.data(), text.size()));
     expectEmpty(decode(text));
+}
+
+TEST(ImageDecoding, JpegsOfMoreThan64ScansAreRefusedBeforeDecodingWithAReason)
+{
+    // A JPEG of 1,000 repeated scans took 12 s to decode and froze the game.
+    const Bytes progressive = encodeJpeg(64, 48, std::vector<uint8_t>(64 * 48 * 3, 90), 90, true);
+    const Bytes startOfScan = {0xFF, 0xDA}; // the last scan is copied before the end marker
+    const auto last = std::find_end(progressive.begin(), progressive.end(), startOfScan.begin(), startOfScan.end());
+    const std::string folder = tempFolder();
+    const std::pair<int, int> cases[] = {{0, 10}, {54, 64}, {55, 65}, {1000, 1010}}; // copies, scans
+    for (const auto& [copies, scans] : cases) {
+        Bytes jpeg(progressive.begin(), progressive.end() - 2);
+        for (int i = 0; i < copies; ++i)
+            jpeg.insert(jpeg.end(), last, progressive.end() - 2);
+        jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+        writeFile(folder + "/level.png", jpeg);
+        std::string refusal;
+        const RgbaImage image = ImageLoader().loadFromFile(folder + "/level.png", &refusal);
+        EXPECT_EQ(image.width, scans <= 64 ? 64 : 0) << copies;
+        EXPECT_EQ(refusal, scans <= 64 ? "" : "a JPEG of more than 64 scans, too many to decode") << copies;
+        delete[] image.pixels;
+    }
+    std::filesystem::remove_all(folder);
 }

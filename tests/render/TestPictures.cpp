@@ -74,7 +74,7 @@ Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t
     return out;
 }
 
-Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, int quality)
+Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, int quality, bool progressive)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -89,6 +89,8 @@ Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, 
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         auto* row = const_cast<JSAMPLE*>(rgbSamples.data() + static_cast<std::size_t>(info.next_scanline) * width * 3);

@@ -24,8 +24,10 @@ Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t
 // One PNG chunk with its length and CRC.
 Bytes pngChunk(const char type[4], const Bytes& data);
 
-// A baseline JPEG of RGB samples at the given quality.
-Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, int quality);
+// A baseline JPEG of RGB samples at the given quality; progressive, with
+// libjpeg's standard script of 10 scans, when asked.
+Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, int quality,
+                 bool progressive = false);
 
 // A new[] RGBA buffer of one colour, for handing to the drawer.
 uint8_t* solidPixels(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b, uint8_t a);

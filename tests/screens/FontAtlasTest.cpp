@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr const char* packagedFont = "MarsNeedsCunnilingus.ttf";
+constexpr const char* packagedFont = OpenGLFont::shippedFontName;
 
 struct FontCloser {
     void operator()(TTF_Font* font) const { TTF_CloseFont(font); }

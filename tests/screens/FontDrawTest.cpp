@@ -35,7 +35,7 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "needs an X display";
-        if (!FilePath::executableDirectory().join(std::string("fonts")).join(std::string(packagedFont)).isFile())
+        if (!OpenGLFont::findFontFile(packagedFont).isFile())
             GTEST_SKIP() << "no packaged font";
         ASSERT_TRUE(startVideo()) << SDL_GetError();
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
