@@ -9,10 +9,19 @@
 #include "game/PilotBody.h"
 #include "render/FilePath.h"
 
+#include "ChildProcess.h"
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -52,6 +61,16 @@ std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> entriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A room 30 wide and 6 tall with a flat floor: nothing to kick off but its
@@ -123,7 +142,7 @@ TEST(LevelCheckInput, HelpPrintsTheUsage)
     const CheckRun run = levelcheckRun({"--help"});
     EXPECT_EQ(run.status, levelcheck::exitWin);
     EXPECT_EQ(run.out.rfind("usage: levelcheck LEVEL.png [--start X Y] [--press-gap N]", 0), 0u) << run.out;
-    EXPECT_EQ(lines(run.out).size(), 5u);
+    EXPECT_EQ(lines(run.out).size(), 6u);
 }
 
 TEST(LevelCheckInput, BadArgumentsGetOneLine)
@@ -142,6 +161,7 @@ TEST(LevelCheckInput, BadArgumentsGetOneLine)
         {{level.path, "--band", "9", "3"}, "levelcheck: --band wants the first row, then the last"},
         {{level.path, "--picture"}, "levelcheck: --picture needs a file name"},
         {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64"},
+        {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB"},
         {{level.path, "other.png"},
          "levelcheck: one level picture at a time (got \"" + level.path + "\" and \"other.png\")"},
     };
@@ -312,3 +332,165 @@ TEST(LevelCheckOutput, AnUnwritablePlaceSaysSoAndFails)
     EXPECT_EQ(folder.status, levelcheck::exitUnusable);
     EXPECT_EQ(lines(folder.out).back(), "levelcheck: could not write the route /tmp: not a regular file");
 }
+
+TEST(LevelCheckOutput, AnOutputThatCannotBeWrittenIsRefusedBeforeTheLevelIsLoaded)
+{
+    // Before, these were found only after the whole search, up to 40 s late.
+    LevelFile level("places", tallShaft());
+    ASSERT_TRUE(level.written);
+    TempFolder folder;
+    const std::string fifo = folder.file("fifo.png");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string twice = folder.file("twice.txt");
+    const std::string relative = "vantorrel-levelcheck-" + std::to_string(getpid()) + "-relative.txt";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--picture", fifo}, "levelcheck: could not write the picture " + fifo + ": not a regular file"},
+        {{"--route", "/dev/null"}, "levelcheck: could not write the route /dev/null: not a regular file"},
+        {{"--route", folder.path()}, "levelcheck: could not write the route " + folder.path() + ": not a regular file"},
+        {{"--picture", folder.file("missing/out.png")},
+         "levelcheck: could not write the picture " + folder.file("missing/out.png") + ": No such file or directory"},
+        {{"--route", fifo + "/out.txt"},
+         "levelcheck: could not write the route " + fifo + "/out.txt: Not a directory"},
+        // The picture would be written, then replaced by the route.
+        {{"--picture", twice, "--route", twice},
+         "levelcheck: --picture and --route name the same file, " + twice +
+             "; name two (levelcheck --help shows how to call it)"},
+        {{"--picture", relative, "--route", "./" + relative},
+         "levelcheck: --picture and --route name the same file, ./" + relative +
+             "; name two (levelcheck --help shows how to call it)"},
+    };
+    for (const auto& [outputs, line] : cases) {
+        std::vector<std::string> arguments{level.path, "--start", "2", "155"};
+        arguments.insert(arguments.end(), outputs.begin(), outputs.end());
+        const CheckRun run = levelcheckRun(arguments);
+        EXPECT_EQ(run.status, levelcheck::exitUnusable) << line;
+        EXPECT_EQ(run.out, line + "\n");
+        EXPECT_EQ(run.printed, "") << line; // the level was not even loaded
+        EXPECT_EQ(entriesOf(folder.path()), std::vector<std::string>{"fifo.png"}) << line;
+    }
+    struct stat info {};
+    EXPECT_NE(stat(relative.c_str(), &info), 0);
+}
+
+TEST(LevelCheckOutput, AFullDiskAReadOnlyFolderOrAFileSizeLimitLeaveTheOldFileAndNoPart)
+{
+    LevelFile level("limits", tallShaft());
+    ASSERT_TRUE(level.written);
+    TempFolder place;
+    const std::string where = place.path();
+    const std::string old = "an older route\n";
+    // Each case runs in a child: a private mount or a file-size limit must
+    // not reach the test program. "mount" cases need root.
+    enum class Kind { fullDisk, readOnly, sizeLimit };
+    struct Case {
+        const char* name;
+        Kind kind;
+        bool refusedBeforeTheSearch;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"full disk", Kind::fullDisk, false, "No space left on device"},
+        {"read-only folder", Kind::readOnly, true, "Read-only file system"},
+        {"file-size limit", Kind::sizeLimit, false, "File too large"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        EXPECT_CHILD_PASSES(childprocess::run([&](std::string& why) {
+            std::signal(SIGXFSZ, SIG_DFL); // levelcheck must ignore it itself
+            if (test.kind != Kind::sizeLimit) {
+                if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                    mount("vantorrel-levelcheck", where.c_str(), "tmpfs", 0, "size=16k") != 0) {
+                    why = "cannot mount a small file system here (needs root)";
+                    return childprocess::skipped;
+                }
+            }
+            const std::string route = where + "/route.txt";
+            std::ofstream(route) << old;
+            if (test.kind == Kind::fullDisk) {
+                std::ofstream filler(where + "/filler", std::ios::binary);
+                const std::string block(1024, 'x');
+                while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) && filler.flush()) {
+                }
+            } else if (test.kind == Kind::readOnly) {
+                if (mount(nullptr, where.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=16k") != 0) {
+                    why = "cannot make the small file system read-only";
+                    return 1;
+                }
+            } else {
+                const rlimit limit{100, RLIM_INFINITY}; // bytes: the route has hundreds of lines
+                if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                    why = "cannot set a file-size limit";
+                    return childprocess::skipped;
+                }
+            }
+            const CheckRun run = levelcheckRun({level.path, "--start", "2", "155", "--threads", "1", "--route", route});
+            const std::vector<std::string> printed = lines(run.out);
+            const std::string expected = "levelcheck: could not write the route " + route + ": " + test.reason;
+            std::vector<std::string> left = entriesOf(where);
+            left.erase(std::remove(left.begin(), left.end(), "filler"), left.end());
+            if (run.status != levelcheck::exitUnusable || printed.empty() || printed.back() != expected ||
+                (printed.size() == 1) != test.refusedBeforeTheSearch) {
+                why = "status " + std::to_string(run.status) + ", report:\n" + run.out;
+                return 1;
+            }
+            if (left != std::vector<std::string>{"route.txt"} || readFile(route) != old) {
+                why = "left " + std::to_string(left.size()) + " entries, route.txt holding '" + readFile(route) + "'";
+                return 1;
+            }
+            return childprocess::passed;
+        }));
+    }
+}
+
+TEST(LevelCheckSearch, TheMemoryBoundStopsTheSearchAndTheReportSaysWhatWasSearched)
+{
+    LevelFile level("memory", tallShaft());
+    ASSERT_TRUE(level.written);
+    const CheckRun run = levelcheckRun({level.path, "--start", "2", "155", "--press-gap", "3", "--memory", "1"});
+    // What was found before the bound stands: the shaft's first win comes early.
+    EXPECT_EQ(run.status, levelcheck::exitWin) << run.out;
+    const std::vector<std::string> printed = lines(run.out);
+    ASSERT_EQ(printed.size(), 9u) << run.out;
+    EXPECT_EQ(printed[4].rfind("levelcheck: reached: ", 0), 0u) << printed[4];
+    EXPECT_EQ(printed[6].rfind("levelcheck: fastest win: ", 0), 0u) << printed[6];
+    EXPECT_NE(printed[8].find(" MiB; stopped where the next frame could take it beyond --memory 1 MiB, so a win or a "
+                              "cell may be missing above"),
+              std::string::npos)
+        << printed[8];
+    // A start far outside any picture: the size it would take is told whole.
+    const CheckRun far = levelcheckRun({level.path, "--start", "2147483647", "2147483647"});
+    EXPECT_EQ(lines(far.out).back(), "levelcheck: start cell (2147483647, 2147483647): it and its four neighbours must "
+                                     "lie inside the picture, which takes at least 2147483649 x 2147483649 cells");
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(LevelCheckSearch, RunningOutOfMemoryStopsTheSearchWithAReport)
+{
+    // Before, std::bad_alloc ended it with no result. Wide open sky, and an
+    // address-space limit far below what its search would take.
+    LevelFile level("sky", levelAroundStart(200, 200, [](int column, int row) {
+        return column > 0 && row > 0 && column < 199 && row < 199;
+    }));
+    ASSERT_TRUE(level.written);
+    EXPECT_CHILD_PASSES(childprocess::run([&](std::string& why) {
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        std::ifstream status("/proc/self/statm");
+        std::size_t pages = 0;
+        status >> pages;
+        limit.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (std::size_t{96} << 20);
+        if (setrlimit(RLIMIT_AS, &limit) != 0) {
+            why = "cannot set an address-space limit";
+            return childprocess::skipped;
+        }
+        const CheckRun run = levelcheckRun({level.path, "--start", "100", "197", "--threads", "1", "--memory", "100000"});
+        if (run.out.find("; stopped where the system had no more memory to give, so a win or a cell may be missing "
+                         "above\n") == std::string::npos ||
+            run.out.find("levelcheck: reached: ") == std::string::npos) {
+            why = "report:\n" + run.out;
+            return 1;
+        }
+        return childprocess::passed;
+    }));
+}
+#endif

@@ -13,11 +13,13 @@
 #include "render/FilePath.h"
 
 #include <algorithm>
+#include <csignal>
 #include <charconv>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <new>
 #include <sstream>
 
 namespace levelcheck {
@@ -28,6 +30,9 @@ constexpr int32_t defaultPressGap = 8;       // frames: about eight presses a se
 constexpr int32_t largestPressGap = 500;     // frames
 constexpr int32_t largestThreads = 64;
 constexpr int64_t largestLevelCells = 64000000; // cells the search keeps a frame number for
+constexpr int32_t defaultMemory = 1536;      // MiB the search may hold: a whole search of the play level needs about 1200
+constexpr int32_t largestMemory = 1 << 20;   // MiB (1 TiB)
+constexpr int64_t bytesPerMiB = int64_t{1} << 20;
 constexpr double stepsPerSecond = 1000.0 / 15.0; // the game's fixed step of 15 ms
 constexpr auto progressEvery = std::chrono::seconds(1);
 
@@ -42,6 +47,7 @@ struct Options {
     int32_t startRow = static_cast<int32_t>(GamePlay::startY);
     int32_t pressGap = defaultPressGap;
     int32_t threads = 0;
+    int32_t memory = defaultMemory;
     std::string picture;
     std::string route;
     std::vector<Band> bands;
@@ -50,10 +56,11 @@ struct Options {
 
 const char* const usage =
     "usage: levelcheck LEVEL.png [--start X Y] [--press-gap N] [--picture OUT.png] [--route OUT.txt]\n"
-    "                  [--band FIRST LAST]... [--threads N]\n"
+    "                  [--band FIRST LAST]... [--threads N] [--memory MiB]\n"
     "Searches what a player can do on a level from the start cell (default 60 984): any direction held\n"
     "or released on any frame, a jump press at most once every N frames (default 8). Reports the cells\n"
-    "reached, the win zones and the fastest win. Exit status: 0 a win exists, 1 none, 2 unusable input.\n";
+    "reached, the win zones and the fastest win. The search holds at most --memory MiB (default 1536).\n"
+    "Exit status: 0 a win exists, 1 none, 2 unusable input.\n";
 
 bool parseNumber(const std::string& text, int32_t& value)
 {
@@ -106,6 +113,14 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
                 problem = "--threads must lie in 1.." + std::to_string(largestThreads);
                 return false;
             }
+        } else if (word == "--memory") {
+            if (!number(at, "--memory", options.memory)) {
+                return false;
+            }
+            if (options.memory < 1 || options.memory > largestMemory) {
+                problem = "--memory must lie in 1.." + std::to_string(largestMemory) + " MiB";
+                return false;
+            }
         } else if (word == "--picture") {
             if (!text(at, "--picture", options.picture)) {
                 return false;
@@ -136,6 +151,10 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
     }
     if (options.level.empty() && !options.help) {
         problem = "which level picture?";
+        return false;
+    }
+    if (!options.picture.empty() && !options.route.empty() && outputfile::sameFile(options.picture, options.route)) {
+        problem = "--picture and --route name the same file, " + options.route + "; name two";
         return false;
     }
     return true;
@@ -256,12 +275,26 @@ void report(std::ostream& out, const Options& options, const RouteSearch::Result
         }
         out << "; " << kickText(part) << '\n';
     }
-    out << "levelcheck: searched " << result.states << " states over " << result.frames << " frames";
-    if (result.complete) {
+    out << "levelcheck: searched " << result.states << " states over " << result.frames << " frames, holding at most "
+        << (result.heldBytes + bytesPerMiB - 1) / bytesPerMiB << " MiB";
+    switch (result.stoppedBy) {
+    case RouteSearch::Stop::none:
         out << ", to the end\n";
-    } else {
-        out << "; stopped at the search's limit, so a win or a cell may be missing above\n";
+        return;
+    case RouteSearch::Stop::states:
+        out << "; stopped at its limit of " << RouteSearch::Options().stateLimit << " states";
+        break;
+    case RouteSearch::Stop::frames:
+        out << "; stopped at its limit of " << RouteSearch::Options().frameLimit << " frames";
+        break;
+    case RouteSearch::Stop::memory:
+        out << "; stopped where the next frame could take it beyond --memory " << options.memory << " MiB";
+        break;
+    case RouteSearch::Stop::outOfMemory:
+        out << "; stopped where the system had no more memory to give";
+        break;
     }
+    out << ", so a win or a cell may be missing above\n";
 }
 
 bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& grid, const RouteSearch::Result& result)
@@ -271,15 +304,23 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
     if (!options.picture.empty()) {
         path = routescript::replay(grid, static_cast<float>(options.startColumn), static_cast<float>(options.startRow),
                                    result.fastestWin);
-        const RoutePicture picture = RoutePicture::draw(grid, result, static_cast<float>(options.startColumn),
-                                                        static_cast<float>(options.startRow), path);
-        const std::string bytes = pngfile::encodeRgb(picture.width, picture.height, picture.rgb);
-        std::string error = bytes.empty() ? "could not encode the picture" : "";
+        std::string bytes;
+        int32_t scale = 0;
+        std::string error;
+        try {
+            const RoutePicture picture = RoutePicture::draw(grid, result, static_cast<float>(options.startColumn),
+                                                            static_cast<float>(options.startRow), path);
+            bytes = pngfile::encodeRgb(picture.width, picture.height, picture.rgb);
+            scale = picture.scale;
+            error = bytes.empty() ? "could not encode the picture" : "";
+        } catch (const std::bad_alloc&) {
+            error = "not enough memory to draw it";
+        }
         if (bytes.empty() || !outputfile::write(options.picture, bytes, error)) {
             out << "levelcheck: could not write the picture " << options.picture << ": " << error << '\n';
             written = false;
         } else {
-            out << "levelcheck: picture written to " << options.picture << " (" << picture.scale
+            out << "levelcheck: picture written to " << options.picture << " (" << scale
                 << " pixels a cell)\n";
         }
     }
@@ -306,6 +347,9 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& progress)
 {
+    // Under a file-size limit a write fails with EFBIG, which is reported,
+    // instead of ending the program half way through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     Options options;
     std::string problem;
     if (!parse(arguments, options, problem)) {
@@ -316,9 +360,18 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         out << usage;
         return exitWin;
     }
-    for (const std::string* output : {&options.picture, &options.route}) {
-        if (!output->empty() && outputfile::sameFile(*output, options.level)) {
+    // The outputs are checked now, not after a search of a minute.
+    for (const auto& [output, what] : {std::pair{&options.picture, "picture"}, std::pair{&options.route, "route"}}) {
+        if (output->empty()) {
+            continue;
+        }
+        if (outputfile::sameFile(*output, options.level)) {
             out << "levelcheck: " << *output << " is the level itself; name another file to write\n";
+            return exitUnusable;
+        }
+        std::string error;
+        if (!outputfile::writable(*output, error)) {
+            out << "levelcheck: could not write the " << what << " " << *output << ": " << error << '\n';
             return exitUnusable;
         }
     }
@@ -344,7 +397,8 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     if (options.startColumn < 1 || options.startRow < 1 || options.startColumn > grid.getWidth() - 2 ||
         options.startRow > grid.getHeight() - 2) {
         out << "levelcheck: " << start << ": it and its four neighbours must lie inside the picture, which takes at "
-            << "least " << std::max(options.startColumn + 2, 3) << " x " << std::max(options.startRow + 2, 3)
+            << "least " << std::max(int64_t{options.startColumn} + 2, int64_t{3}) << " x "
+            << std::max(int64_t{options.startRow} + 2, int64_t{3})
             << " cells\n";
         return exitUnusable;
     }
@@ -365,20 +419,29 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     search.startRow = options.startRow;
     search.pressGap = options.pressGap;
     search.threads = options.threads;
+    search.memoryLimit = int64_t{options.memory} * bytesPerMiB;
     auto lastReport = std::chrono::steady_clock::now();
     bool reported = false;
-    const RouteSearch::Result result = RouteSearch::run(grid, search, [&](const RouteSearch::Progress& now) {
-        const auto time = std::chrono::steady_clock::now();
-        if (time - lastReport < progressEvery) {
-            return;
-        }
-        lastReport = time;
-        reported = true;
-        progress << "levelcheck: frame " << now.frame << ", " << now.states << " states, " << now.cellsReached
-                 << " cells reached, fastest win so far: "
-                 << (now.firstWinFrame < 0 ? std::string("none") : std::to_string(now.firstWinFrame) + " frames")
-                 << std::endl;
-    });
+    RouteSearch::Result result;
+    try {
+        result = RouteSearch::run(grid, search, [&](const RouteSearch::Progress& now) {
+            const auto time = std::chrono::steady_clock::now();
+            if (time - lastReport < progressEvery) {
+                return;
+            }
+            lastReport = time;
+            reported = true;
+            progress << "levelcheck: frame " << now.frame << ", " << now.states << " states, " << now.cellsReached
+                     << " cells reached, fastest win so far: "
+                     << (now.firstWinFrame < 0 ? std::string("none") : std::to_string(now.firstWinFrame) + " frames")
+                     << std::endl;
+        });
+    } catch (const std::bad_alloc&) {
+        // Only the per-cell tables come before the search's own guard.
+        out << "levelcheck: not enough memory to begin a search of " << grid.getWidth() << " x " << grid.getHeight()
+            << " cells\n";
+        return exitUnusable;
+    }
     if (reported) {
         progress << "levelcheck: search done after " << result.frames << " frames" << std::endl;
     }
