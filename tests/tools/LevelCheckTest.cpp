@@ -142,7 +142,7 @@ TEST(LevelCheckInput, HelpPrintsTheUsage)
     const CheckRun run = levelcheckRun({"--help"});
     EXPECT_EQ(run.status, levelcheck::exitWin);
     EXPECT_EQ(run.out.rfind("usage: levelcheck LEVEL.png [--start X Y] [--press-gap N]", 0), 0u) << run.out;
-    EXPECT_EQ(lines(run.out).size(), 6u);
+    EXPECT_EQ(lines(run.out).size(), 7u);
 }
 
 TEST(LevelCheckInput, BadArgumentsGetOneLine)
@@ -162,6 +162,9 @@ TEST(LevelCheckInput, BadArgumentsGetOneLine)
         {{level.path, "--picture"}, "levelcheck: --picture needs a file name"},
         {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64"},
         {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB"},
+        {{level.path, "--curve"}, "levelcheck: --curve needs the sections: --sections MAP.txt or --band FIRST LAST"},
+        {{level.path, "--curve", "--band", "1", "2", "--press-gap", "8"},
+         "levelcheck: --curve searches at its own press gaps and writes no picture or route"},
         {{level.path, "other.png"},
          "levelcheck: one level picture at a time (got \"" + level.path + "\" and \"other.png\")"},
     };
@@ -453,8 +456,8 @@ TEST(LevelCheckSearch, TheMemoryBoundStopsTheSearchAndTheReportSaysWhatWasSearch
     ASSERT_EQ(printed.size(), 9u) << run.out;
     EXPECT_EQ(printed[4].rfind("levelcheck: reached: ", 0), 0u) << printed[4];
     EXPECT_EQ(printed[6].rfind("levelcheck: fastest win: ", 0), 0u) << printed[6];
-    EXPECT_NE(printed[8].find(" MiB; stopped where the next frame could take it beyond --memory 1 MiB, so a win or a "
-                              "cell may be missing above"),
+    EXPECT_NE(printed[8].find(" would do); stopped where the next frame could take it beyond --memory 1 MiB, so a win "
+                              "or a cell may be missing above"),
               std::string::npos)
         << printed[8];
     // A start far outside any picture: the size it would take is told whole.
@@ -494,3 +497,112 @@ TEST(LevelCheckSearch, RunningOutOfMemoryStopsTheSearchWithAReport)
     }));
 }
 #endif
+
+namespace {
+
+// The cells of a table line "| a | b |".
+std::vector<std::string> tableCells(const std::string& line)
+{
+    std::vector<std::string> cells;
+    std::size_t at = line.find("| ");
+    while (at != std::string::npos) {
+        const std::size_t end = line.find(" |", at + 2);
+        if (end == std::string::npos) {
+            break;
+        }
+        cells.push_back(line.substr(at + 2, end - at - 2));
+        at = line.find("| ", end + 1);
+    }
+    return cells;
+}
+
+int leadingNumber(const std::string& text, const std::string& after)
+{
+    const std::size_t at = text.find(after);
+    return at == std::string::npos ? -1 : std::stoi(text.substr(at + after.size()));
+}
+
+} // namespace
+
+TEST(LevelCheckCurve, EachGapsSectionTimesAddUpToItsWinOrEndWhereItsSearchStops)
+{
+    // Three sections: a start room, a short shaft up to a second room, and a
+    // shaft 120 rows tall that quick hands win in and slow ones only climb.
+    std::vector<std::string> map = {"; section: rows 0-120: shaft", "; section: rows 121-130: landing",
+                                    "; section: rows 131-135: start room"};
+    std::vector<std::string> rows(1, "#########");
+    rows.insert(rows.end(), 120, "####.####");
+    rows.insert(rows.end(), 4, "#.......#");
+    rows.insert(rows.end(), 6, "####.####");
+    rows.insert(rows.end(), 4, "#.......#");
+    rows.emplace_back("#########");
+    LevelFile level("curve", rows);
+    ASSERT_TRUE(level.written);
+    TempFolder folder;
+    map.insert(map.end(), rows.begin(), rows.end());
+    std::string text;
+    for (const std::string& line : map) {
+        text += line + "\n";
+    }
+    folder.write("map.txt", text);
+    const CheckRun run = levelcheckRun({level.path, "--start", "4", "134", "--sections", folder.file("map.txt"), "--curve"});
+    ASSERT_EQ(run.status, levelcheck::exitWin) << run.out;
+    const std::vector<std::string> printed = lines(run.out);
+    ASSERT_EQ(printed.size(), 15u) << run.out;
+    EXPECT_EQ(tableCells(printed[9]), (std::vector<std::string>{"section", "rows", "gap 8", "gap 12", "gap 16", "gap 24"}));
+    // From the bottom up.
+    EXPECT_EQ(tableCells(printed[11]).at(0), "start room");
+    EXPECT_EQ(tableCells(printed[12]).at(1), "121-130");
+    EXPECT_EQ(tableCells(printed[13]).at(0), "shaft");
+    const std::vector<std::string> climb = tableCells(printed[14]);
+    ASSERT_EQ(climb.size(), 6u);
+    int wins = 0;
+    const int gaps[] = {8, 12, 16, 24};
+    for (int column = 2; column < 6; ++column) {
+        const std::string gap = std::to_string(gaps[column - 2]);
+        SCOPED_TRACE("gap " + gap);
+        EXPECT_EQ(printed[2 + column].rfind("levelcheck: press gap " + gap + ": " + climb[column] + "; searched ", 0), 0u)
+            << printed[2 + column];
+        if (climb[column].rfind("won in ", 0) == 0) {
+            ++wins;
+            int total = 0;
+            for (int section = 11; section <= 13; ++section) {
+                total += std::stoi(tableCells(printed[section]).at(static_cast<std::size_t>(column)));
+            }
+            EXPECT_EQ(total, leadingNumber(climb[column], "won in "));
+            EXPECT_NE(tableCells(printed[13])[static_cast<std::size_t>(column)].find(", won"), std::string::npos);
+            continue;
+        }
+        // Where the table says it ends is where that gap's own search ends.
+        const CheckRun alone = levelcheckRun({level.path, "--start", "4", "134", "--press-gap", gap});
+        const int highest = leadingNumber(lines(alone.out).at(4), " cells, rows ");
+        EXPECT_EQ(climb[column], "no win; highest row " + std::to_string(highest) + " (shaft)");
+        EXPECT_EQ(tableCells(printed[13])[static_cast<std::size_t>(column)], "stuck at row " + std::to_string(highest));
+    }
+    EXPECT_GT(wins, 0);
+    EXPECT_LT(wins, 4);
+}
+
+TEST(LevelCheckCurve, AMapWithoutUsableSectionLinesIsRefusedBeforeTheSearch)
+{
+    LevelFile level("sections", flatRoom());
+    ASSERT_TRUE(level.written);
+    TempFolder folder;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"; a comment\n#####\n", " marks no section (lines \"; section: rows FIRST-LAST: name\")"},
+        {"; section: rows 5-3: upside down\n", " line 1: a section line reads \"; section: rows FIRST-LAST: name\", "
+                                               "with FIRST at most LAST"},
+        {";\n; section: rows 1-x: typo\n", " line 2: a section line reads \"; section: rows FIRST-LAST: name\", "
+                                           "with FIRST at most LAST"},
+        {"; section: rows 1-3: \n", " line 1: a section line reads \"; section: rows FIRST-LAST: name\", with FIRST "
+                                    "at most LAST"},
+    };
+    for (const auto& [contents, problem] : cases) {
+        folder.write("map.txt", contents);
+        const CheckRun run = levelcheckRun({level.path, "--sections", folder.file("map.txt"), "--curve"});
+        EXPECT_EQ(run.status, levelcheck::exitUnusable);
+        EXPECT_EQ(run.out, "levelcheck: " + folder.file("map.txt") + problem + "\n");
+    }
+    const CheckRun fifo = levelcheckRun({level.path, "--sections", "/dev/null", "--curve"});
+    EXPECT_EQ(fifo.out, "levelcheck: cannot read the sections from /dev/null: not a regular file\n");
+}

@@ -198,8 +198,8 @@ TEST(RouteSearchFacts, TheMemoryBoundIsNeverPassedAndMoreRoomSearchesFurther)
         const RouteSearch::Result result = RouteSearch::run(room, options);
         EXPECT_EQ(result.stoppedBy, RouteSearch::Stop::memory) << mib;
         EXPECT_FALSE(result.complete) << mib;
-        EXPECT_GT(result.heldBytes, 0) << mib;
-        EXPECT_LE(result.heldBytes, options.memoryLimit) << mib;
+        EXPECT_GT(result.neededBytes, 0) << mib;
+        EXPECT_LE(result.neededBytes, options.memoryLimit) << mib;
         EXPECT_GT(result.frames, lastFrames) << mib;
         lastFrames = result.frames;
     }

@@ -42,11 +42,6 @@ bool BucketSet::improve(uint64_t key, uint16_t freedom)
     }
 }
 
-std::size_t BucketSet::bytes() const
-{
-    return keys.size() * (sizeof(uint64_t) + sizeof(uint16_t));
-}
-
 std::size_t BucketSet::peakBytesFor(std::size_t more) const
 {
     std::size_t slots = keys.size();

@@ -13,9 +13,8 @@ public:
     // is then kept instead).
     bool improve(uint64_t key, uint16_t freedom);
     std::size_t size() const { return count; }
-    // Bytes its table holds now, and the most it holds while taking `more`
-    // new keys (a growth keeps the old table until the new one is filled).
-    std::size_t bytes() const;
+    // The most bytes its table holds while taking `more` new keys (a growth
+    // keeps the old table until the new one is filled).
     std::size_t peakBytesFor(std::size_t more) const;
 
 private:

@@ -248,13 +248,8 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
         }
         return total;
     };
-    // What the tables hold now, and the most they could hold by the end of
-    // the next frame if every state made all the children it can.
-    const auto heldNow = [&] {
-        return cellBytes + static_cast<int64_t>(nodes.capacity() * sizeof(Node) + visited.bytes() +
-                                                (frontier.capacity() + next.capacity()) * sizeof(Live) +
-                                                madeCapacity() * sizeof(Child));
-    };
+    // The most the tables could hold by the end of the next frame if every
+    // state made all the children it can.
     const auto heldAfterNextFrame = [&] {
         const int64_t children = mostChildren * static_cast<int64_t>(frontier.size());
         return cellBytes + vectorPeak(nodes.capacity(), static_cast<int64_t>(nodes.size()) + children, sizeof(Node)) +
@@ -272,7 +267,6 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
     Progress report;
     int32_t frame = 0;
     while (!frontier.empty()) {
-        result.heldBytes = std::max(result.heldBytes, heldNow());
         if (frame >= options.frameLimit) {
             stop(Stop::frames);
             break;
@@ -281,10 +275,12 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
             stop(Stop::states);
             break;
         }
-        if (heldAfterNextFrame() > options.memoryLimit) {
+        const int64_t needed = heldAfterNextFrame();
+        if (needed > options.memoryLimit) {
             stop(Stop::memory);
             break;
         }
+        result.neededBytes = std::max(result.neededBytes, needed);
         try {
             ++frame;
             // The movement steps run side by side, each worker on whole chunks

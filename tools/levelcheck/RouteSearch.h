@@ -69,7 +69,9 @@ public:
         int32_t frames = 0;     // frames searched
         bool complete = true;   // false when a limit stopped the search
         Stop stoppedBy = Stop::none;
-        int64_t heldBytes = 0;  // the most the search held, as it counts its tables
+        // The largest memory bound a frame it ran asked for: the least
+        // memoryLimit that lets the same search run as far.
+        int64_t neededBytes = 0;
     };
 
     // progress (may be empty) is called after every frame from the calling thread.
