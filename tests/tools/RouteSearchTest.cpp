@@ -180,27 +180,3 @@ TEST(RouteSearchFacts, ProgressComesOnceAFrame)
         ASSERT_EQ(frames[i], static_cast<int>(i) + 1);
     }
 }
-
-TEST(RouteSearchFacts, TheMemoryBoundIsNeverPassedAndMoreRoomSearchesFurther)
-{
-    // An open room 60 cells square: far more states than these bounds hold.
-    std::vector<std::string> rows(1, std::string(62, '#'));
-    for (int row = 0; row < 60; ++row) {
-        rows.push_back("#" + std::string(60, '.') + "#");
-    }
-    rows.push_back(std::string(62, '#'));
-    const LevelGrid room = gridFromMap(rows);
-    int32_t lastFrames = 0;
-    for (const int64_t mib : {1, 2, 4, 8}) {
-        RouteSearch::Options options = startAt(30, 60, 3);
-        options.threads = 2;
-        options.memoryLimit = mib << 20;
-        const RouteSearch::Result result = RouteSearch::run(room, options);
-        EXPECT_EQ(result.stoppedBy, RouteSearch::Stop::memory) << mib;
-        EXPECT_FALSE(result.complete) << mib;
-        EXPECT_GT(result.neededBytes, 0) << mib;
-        EXPECT_LE(result.neededBytes, options.memoryLimit) << mib;
-        EXPECT_GT(result.frames, lastFrames) << mib;
-        lastFrames = result.frames;
-    }
-}
