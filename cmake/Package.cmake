@@ -10,6 +10,41 @@ foreach(size ${VANTORREL_ICON_SIZES})
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
+# The manual pages, the copyright file and the changelog a Debian package
+# carries. Pages and changelog name the project's version, and are
+# compressed as Debian wants them: gzip at most compression, without the
+# file's name and time, so the same sources give the same bytes.
+set(VANTORREL_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/doc/vantorrel)
+set(VERSION ${PROJECT_VERSION})
+set(compressedDocs)
+set(pages vantorrel.6 changelog)
+foreach(tool renderwav levelcheck)
+  if(TARGET ${tool})
+    list(APPEND pages ${tool}.1)
+  endif()
+endforeach()
+foreach(page ${pages})
+  if(page STREQUAL "changelog")
+    set(source ${VANTORREL_PACKAGING_DIR}/changelog)
+  else()
+    set(source ${VANTORREL_PACKAGING_DIR}/man/${page})
+  endif()
+  configure_file(${source} ${CMAKE_BINARY_DIR}/packaging/${page} @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${page}.gz
+    COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/packaging/${page} -c > ${CMAKE_BINARY_DIR}/packaging/${page}.gz
+    DEPENDS ${CMAKE_BINARY_DIR}/packaging/${page}
+    COMMENT "Compressing ${page}")
+  list(APPEND compressedDocs ${CMAKE_BINARY_DIR}/packaging/${page}.gz)
+  if(page STREQUAL "changelog")
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION ${VANTORREL_DOC_INSTALL_DIR})
+  else()
+    string(REGEX REPLACE ".*\\." "" section ${page})
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+  endif()
+endforeach()
+add_custom_target(compressed_docs ALL DEPENDS ${compressedDocs})
+install(FILES ${VANTORREL_PACKAGING_DIR}/copyright DESTINATION ${VANTORREL_DOC_INSTALL_DIR})
+
 # `cpack -G DEB` in the build folder: the installed tree under /usr. The
 # package's dependencies are the Debian packages of the shared libraries the
 # programs link against, as dpkg-shlibdeps finds them.

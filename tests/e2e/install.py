@@ -13,7 +13,8 @@ another working directory (title screen seen, Escape ends it with status 0)
 and the installed tools find the game's data.
 
 package: `cpack -G DEB` builds a package whose dependencies dpkg-shlibdeps
-found; it is installed with apt-get, /usr/bin/vantorrel shows its title screen
+found and in which lintian finds no error; it is installed with apt-get,
+/usr/games/vantorrel shows its title screen
 and ends on Escape, the package is purged and nothing of it is left. Needs
 root and changes the system, so it refuses to run where the package is
 already installed or left files behind (exit status 77: skipped).
@@ -54,8 +55,11 @@ SETTINGS = b"w 960\r\nh 540\r\na 0\r\nf 0\r\nns 0\r\nnm 0\r\naa DirectSound\r\n"
 
 def expected_files(tools):
     """Every file an installation holds, relative to its prefix."""
-    files = {"bin/vantorrel", "share/applications/vantorrel.desktop",
-             "share/metainfo/%s.metainfo.xml" % APP_ID}
+    files = {"games/vantorrel", "share/applications/vantorrel.desktop",
+             "share/metainfo/%s.metainfo.xml" % APP_ID,
+             "share/doc/vantorrel/copyright", "share/doc/vantorrel/changelog.gz",
+             "share/man/man6/vantorrel.6.gz"}
+    files |= {"share/man/man1/%s.1.gz" % tool for tool in tools}
     files |= {"bin/" + tool for tool in tools}
     files |= {"share/vantorrel/" + name for name in DATA_FILES}
     files |= {"share/icons/hicolor/%dx%d/apps/vantorrel.png" % (n, n) for n in ICON_SIZES}
@@ -167,7 +171,7 @@ def tree(cmake, build, tools):
         moved = os.path.join(work, "moved", "elsewhere")
         os.makedirs(os.path.dirname(moved))
         os.rename(first, moved)
-        sees_title_and_quits(os.path.join(moved, "bin", "vantorrel"))
+        sees_title_and_quits(os.path.join(moved, "games", "vantorrel"))
         tools_find_the_data(moved, tools, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
@@ -208,6 +212,12 @@ def package(cpack, build, tools):
                         "libportaudio2", "libasound2", "libglew2.2", "libgl1", "libx11-6"):
             check(library in depends, "%s is not among the dependencies %r" % (library, depends))
         check(field("Package") == "vantorrel" and field("Architecture") != "", "package fields")
+        # Debian's own checks: no error. The tags kept are explained in
+        # docs/packaging.md.
+        result = subprocess.run(["lintian", "--fail-on", "error", deb], capture_output=True, text=True, timeout=300)
+        log("lintian: %s" % (result.stdout.strip() or "nothing to say"))
+        check(result.returncode == 0 and "\nE: " not in "\n" + result.stdout,
+              "lintian found errors (status %d):\n%s%s" % (result.returncode, result.stdout, result.stderr))
 
         # Every path the package would create, and whether it is there now:
         # afterwards, whatever was not there must be gone again.
@@ -215,7 +225,7 @@ def package(cpack, build, tools):
         names = subprocess.run(["tar", "-t"], input=listing, capture_output=True, check=True).stdout.decode()
         paths = [os.path.normpath("/" + name) for name in names.split("\n") if name.strip()]
         existed = {path: os.path.lexists(path) for path in paths}
-        for path in ("/usr/share/vantorrel", "/usr/bin/vantorrel", "/usr/share/applications/vantorrel.desktop"):
+        for path in ("/usr/share/vantorrel", "/usr/games/vantorrel", "/usr/share/applications/vantorrel.desktop"):
             if existed.get(path, os.path.lexists(path)):
                 log("skipped: %s is already on this system; the test will not touch it" % path)
                 return SKIP
@@ -240,7 +250,7 @@ def package(cpack, build, tools):
             check(field("Version") == ElementTree.parse("/usr/share/metainfo/%s.metainfo.xml" % APP_ID)
                   .getroot().find("releases/release").get("version"),
                   "the package's version is not the metainfo's newest release")
-            sees_title_and_quits("/usr/bin/vantorrel")
+            sees_title_and_quits("/usr/games/vantorrel")
         finally:
             if installed:
                 result = subprocess.run(APT + ["purge", "vantorrel"], env=APT_ENV, capture_output=True,

@@ -9,11 +9,20 @@
 #include "game/PilotBody.h"
 #include "render/FilePath.h"
 
+#include "ChildProcess.h"
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -52,6 +61,15 @@ std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::set<std::string> entriesOf(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 // A room 30 wide and 6 tall with a flat floor: nothing to kick off but its
@@ -123,7 +141,7 @@ TEST(LevelCheckInput, HelpPrintsTheUsage)
     const CheckRun run = levelcheckRun({"--help"});
     EXPECT_EQ(run.status, levelcheck::exitWin);
     EXPECT_EQ(run.out.rfind("usage: levelcheck LEVEL.png [--start X Y] [--press-gap N]", 0), 0u) << run.out;
-    EXPECT_EQ(lines(run.out).size(), 5u);
+    EXPECT_EQ(lines(run.out).size(), 7u);
 }
 
 TEST(LevelCheckInput, BadArgumentsGetOneLine)
@@ -142,6 +160,10 @@ TEST(LevelCheckInput, BadArgumentsGetOneLine)
         {{level.path, "--band", "9", "3"}, "levelcheck: --band wants the first row, then the last"},
         {{level.path, "--picture"}, "levelcheck: --picture needs a file name"},
         {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64"},
+        {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB"},
+        {{level.path, "--curve"}, "levelcheck: --curve needs the sections: --sections MAP.txt or --band FIRST LAST"},
+        {{level.path, "--curve", "--band", "1", "2", "--press-gap", "8"},
+         "levelcheck: --curve searches at its own press gaps and writes no picture or route"},
         {{level.path, "other.png"},
          "levelcheck: one level picture at a time (got \"" + level.path + "\" and \"other.png\")"},
     };
@@ -311,4 +333,163 @@ TEST(LevelCheckOutput, AnUnwritablePlaceSaysSoAndFails)
     const CheckRun folder = levelcheckRun({level.path, "--start", "2", "155", "--route", "/tmp"});
     EXPECT_EQ(folder.status, levelcheck::exitUnusable);
     EXPECT_EQ(lines(folder.out).back(), "levelcheck: could not write the route /tmp: not a regular file");
+}
+
+TEST(LevelCheckOutput, AnOutputThatCannotBeWrittenIsRefusedBeforeTheLevelIsLoaded)
+{
+    // Before, these were found only after the whole search, up to 40 s late.
+    LevelFile level("places", tallShaft());
+    TempFolder folder;
+    const std::string fifo = folder.file("fifo.png");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string same = "vantorrel-levelcheck-" + std::to_string(getpid()) + ".out";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--picture", fifo}, "could not write the picture " + fifo + ": not a regular file"},
+        {{"--route", "/dev/null"}, "could not write the route /dev/null: not a regular file"},
+        {{"--route", folder.path()}, "could not write the route " + folder.path() + ": not a regular file"},
+        {{"--picture", "/no/a.png"}, "could not write the picture /no/a.png: No such file or directory"},
+        {{"--route", fifo + "/a"}, "could not write the route " + fifo + "/a: Not a directory"},
+        // The picture would be lost under the route.
+        {{"--picture", same, "--route", "./" + same}, "--picture and --route name the same file, ./" + same +
+                                                          "; name two (levelcheck --help shows how to call it)"},
+    };
+    for (const auto& [outputs, line] : cases) {
+        std::vector<std::string> arguments{level.path, "--start", "2", "155"};
+        arguments.insert(arguments.end(), outputs.begin(), outputs.end());
+        const CheckRun run = levelcheckRun(arguments);
+        EXPECT_EQ(run.status, levelcheck::exitUnusable) << line;
+        EXPECT_EQ(run.out + run.printed, "levelcheck: " + line + "\n"); // the level not even loaded
+        EXPECT_EQ(entriesOf(folder.path()).size(), 1u) << line;
+    }
+}
+
+TEST(LevelCheckOutput, AFullDiskAReadOnlyFolderOrAFileSizeLimitLeaveTheOldFileAndNoPart)
+{
+    // Before, a file-size limit killed levelcheck and left a .part file.
+    LevelFile level("limits", tallShaft());
+    TempFolder place;
+    const std::string where = place.path();
+    const std::string route = where + "/route.txt";
+    // A private 16 KiB file system filled up ('f'), read-only ('r'), or a
+    // file-size limit ('l'); whether it is refused before the search; why.
+    for (const auto& [kind, atOnce, reason] : std::vector<std::tuple<char, bool, std::string>>{
+             {'f', false, "No space left on device"}, {'r', true, "Read-only file system"}, {'l', false, "File too large"}}) {
+        EXPECT_CHILD_PASSES(childprocess::run([&, kind = kind, atOnce = atOnce, reason = reason](std::string& why) {
+            std::signal(SIGXFSZ, SIG_DFL); // levelcheck must ignore it itself
+            const rlimit limit{100, RLIM_INFINITY}; // bytes: the route has hundreds of lines
+            if (kind == 'l' ? setrlimit(RLIMIT_FSIZE, &limit) != 0
+                            : unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                                  mount("levelcheck", where.c_str(), "tmpfs", 0, "size=16k") != 0) {
+                why = "cannot mount a small file system (needs root) or set a file-size limit";
+                return childprocess::skipped;
+            }
+            std::ofstream(route) << "an older route\n";
+            for (std::ofstream filler(where + "/filler"); kind == 'f' && filler << 'x' << std::flush;) {
+            }
+            if (kind == 'r' && mount(nullptr, where.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+                return 1;
+            }
+            const CheckRun run = levelcheckRun({level.path, "--start", "2", "155", "--threads", "1", "--route", route});
+            why = run.out + " and " + std::to_string(entriesOf(where).size()) + " entries, route '" + readFile(route) + "'";
+            return run.status == levelcheck::exitUnusable && (lines(run.out).size() == 1) == atOnce &&
+                           lines(run.out).back() == "levelcheck: could not write the route " + route + ": " + reason &&
+                           entriesOf(where) == std::set<std::string>{"filler", "route.txt"} &&
+                           readFile(route) == "an older route\n"
+                       ? childprocess::passed
+                       : 1;
+        }));
+    }
+}
+
+TEST(LevelCheckSearch, TheMemoryBoundOrTheSystemsMemoryStopsTheSearchWithAReport)
+{
+    // Before, the memory could not be bounded, and std::bad_alloc ended the
+    // run with no result. A win found before the bound still counts.
+    LevelFile shaft("memory", tallShaft());
+    const CheckRun run = levelcheckRun({shaft.path, "--start", "2", "155", "--press-gap", "3", "--memory", "1"});
+    EXPECT_EQ(run.status, levelcheck::exitWin) << run.out;
+    EXPECT_NE(run.out.find("levelcheck: reached: "), std::string::npos);
+    // It never needed more than the bound.
+    EXPECT_NE(run.out.find(" frames (--memory 1 would do); stopped where the next frame could take it beyond --memory 1 "
+                           "MiB, so a win or a cell may be missing above\n"), std::string::npos) << run.out;
+    // The size a start far outside the picture would take, told whole.
+    EXPECT_EQ(lines(levelcheckRun({shaft.path, "--start", "2147483647", "2147483647"}).out).back(),
+              "levelcheck: start cell (2147483647, 2147483647): it and its four neighbours must lie inside the "
+              "picture, which takes at least 2147483649 x 2147483649 cells");
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Open sky, under an address-space limit far below what its search takes.
+    LevelFile sky("sky", levelAroundStart(200, 200, [](int x, int y) { return x % 199 != 0 && y % 199 != 0; }));
+    EXPECT_CHILD_PASSES(childprocess::run([&](std::string& why) {
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlimit limit{pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + (32 << 20), RLIM_INFINITY};
+        const bool limited = setrlimit(RLIMIT_AS, &limit) == 0;
+        why = levelcheckRun({sky.path, "--start", "100", "197", "--threads", "1", "--memory", "100000"}).out;
+        return limited && why.find("levelcheck: reached: ") != std::string::npos &&
+                       why.find("; stopped where the system had no more memory to give, so ") != std::string::npos
+                   ? childprocess::passed
+                   : 1;
+    }));
+#endif
+}
+
+TEST(LevelCheckCurve, EachGapsSectionTimesAddUpToItsWinOrEndWhereItsSearchStops)
+{
+    // A start room, a short shaft up to a landing, and a shaft 120 rows tall
+    // that quick hands win in and slow ones only climb.
+    std::vector<std::string> rows(1, "#########");
+    rows.insert(rows.end(), 120, "####.####");
+    rows.insert(rows.end(), 4, "#.......#");
+    rows.insert(rows.end(), 6, "####.####");
+    rows.insert(rows.end(), 4, "#.......#");
+    rows.emplace_back("#########");
+    LevelFile level("curve", rows);
+    TempFolder folder;
+    folder.write("map.txt", "; section: rows 0-120: shaft\n; section: rows 121-130: landing\n; section: rows 131-135: room\n");
+    const CheckRun run = levelcheckRun({level.path, "--start", "4", "134", "--sections", folder.file("map.txt"), "--curve"});
+    const std::vector<std::string> printed = lines(run.out);
+    ASSERT_EQ(printed.size(), 15u) << run.out;
+    EXPECT_EQ(run.status, levelcheck::exitWin);
+    EXPECT_EQ(printed[9], "| section | rows | gap 8 | gap 12 | gap 16 | gap 24 |");
+    EXPECT_EQ(printed[11].rfind("| room | 131-135 |", 0), 0u); // from the bottom up
+    const auto cell = [&](std::size_t line, std::size_t column) { // column 0: the rows
+        std::size_t at = 0;
+        for (std::size_t bar = 0; bar <= column; ++bar) {
+            at = printed[line].find(" | ", at) + 3;
+        }
+        return printed[line].substr(at, printed[line].find(" |", at) - at);
+    };
+    int wins = 0;
+    for (std::size_t column = 1; column <= 4; ++column) {
+        const std::string climb = cell(14, column);
+        const std::string gap = cell(9, column).substr(4);
+        EXPECT_EQ(printed[3 + column].rfind("levelcheck: press gap " + gap + ": " + climb + "; searched ", 0), 0u);
+        if (climb.rfind("won in ", 0) == 0) {
+            ++wins;
+            EXPECT_EQ(std::stoi(cell(11, column)) + std::stoi(cell(12, column)) + std::stoi(cell(13, column)),
+                      std::stoi(climb.substr(7)));
+            EXPECT_NE(cell(13, column).find(", won"), std::string::npos);
+            continue;
+        }
+        // Where the table says it ends is where that gap's own search ends.
+        const std::string reached = lines(levelcheckRun({level.path, "--start", "4", "134", "--press-gap", gap}).out).at(4);
+        const std::string highest = reached.substr(reached.find(" rows ") + 6, reached.find(" to ") - reached.find(" rows ") - 6);
+        EXPECT_EQ(climb + " / " + cell(13, column), "no win; highest row " + highest + " (shaft) / stuck at row " + highest);
+    }
+    EXPECT_TRUE(wins > 0 && wins < 4) << wins;
+}
+
+TEST(LevelCheckCurve, AMapWithoutUsableSectionLinesIsRefusedBeforeTheSearch)
+{
+    LevelFile level("sections", flatRoom());
+    TempFolder folder;
+    const std::string form = "a section line reads \"; section: rows FIRST-LAST: name\", with FIRST at most LAST";
+    for (const auto& [contents, problem] : std::vector<std::pair<std::string, std::string>>{
+             {"; a comment\n#####\n", " marks no section (lines \"; section: rows FIRST-LAST: name\")"},
+             {"; section: rows 5-3: upside down\n", " line 1: " + form},
+             {";\n; section: rows 1-x: typo\n", " line 2: " + form}}) {
+        folder.write("map.txt", contents);
+        EXPECT_EQ(levelcheckRun({level.path, "--sections", folder.file("map.txt"), "--curve"}).out,
+                  "levelcheck: " + folder.file("map.txt") + problem + "\n");
+    }
 }

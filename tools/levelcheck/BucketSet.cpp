@@ -42,6 +42,17 @@ bool BucketSet::improve(uint64_t key, uint16_t freedom)
     }
 }
 
+std::size_t BucketSet::peakBytesFor(std::size_t more) const
+{
+    std::size_t slots = keys.size();
+    std::size_t peak = slots;
+    while ((count + more) * 100 > slots * loadPercent) {
+        slots *= 2;
+        peak = slots + slots / 2; // the new table and the one it replaces
+    }
+    return peak * (sizeof(uint64_t) + sizeof(uint16_t));
+}
+
 void BucketSet::grow()
 {
     std::vector<uint64_t> oldKeys(keys.size() * 2, emptySlot);

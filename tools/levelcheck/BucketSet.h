@@ -13,6 +13,9 @@ public:
     // is then kept instead).
     bool improve(uint64_t key, uint16_t freedom);
     std::size_t size() const { return count; }
+    // The most bytes its table holds while taking `more` new keys (a growth
+    // keeps the old table until the new one is filled).
+    std::size_t peakBytesFor(std::size_t more) const;
 
 private:
     void grow();

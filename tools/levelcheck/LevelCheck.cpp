@@ -6,6 +6,8 @@
 #include "RouteScript.h"
 #include "RouteSearch.h"
 
+#include "app/RegularFile.h"
+
 #include "game/GamePlay.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
@@ -13,11 +15,13 @@
 #include "render/FilePath.h"
 
 #include <algorithm>
+#include <csignal>
 #include <charconv>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <new>
 #include <sstream>
 
 namespace levelcheck {
@@ -28,12 +32,18 @@ constexpr int32_t defaultPressGap = 8;       // frames: about eight presses a se
 constexpr int32_t largestPressGap = 500;     // frames
 constexpr int32_t largestThreads = 64;
 constexpr int64_t largestLevelCells = 64000000; // cells the search keeps a frame number for
+constexpr int32_t defaultMemory = 1536;      // MiB the search may hold: a whole search of the play level needs about 1200
+constexpr int32_t largestMemory = 1 << 20;   // MiB (1 TiB)
+constexpr int64_t bytesPerMiB = int64_t{1} << 20;
 constexpr double stepsPerSecond = 1000.0 / 15.0; // the game's fixed step of 15 ms
 constexpr auto progressEvery = std::chrono::seconds(1);
+constexpr int32_t curveGaps[] = {8, 12, 16, 24}; // frames between presses: eight a second down to under three
+constexpr std::size_t largestSectionsFile = 16 << 20; // bytes of a text map read for its section lines
 
 struct Band {
     int32_t firstRow;
     int32_t lastRow;
+    std::string name; // from a text map's section line; empty for --band
 };
 
 struct Options {
@@ -42,18 +52,24 @@ struct Options {
     int32_t startRow = static_cast<int32_t>(GamePlay::startY);
     int32_t pressGap = defaultPressGap;
     int32_t threads = 0;
+    int32_t memory = defaultMemory;
     std::string picture;
     std::string route;
     std::vector<Band> bands;
+    std::string sections;
+    bool curve = false;
+    bool pressGapGiven = false;
     bool help = false;
 };
 
 const char* const usage =
     "usage: levelcheck LEVEL.png [--start X Y] [--press-gap N] [--picture OUT.png] [--route OUT.txt]\n"
-    "                  [--band FIRST LAST]... [--threads N]\n"
+    "                  [--band FIRST LAST]... [--sections MAP.txt] [--curve] [--threads N] [--memory MiB]\n"
     "Searches what a player can do on a level from the start cell (default 60 984): any direction held\n"
     "or released on any frame, a jump press at most once every N frames (default 8). Reports the cells\n"
-    "reached, the win zones and the fastest win. Exit status: 0 a win exists, 1 none, 2 unusable input.\n";
+    "reached, the win zones and the fastest win. The search holds at most --memory MiB (default 1536).\n"
+    "--curve searches at press gaps 8, 12, 16 and 24 and tables each section's fastest time through.\n"
+    "Exit status: 0 a win exists (with --curve: at gap 8), 1 none, 2 unusable input.\n";
 
 bool parseNumber(const std::string& text, int32_t& value)
 {
@@ -94,6 +110,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
             if (!number(at, "--press-gap", options.pressGap)) {
                 return false;
             }
+            options.pressGapGiven = true;
             if (options.pressGap < 1 || options.pressGap > largestPressGap) {
                 problem = "--press-gap must lie in 1.." + std::to_string(largestPressGap) + " frames";
                 return false;
@@ -106,6 +123,14 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
                 problem = "--threads must lie in 1.." + std::to_string(largestThreads);
                 return false;
             }
+        } else if (word == "--memory") {
+            if (!number(at, "--memory", options.memory)) {
+                return false;
+            }
+            if (options.memory < 1 || options.memory > largestMemory) {
+                problem = "--memory must lie in 1.." + std::to_string(largestMemory) + " MiB";
+                return false;
+            }
         } else if (word == "--picture") {
             if (!text(at, "--picture", options.picture)) {
                 return false;
@@ -114,6 +139,12 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
             if (!text(at, "--route", options.route)) {
                 return false;
             }
+        } else if (word == "--sections") {
+            if (!text(at, "--sections", options.sections)) {
+                return false;
+            }
+        } else if (word == "--curve") {
+            options.curve = true;
         } else if (word == "--band") {
             Band band{};
             if (!number(at, "--band", band.firstRow) || !number(at, "--band", band.lastRow)) {
@@ -136,6 +167,18 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
     }
     if (options.level.empty() && !options.help) {
         problem = "which level picture?";
+        return false;
+    }
+    if (options.curve && (options.pressGapGiven || !options.picture.empty() || !options.route.empty())) {
+        problem = "--curve searches at its own press gaps and writes no picture or route";
+        return false;
+    }
+    if (options.curve && options.sections.empty() && options.bands.empty()) {
+        problem = "--curve needs the sections: --sections MAP.txt or --band FIRST LAST";
+        return false;
+    }
+    if (!options.picture.empty() && !options.route.empty() && outputfile::sameFile(options.picture, options.route)) {
+        problem = "--picture and --route name the same file, " + options.route + "; name two";
         return false;
     }
     return true;
@@ -215,6 +258,150 @@ std::string kickText(const Summary& summary)
            cellText(summary.topColumn, summary.topRow);
 }
 
+// The sections a text map marks with lines "; section: rows A-B: name",
+// added to the bands. False with one line in `problem`.
+bool readSections(const std::string& path, std::vector<Band>& bands, std::string& problem)
+{
+    const platform::FileBytes file = platform::readRegularFile(path, largestSectionsFile);
+    if (!file.ok()) {
+        problem = "cannot read the sections from " + path + ": " + file.reason();
+        return false;
+    }
+    const std::string marker = "; section: rows ";
+    std::istringstream lines(file.bytes);
+    int32_t lineNumber = 0;
+    const std::size_t before = bands.size();
+    for (std::string line; std::getline(lines, line);) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.rfind(marker, 0) != 0) {
+            continue;
+        }
+        const std::size_t dash = line.find('-', marker.size());
+        const std::size_t colon = line.find(": ", marker.size());
+        Band band{};
+        if (dash == std::string::npos || colon == std::string::npos || dash > colon ||
+            !parseNumber(line.substr(marker.size(), dash - marker.size()), band.firstRow) ||
+            !parseNumber(line.substr(dash + 1, colon - dash - 1), band.lastRow) || band.firstRow > band.lastRow ||
+            colon + 2 >= line.size()) {
+            problem = path + " line " + std::to_string(lineNumber) + ": a section line reads \"" + marker +
+                      "FIRST-LAST: name\", with FIRST at most LAST";
+            return false;
+        }
+        band.name = line.substr(colon + 2);
+        bands.push_back(band);
+    }
+    if (bands.size() == before) {
+        problem = path + " marks no section (lines \"" + marker + "FIRST-LAST: name\")";
+        return false;
+    }
+    return true;
+}
+
+std::string secondsText(int64_t frames)
+{
+    std::ostringstream text;
+    text << frames << " (" << std::fixed << std::setprecision(2) << static_cast<double>(frames) / stepsPerSecond
+         << " s)";
+    return text.str();
+}
+
+std::string bandName(const Band& band)
+{
+    return band.name.empty() ? "rows " + std::to_string(band.firstRow) + "-" + std::to_string(band.lastRow) : band.name;
+}
+
+// The first frame the pilot is in rows first..last, -1 never.
+int32_t firstFrameIn(const RouteSearch::Result& result, int32_t firstRow, int32_t lastRow)
+{
+    int32_t first = -1;
+    for (int32_t row = std::max(firstRow, 0); row <= std::min(lastRow, result.height - 1); ++row) {
+        for (int32_t column = 0; column < result.width; ++column) {
+            const int32_t frame = result.firstFrame[static_cast<std::size_t>(row) * static_cast<std::size_t>(result.width) +
+                                                    static_cast<std::size_t>(column)];
+            if (frame >= 0 && (first < 0 || frame < first)) {
+                first = frame;
+            }
+        }
+    }
+    return first;
+}
+
+// One table cell: how long the fastest player at this gap takes from its
+// first frame in the band to its first frame above it (or to the win, when
+// the win lies in the band), or the highest row it reaches there.
+std::string curveCell(const RouteSearch::Result& result, const Band& band, int32_t startRow)
+{
+    if (band.firstRow > startRow) {
+        return "below the start";
+    }
+    const int32_t entry = firstFrameIn(result, band.firstRow, band.lastRow);
+    if (entry < 0) {
+        return "-";
+    }
+    const bool winHere = result.winRow >= band.firstRow && result.winRow <= band.lastRow;
+    if (winHere) {
+        return secondsText(static_cast<int64_t>(result.fastestWin.size()) - entry) + ", won";
+    }
+    const int32_t exit = firstFrameIn(result, 0, band.firstRow - 1);
+    if (exit >= 0) {
+        return secondsText(exit - entry);
+    }
+    const Summary part = summarise(result, band.firstRow, band.lastRow);
+    return "stuck at row " + std::to_string(part.firstRow);
+}
+
+// Where the climb ends at one gap: its win, or the highest row reached.
+std::string climbCell(const RouteSearch::Result& result, const std::vector<Band>& bands)
+{
+    if (!result.fastestWin.empty()) {
+        return "won in " + secondsText(static_cast<int64_t>(result.fastestWin.size()));
+    }
+    const Summary all = summarise(result, 0, result.height - 1);
+    std::string text = "no win; highest row " + std::to_string(all.firstRow);
+    for (const Band& band : bands) {
+        if (all.firstRow >= band.firstRow && all.firstRow <= band.lastRow) {
+            text += " (" + bandName(band) + ")";
+            break;
+        }
+    }
+    return text;
+}
+
+void reportCurve(std::ostream& out, const Options& options, const std::vector<RouteSearch::Result>& results)
+{
+    std::vector<Band> climb = options.bands;
+    // The order of the climb: from the bottom up.
+    std::stable_sort(climb.begin(), climb.end(), [](const Band& a, const Band& b) { return a.firstRow > b.firstRow; });
+    out << "levelcheck: frames through each section at each press gap (seconds at 66 2/3 steps a second), from its "
+           "first frame in the section to its first frame above it or its win:\n";
+    out << "| section | rows |";
+    for (const int32_t gap : curveGaps) {
+        out << " gap " << gap << " |";
+    }
+    out << "\n|---|---|";
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        out << "---|";
+    }
+    out << '\n';
+    for (const Band& band : climb) {
+        out << "| " << bandName(band) << " | " << band.firstRow << "-" << band.lastRow << " |";
+        for (const RouteSearch::Result& result : results) {
+            out << ' ' << curveCell(result, band, options.startRow) << " |";
+        }
+        out << '\n';
+    }
+    out << "| the whole climb | " << climb.back().firstRow << "-" << climb.front().lastRow << " |";
+    for (const RouteSearch::Result& result : results) {
+        out << ' ' << climbCell(result, climb) << " |";
+    }
+    out << '\n';
+}
+
+std::string searchedText(const Options& options, const RouteSearch::Result& result);
+
 void report(std::ostream& out, const Options& options, const RouteSearch::Result& result)
 {
     const Summary all = summarise(result, 0, result.height - 1);
@@ -256,12 +443,34 @@ void report(std::ostream& out, const Options& options, const RouteSearch::Result
         }
         out << "; " << kickText(part) << '\n';
     }
-    out << "levelcheck: searched " << result.states << " states over " << result.frames << " frames";
-    if (result.complete) {
-        out << ", to the end\n";
-    } else {
-        out << "; stopped at the search's limit, so a win or a cell may be missing above\n";
+    out << "levelcheck: " << searchedText(options, result) << '\n';
+}
+
+// How much was searched, and what stopped it short of the end.
+std::string searchedText(const Options& options, const RouteSearch::Result& result)
+{
+    std::ostringstream out;
+    out << "searched " << result.states << " states over " << result.frames << " frames (--memory "
+        << (result.neededBytes + bytesPerMiB - 1) / bytesPerMiB << " would do)";
+    switch (result.stoppedBy) {
+    case RouteSearch::Stop::none:
+        out << ", to the end";
+        return out.str();
+    case RouteSearch::Stop::states:
+        out << "; stopped at its limit of " << RouteSearch::Options().stateLimit << " states";
+        break;
+    case RouteSearch::Stop::frames:
+        out << "; stopped at its limit of " << RouteSearch::Options().frameLimit << " frames";
+        break;
+    case RouteSearch::Stop::memory:
+        out << "; stopped where the next frame could take it beyond --memory " << options.memory << " MiB";
+        break;
+    case RouteSearch::Stop::outOfMemory:
+        out << "; stopped where the system had no more memory to give";
+        break;
     }
+    out << ", so a win or a cell may be missing above";
+    return out.str();
 }
 
 bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& grid, const RouteSearch::Result& result)
@@ -271,15 +480,23 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
     if (!options.picture.empty()) {
         path = routescript::replay(grid, static_cast<float>(options.startColumn), static_cast<float>(options.startRow),
                                    result.fastestWin);
-        const RoutePicture picture = RoutePicture::draw(grid, result, static_cast<float>(options.startColumn),
-                                                        static_cast<float>(options.startRow), path);
-        const std::string bytes = pngfile::encodeRgb(picture.width, picture.height, picture.rgb);
-        std::string error = bytes.empty() ? "could not encode the picture" : "";
+        std::string bytes;
+        int32_t scale = 0;
+        std::string error;
+        try {
+            const RoutePicture picture = RoutePicture::draw(grid, result, static_cast<float>(options.startColumn),
+                                                            static_cast<float>(options.startRow), path);
+            bytes = pngfile::encodeRgb(picture.width, picture.height, picture.rgb);
+            scale = picture.scale;
+            error = bytes.empty() ? "could not encode the picture" : "";
+        } catch (const std::bad_alloc&) {
+            error = "not enough memory to draw it";
+        }
         if (bytes.empty() || !outputfile::write(options.picture, bytes, error)) {
             out << "levelcheck: could not write the picture " << options.picture << ": " << error << '\n';
             written = false;
         } else {
-            out << "levelcheck: picture written to " << options.picture << " (" << picture.scale
+            out << "levelcheck: picture written to " << options.picture << " (" << scale
                 << " pixels a cell)\n";
         }
     }
@@ -306,6 +523,9 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& progress)
 {
+    // Under a file-size limit a write fails with EFBIG, which is reported,
+    // instead of ending the program half way through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     Options options;
     std::string problem;
     if (!parse(arguments, options, problem)) {
@@ -316,9 +536,22 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         out << usage;
         return exitWin;
     }
-    for (const std::string* output : {&options.picture, &options.route}) {
-        if (!output->empty() && outputfile::sameFile(*output, options.level)) {
+    if (!options.sections.empty() && !readSections(options.sections, options.bands, problem)) {
+        out << "levelcheck: " << problem << '\n';
+        return exitUnusable;
+    }
+    // The outputs are checked now, not after a search of a minute.
+    for (const auto& [output, what] : {std::pair{&options.picture, "picture"}, std::pair{&options.route, "route"}}) {
+        if (output->empty()) {
+            continue;
+        }
+        if (outputfile::sameFile(*output, options.level)) {
             out << "levelcheck: " << *output << " is the level itself; name another file to write\n";
+            return exitUnusable;
+        }
+        std::string error;
+        if (!outputfile::writable(*output, error)) {
+            out << "levelcheck: could not write the " << what << " " << *output << ": " << error << '\n';
             return exitUnusable;
         }
     }
@@ -344,7 +577,8 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     if (options.startColumn < 1 || options.startRow < 1 || options.startColumn > grid.getWidth() - 2 ||
         options.startRow > grid.getHeight() - 2) {
         out << "levelcheck: " << start << ": it and its four neighbours must lie inside the picture, which takes at "
-            << "least " << std::max(options.startColumn + 2, 3) << " x " << std::max(options.startRow + 2, 3)
+            << "least " << std::max(int64_t{options.startColumn} + 2, int64_t{3}) << " x "
+            << std::max(int64_t{options.startRow} + 2, int64_t{3})
             << " cells\n";
         return exitUnusable;
     }
@@ -356,33 +590,72 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         return exitUnusable;
     }
     out << "levelcheck: " << start << ": open\n";
-    out << "levelcheck: search: any direction held or released on any frame, a jump press at most every "
-        << options.pressGap << " frames\n";
+    if (options.curve) {
+        out << "levelcheck: search: any direction held or released on any frame, a jump press at most every 8, 12, "
+               "16 and 24 frames in turn\n";
+    } else {
+        out << "levelcheck: search: any direction held or released on any frame, a jump press at most every "
+            << options.pressGap << " frames\n";
+    }
     out.flush();
 
-    RouteSearch::Options search;
-    search.startColumn = options.startColumn;
-    search.startRow = options.startRow;
-    search.pressGap = options.pressGap;
-    search.threads = options.threads;
-    auto lastReport = std::chrono::steady_clock::now();
-    bool reported = false;
-    const RouteSearch::Result result = RouteSearch::run(grid, search, [&](const RouteSearch::Progress& now) {
-        const auto time = std::chrono::steady_clock::now();
-        if (time - lastReport < progressEvery) {
-            return;
+    const auto searchAt = [&](int32_t pressGap, RouteSearch::Result& result) {
+        RouteSearch::Options search;
+        search.startColumn = options.startColumn;
+        search.startRow = options.startRow;
+        search.pressGap = pressGap;
+        search.threads = options.threads;
+        search.memoryLimit = int64_t{options.memory} * bytesPerMiB;
+        auto lastReport = std::chrono::steady_clock::now();
+        bool reported = false;
+        try {
+            result = RouteSearch::run(grid, search, [&](const RouteSearch::Progress& now) {
+                const auto time = std::chrono::steady_clock::now();
+                if (time - lastReport < progressEvery) {
+                    return;
+                }
+                lastReport = time;
+                reported = true;
+                progress << "levelcheck: frame " << now.frame << ", " << now.states << " states, " << now.cellsReached
+                         << " cells reached, fastest win so far: "
+                         << (now.firstWinFrame < 0 ? std::string("none") : std::to_string(now.firstWinFrame) + " frames")
+                         << std::endl;
+            });
+        } catch (const std::bad_alloc&) {
+            // Only the per-cell tables come before the search's own guard.
+            out << "levelcheck: not enough memory to begin a search of " << grid.getWidth() << " x " << grid.getHeight()
+                << " cells\n";
+            return false;
         }
-        lastReport = time;
-        reported = true;
-        progress << "levelcheck: frame " << now.frame << ", " << now.states << " states, " << now.cellsReached
-                 << " cells reached, fastest win so far: "
-                 << (now.firstWinFrame < 0 ? std::string("none") : std::to_string(now.firstWinFrame) + " frames")
-                 << std::endl;
-    });
-    if (reported) {
-        progress << "levelcheck: search done after " << result.frames << " frames" << std::endl;
+        if (reported) {
+            progress << "levelcheck: search done after " << result.frames << " frames" << std::endl;
+        }
+        return true;
+    };
+
+    if (options.curve) {
+        // One whole search a gap; every section's figures come from its
+        // first-reach frames.
+        std::vector<RouteSearch::Result> results;
+        for (const int32_t gap : curveGaps) {
+            RouteSearch::Result result;
+            if (!searchAt(gap, result)) {
+                return exitUnusable;
+            }
+            out << "levelcheck: press gap " << gap << ": " << climbCell(result, options.bands) << "; "
+                << searchedText(options, result) << '\n';
+            out.flush();
+            results.push_back(std::move(result));
+        }
+        reportCurve(out, options, results);
+        out.flush();
+        return results.front().fastestWin.empty() ? exitNoWin : exitWin;
     }
 
+    RouteSearch::Result result;
+    if (!searchAt(options.pressGap, result)) {
+        return exitUnusable;
+    }
     report(out, options, result);
     const bool written = writeOutputs(out, options, grid, result);
     out.flush();

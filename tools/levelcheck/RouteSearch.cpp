@@ -5,8 +5,11 @@
 #include "game/PilotBody.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <new>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -20,6 +23,7 @@ constexpr uint64_t positionMask = (uint64_t{1} << 19) - 1;
 constexpr int32_t maxPressGap = 60000;  // frames; more than any search runs
 constexpr std::size_t chunkStates = 4096; // frontier states a worker takes at a time
 constexpr uint8_t longestStay = 64;     // frames a state may go on inside its own bucket
+constexpr int64_t mostChildren = 8;     // states one state makes in a frame: four directions, with a press or not
 
 // Input bits of a search step.
 constexpr uint8_t leftBit = 1;
@@ -162,6 +166,21 @@ void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vect
     }
 }
 
+// The most bytes a vector of `capacity` holds while it takes `needed`
+// elements in all: it doubles, and keeps the old buffer while it copies.
+int64_t vectorPeak(std::size_t capacity, int64_t needed, std::size_t element)
+{
+    auto slots = static_cast<int64_t>(capacity);
+    if (needed <= slots) {
+        return slots * static_cast<int64_t>(element);
+    }
+    slots = std::max<int64_t>(slots, 1);
+    while (slots < needed) {
+        slots *= 2;
+    }
+    return (slots + slots / 2) * static_cast<int64_t>(element);
+}
+
 Route routeTo(const std::vector<Node>& nodes, uint32_t node, uint8_t lastInput)
 {
     Route route;
@@ -221,80 +240,137 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
                                                 : std::max(1, static_cast<int32_t>(std::thread::hardware_concurrency()));
     std::vector<std::vector<Child>> made;
 
+    const auto cellBytes = static_cast<int64_t>(cellCount * (sizeof(int32_t) + sizeof(uint8_t) + sizeof(float)));
+    const auto madeCapacity = [&] {
+        std::size_t total = 0;
+        for (const std::vector<Child>& chunk : made) {
+            total += chunk.capacity();
+        }
+        return total;
+    };
+    // The most the tables could hold by the end of the next frame if every
+    // state made all the children it can.
+    const auto heldAfterNextFrame = [&] {
+        const int64_t children = mostChildren * static_cast<int64_t>(frontier.size());
+        return cellBytes + vectorPeak(nodes.capacity(), static_cast<int64_t>(nodes.size()) + children, sizeof(Node)) +
+               static_cast<int64_t>(visited.peakBytesFor(static_cast<std::size_t>(children))) +
+               static_cast<int64_t>(frontier.capacity() * sizeof(Live)) +
+               vectorPeak(next.capacity(), children, sizeof(Live)) +
+               static_cast<int64_t>(std::max<std::size_t>(madeCapacity(), static_cast<std::size_t>(children)) *
+                                    sizeof(Child));
+    };
+    const auto stop = [&](Stop why) {
+        result.complete = false;
+        result.stoppedBy = why;
+    };
+
     Progress report;
     int32_t frame = 0;
     while (!frontier.empty()) {
-        if (frame >= options.frameLimit || static_cast<int64_t>(nodes.size()) >= options.stateLimit) {
-            result.complete = false;
+        if (frame >= options.frameLimit) {
+            stop(Stop::frames);
             break;
         }
-        ++frame;
-        // The movement steps run side by side, each worker on whole chunks
-        // of the frontier; the results are then taken in frontier order, so
-        // the search does not depend on the number of workers.
-        const std::size_t chunks = (frontier.size() + chunkStates - 1) / chunkStates;
-        made.resize(std::max(made.size(), chunks));
-        const auto work = [&](std::size_t firstChunk, std::size_t step) {
-            for (std::size_t chunk = firstChunk; chunk < chunks; chunk += step) {
-                std::vector<Child>& out = made[chunk];
-                out.clear();
-                const std::size_t end = std::min(frontier.size(), (chunk + 1) * chunkStates);
-                for (std::size_t i = chunk * chunkStates; i < end; ++i) {
-                    expand(frontier[i], grid, pressGap, out);
+        if (static_cast<int64_t>(nodes.size()) >= options.stateLimit) {
+            stop(Stop::states);
+            break;
+        }
+        const int64_t needed = heldAfterNextFrame();
+        if (needed > options.memoryLimit) {
+            stop(Stop::memory);
+            break;
+        }
+        result.neededBytes = std::max(result.neededBytes, needed);
+        try {
+            ++frame;
+            // The movement steps run side by side, each worker on whole chunks
+            // of the frontier; the results are then taken in frontier order, so
+            // the search does not depend on the number of workers.
+            const std::size_t chunks = (frontier.size() + chunkStates - 1) / chunkStates;
+            made.resize(std::max(made.size(), chunks));
+            std::atomic<bool> workerOutOfMemory{false};
+            const auto work = [&](std::size_t firstChunk, std::size_t step) {
+                try {
+                    for (std::size_t chunk = firstChunk; chunk < chunks; chunk += step) {
+                        std::vector<Child>& out = made[chunk];
+                        out.clear();
+                        const std::size_t end = std::min(frontier.size(), (chunk + 1) * chunkStates);
+                        for (std::size_t i = chunk * chunkStates; i < end; ++i) {
+                            expand(frontier[i], grid, pressGap, out);
+                        }
+                    }
+                } catch (const std::bad_alloc&) {
+                    workerOutOfMemory = true;
+                }
+            };
+            const auto helpers = static_cast<std::size_t>(std::min<int64_t>(workers, static_cast<int64_t>(chunks))) - 1;
+            std::vector<std::thread> threads;
+            threads.reserve(helpers);
+            for (std::size_t helper = 0; helper < helpers; ++helper) {
+                try {
+                    threads.emplace_back(work, helper + 1, helpers + 1);
+                } catch (const std::system_error&) {
+                    break; // no thread to be had: the calling one does its share
                 }
             }
-        };
-        const auto helpers = static_cast<std::size_t>(std::min<int64_t>(workers, static_cast<int64_t>(chunks))) - 1;
-        std::vector<std::thread> threads;
-        for (std::size_t helper = 0; helper < helpers; ++helper) {
-            threads.emplace_back(work, helper + 1, helpers + 1);
-        }
-        work(0, helpers + 1);
-        for (std::thread& thread : threads) {
-            thread.join();
-        }
-
-        next.clear();
-        for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
-            for (const Child& child : made[chunk]) {
-                const int64_t cell = cellIndex(child.live.x, child.live.y);
-                if (cell >= 0 && !child.wins) {
-                    float& top = result.topFlightSpeed[static_cast<std::size_t>(cell)];
-                    top = std::max(top, child.flightSpeed);
-                }
-                if (child.wins) {
-                    // The game stops at a win: mark the zone, go no further.
-                    if (cell >= 0 && result.winZone[static_cast<std::size_t>(cell)] == 0) {
-                        result.winZone[static_cast<std::size_t>(cell)] = 1;
-                        ++result.winZoneCells;
-                    }
-                    reach(child.live.x, child.live.y, frame);
-                    if (result.fastestWin.empty()) {
-                        result.fastestWin = routeTo(nodes, child.parent, child.input);
-                        result.winColumn = static_cast<int32_t>(child.live.x);
-                        result.winRow = static_cast<int32_t>(child.live.y);
-                    }
-                    continue;
-                }
-                if (!visited.improve(child.live.key, freedom(child.live, pressGap)) && !child.continues) {
-                    continue;
-                }
-                Live live = child.live;
-                live.node = static_cast<uint32_t>(nodes.size());
-                nodes.push_back(Node{child.parent, child.input});
-                reach(live.x, live.y, frame);
-                next.push_back(live);
+            for (std::size_t share = threads.size() + 1; share <= helpers; ++share) {
+                work(share, helpers + 1);
             }
-        }
-        frontier.swap(next);
+            work(0, helpers + 1);
+            for (std::thread& thread : threads) {
+                thread.join();
+            }
+            if (workerOutOfMemory) {
+                throw std::bad_alloc();
+            }
 
-        report.frame = frame;
-        report.states = static_cast<int64_t>(nodes.size());
-        report.frontier = static_cast<int64_t>(frontier.size());
-        report.cellsReached = result.cellsReached;
-        report.firstWinFrame = result.fastestWin.empty() ? -1 : static_cast<int32_t>(result.fastestWin.size());
-        if (progress) {
-            progress(report);
+            next.clear();
+            for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+                for (const Child& child : made[chunk]) {
+                    const int64_t cell = cellIndex(child.live.x, child.live.y);
+                    if (cell >= 0 && !child.wins) {
+                        float& top = result.topFlightSpeed[static_cast<std::size_t>(cell)];
+                        top = std::max(top, child.flightSpeed);
+                    }
+                    if (child.wins) {
+                        // The game stops at a win: mark the zone, go no further.
+                        if (cell >= 0 && result.winZone[static_cast<std::size_t>(cell)] == 0) {
+                            result.winZone[static_cast<std::size_t>(cell)] = 1;
+                            ++result.winZoneCells;
+                        }
+                        reach(child.live.x, child.live.y, frame);
+                        if (result.fastestWin.empty()) {
+                            result.fastestWin = routeTo(nodes, child.parent, child.input);
+                            result.winColumn = static_cast<int32_t>(child.live.x);
+                            result.winRow = static_cast<int32_t>(child.live.y);
+                        }
+                        continue;
+                    }
+                    if (!visited.improve(child.live.key, freedom(child.live, pressGap)) && !child.continues) {
+                        continue;
+                    }
+                    Live live = child.live;
+                    live.node = static_cast<uint32_t>(nodes.size());
+                    nodes.push_back(Node{child.parent, child.input});
+                    reach(live.x, live.y, frame);
+                    next.push_back(live);
+                }
+            }
+            frontier.swap(next);
+
+            report.frame = frame;
+            report.states = static_cast<int64_t>(nodes.size());
+            report.frontier = static_cast<int64_t>(frontier.size());
+            report.cellsReached = result.cellsReached;
+            report.firstWinFrame = result.fastestWin.empty() ? -1 : static_cast<int32_t>(result.fastestWin.size());
+            if (progress) {
+                progress(report);
+            }
+        } catch (const std::bad_alloc&) {
+            // What the frames before found stands; the rest is let go so
+            // that there is room to report it.
+            stop(Stop::outOfMemory);
+            break;
         }
     }
     result.states = static_cast<int64_t>(nodes.size());

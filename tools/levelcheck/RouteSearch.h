@@ -31,6 +31,11 @@ public:
         int32_t pressGap = 8;          // frames from one jump press to the next, at least 1
         int64_t stateLimit = 60000000; // states kept (about 40 bytes each) before the search gives up
         int32_t frameLimit = 100000;   // frames (25 minutes of play) before it gives up
+        // Bytes the search may hold (1.5 GiB). It stops before a frame that
+        // could take it beyond, counting each of its tables as if the frame
+        // made the most states it can; an allocation that fails all the same
+        // stops it too.
+        int64_t memoryLimit = int64_t{1536} << 20;
         int32_t threads = 0;           // 0: one per processor
     };
 
@@ -41,6 +46,9 @@ public:
         int64_t cellsReached = 0;
         int32_t firstWinFrame = -1;
     };
+
+    // What ended the search short of its end.
+    enum class Stop { none, states, frames, memory, outOfMemory };
 
     struct Result {
         int32_t width = 0;
@@ -60,6 +68,10 @@ public:
         int64_t states = 0;
         int32_t frames = 0;     // frames searched
         bool complete = true;   // false when a limit stopped the search
+        Stop stoppedBy = Stop::none;
+        // The largest memory bound a frame it ran asked for: the least
+        // memoryLimit that lets the same search run as far.
+        int64_t neededBytes = 0;
     };
 
     // progress (may be empty) is called after every frame from the calling thread.
