@@ -141,12 +141,15 @@ TEST_F(Gamepad, StickHoldsADirectionPastHalfTravelAndReleasesItInside)
     pushAxis(0, 0, 32767);
     step();
     EXPECT_EQ(held(), ".R");
-    // The stick's up and down hold nothing.
+    // The stick's up and down look, apart from steering.
     pushAxis(0, 1, -32768);
     step();
-    EXPECT_EQ(held(), ".R");
+    EXPECT_EQ(held(), ".RU");
     pushAxis(0, 0, 0);
     pushAxis(0, 1, 32767);
+    step();
+    EXPECT_EQ(held(), "..D");
+    pushAxis(0, 1, 0);
     step();
     EXPECT_EQ(held(), "..");
 }
@@ -170,14 +173,17 @@ TEST_F(Gamepad, DpadSteersWithDiagonalsAndTogetherWithTheStick)
     startPlayOnTheGround();
     pushHat(0, 0, SDL_HAT_LEFTUP);
     step();
-    EXPECT_EQ(held(), "L.");
+    EXPECT_EQ(held(), "L.U");
     pushHat(0, 0, SDL_HAT_RIGHT);
     step();
     EXPECT_EQ(held(), ".R");
     pushHat(0, 0, SDL_HAT_RIGHTDOWN);
     step();
-    EXPECT_EQ(held(), ".R");
+    EXPECT_EQ(held(), ".RD");
     pushHat(0, 0, SDL_HAT_DOWN);
+    step();
+    EXPECT_EQ(held(), "..D");
+    pushHat(0, 0, SDL_HAT_CENTERED);
     step();
     EXPECT_EQ(held(), "..");
     // Stick and D-pad on one side: letting go of one keeps the side held.
