@@ -8,6 +8,7 @@
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
+#include "game/TitleScreen.h"
 #include "render/Drawer.h"
 
 #include <SDL/SDL.h>
@@ -204,6 +205,9 @@ TEST_F(PlayScreen, ActionsSetAndClearTheHeldDirections)
     EXPECT_EQ(play().getInput().left, 0);
     EXPECT_EQ(play().getInput().up, 0);
     EXPECT_EQ(play().getInput().right, 1);
+    for (int step = 0; step < GamePlay::startSettleSteps; ++step) {
+        ASSERT_TRUE(app->runIteration()); // the start's jump-free time
+    }
     press("Action");
     EXPECT_TRUE(play().getBody().jumpRequested);
     press("Nonsense");
@@ -608,7 +612,7 @@ TEST_F(PlayScreen, AJumpBlockedByACeilingLeavesOneStarAndThenAStandingPilot)
     // A room one cell high: the jump stops at once against the ceiling.
     playOwnLevel(62, 990, [](int column, int row) { return row == 984 && column >= 50 && column <= 60; });
     RecordingDrawer drawer;
-    for (int frame = 0; frame < 10; ++frame) {
+    for (int frame = 0; frame < GamePlay::startSettleSteps; ++frame) { // past the start's jump-free time
         ASSERT_EQ(starsDrawn(drawer, play()), 0u);
     }
     press("Action");
@@ -645,4 +649,111 @@ TEST_F(PlayScreen, TheWinPrintsTheRunTimeOnceAndHandsItToTheEnding)
     EXPECT_EQ(play().getRunClock().steps(), frames);
     EXPECT_EQ(printed, "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
     EXPECT_EQ(app->getRunMilliseconds(), frames * 15);
+}
+
+namespace {
+
+// The pilot's sprite among one frame's calls: the last plain texture before the labels.
+RecordingDrawer::Call pilotDrawn(const RecordingDrawer& drawer)
+{
+    const auto label = std::find_if(drawer.calls.begin(), drawer.calls.end(),
+                                    [](const RecordingDrawer::Call& call) { return call.op == "drawText"; });
+    const auto pilot = std::find_if(std::make_reverse_iterator(label), drawer.calls.rend(),
+                                    [](const RecordingDrawer::Call& call) { return call.op == "drawTexture"; });
+    return pilot == drawer.calls.rend() ? RecordingDrawer::Call{} : *pilot;
+}
+
+} // namespace
+
+TEST_F(PlayScreen, LookingSlidesTheViewAndBackAndTheRouteStaysTheSameBitForBit)
+{
+    // The route twice: plain, then with Up and Down held on the way. Up for
+    // steps 40-119, Down for 200-259; the step's expected look in rows.
+    struct Expected {
+        int step;
+        float rows;
+    };
+    const std::vector<Expected> expected = {{39, 0.0f},   {40, -0.125f}, {63, -3.0f}, {87, -6.0f}, {119, -6.0f},
+                                            {120, -5.875f}, {167, 0.0f}, {199, 0.0f}, {247, 6.0f}, {259, 6.0f},
+                                            {307, 0.0f},  {399, 0.0f}};
+    auto playRoute = [&](bool looking) {
+        app->switchState("TitleScreen");
+        app->switchState("GamePlay");
+        PlaythroughBot bot;
+        std::vector<PilotStep> path;
+        std::size_t next = 0;
+        bool left = false;
+        bool right = false;
+        RecordingDrawer drawer;
+        for (int step = 0; step < 400; ++step) {
+            const PlaythroughBot::Keys keys = bot.next(play().getBody(), play().getLevel());
+            if (keys.left != left) {
+                keys.left ? press("P1Left") : release("P1Left");
+                left = keys.left;
+            }
+            if (keys.right != right) {
+                keys.right ? press("P1Right") : release("P1Right");
+                right = keys.right;
+            }
+            if (keys.jump) {
+                press("Action");
+            }
+            if (looking && (step == 40 || step == 200)) {
+                press(step == 40 ? "P1Up" : "P1Down");
+            } else if (looking && (step == 120 || step == 260)) {
+                release(step == 120 ? "P1Up" : "P1Down");
+            }
+            drawer.clear();
+            play().frame(drawer);
+            path.push_back(stepOf(play().getBody()));
+            const float rows = play().getLook().rows();
+            if (looking && next < expected.size() && expected[next].step == step) {
+                EXPECT_EQ(rows, expected[next].rows) << "step " << step;
+                ++next;
+            }
+            // The pilot is drawn where it is, the view's slide the other way.
+            const pilotPlacement::Place place = play().drawnPilot();
+            const RecordingDrawer::Call pilot = pilotDrawn(drawer);
+            EXPECT_FLOAT_EQ(pilot.args.at(1), 480.0f + 64.0f * (place.y - play().getBody().y - rows)) << step;
+        }
+        EXPECT_EQ(next, looking ? expected.size() : 0u);
+        return path;
+    };
+    const std::vector<PilotStep> plain = playRoute(false);
+    const std::vector<PilotStep> looked = playRoute(true);
+    ASSERT_EQ(plain.size(), looked.size());
+    for (std::size_t step = 0; step < plain.size(); ++step) {
+        ASSERT_TRUE(plain[step] == looked[step]) << "step " << step;
+    }
+    EXPECT_LT(std::bit_cast<float>(plain.back().y), GamePlay::startY - 2.0f) << "the route climbed meanwhile";
+    // Looking up shows at least 12 rows above the pilot: a room and its exit.
+    EXPECT_GE(view::rowsAbovePilotLookingUp, 12.0f);
+    EXPECT_EQ(view::lookRows, view::lookRowsPerStep * view::lookSteps);
+}
+
+TEST_F(PlayScreen, PressesRightAfterTheStoryEndsDoNotJumpAndAPressAfterThemDoes)
+{
+    // Pressing through the title: the story moves on by itself too, so
+    // the press after the one that starts play comes a moment later, or
+    // together with it from a second key.
+    app->switchState("TitleScreen");
+    for (int line = 0; line <= TitleStory::sendOffLine; ++line) {
+        press("Action");
+    }
+    ASSERT_EQ(stateName(), "GamePlay");
+    const int pressSteps[] = {0, 0, 3, 7, 11}; // before these steps
+    int next = 0;
+    // The pilot drops two rows onto the start's ground meanwhile; a jump
+    // would show as a rise.
+    for (int step = 0; step < 60; ++step) {
+        for (; next < 5 && pressSteps[next] == step; ++next) {
+            press("Action");
+        }
+        ASSERT_TRUE(app->runIteration());
+        ASSERT_GE(play().getBody().vy, 0.0f) << "step " << step;
+    }
+    ASSERT_FALSE(play().getBody().airborne);
+    press("Action");
+    ASSERT_TRUE(app->runIteration());
+    EXPECT_LT(play().getBody().vy, 0.0f) << "a press once play has settled jumps";
 }

@@ -1,11 +1,13 @@
 #include "PlaythroughBot.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
+#include "game/PilotPlacement.h"
 #include "render/FilePath.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -184,4 +186,35 @@ TEST(ShippedPlayLevel, EveryOtherShaftIsCappedAndShort)
         summit += !grid.solid(summitColumn, row) && grid.solid(summitColumn - 1, row) ? 1 : 0;
     }
     EXPECT_GE(summit, 120);
+}
+
+TEST(ShippedPlayLevel, AlongTheWholeRouteThePilotIsNeverDrawnInsideASolidCell)
+{
+    // The movement lets the box reach diagonally into the ground for a step
+    // at doors and landings; the drawn box must stay clear, and close.
+    const LevelGrid grid = loadLevel("pilot.png");
+    PilotBody body(60.0f, 984.0f);
+    PlaythroughBot bot;
+    ASSERT_EQ(bot.readError(), "");
+    int sunkSteps = 0;
+    float deepest = 0.0f;
+    for (std::size_t frame = 0; frame < bot.winningFrame(); ++frame) {
+        const PlaythroughBot::Keys keys = bot.next(body, grid);
+        PilotInput input;
+        input.left = keys.left;
+        input.right = keys.right;
+        if (keys.jump) {
+            body.requestJump();
+        }
+        body.update(input, grid);
+        const pilotPlacement::Place drawn = pilotPlacement::drawn(body.x, body.y, grid);
+        ASSERT_TRUE(pilotPlacement::isClear(drawn.x, drawn.y, grid)) << "frame " << frame << " at " << body.x << ", "
+                                                                     << body.y;
+        if (!pilotPlacement::isClear(body.x, body.y, grid)) {
+            ++sunkSteps;
+            deepest = std::max(deepest, std::fabs(drawn.x - body.x) + std::fabs(drawn.y - body.y));
+        }
+    }
+    EXPECT_GT(sunkSteps, 0) << "the route no longer shows the overlap this guards against";
+    EXPECT_LT(deepest, 1.0f);
 }
