@@ -2,6 +2,7 @@
 #include "game/TitleScreen.h"
 #include "data/Pictures.h"
 #include "game/ImageLoader.h"
+#include "render/OpenGLFont.h"
 
 #include "RecordingDrawer.h"
 #include "ScreenFixture.h"
@@ -99,12 +100,14 @@ TEST_F(TitleScreenTest, TheFirstFrameDrawsTheDarkScreenGrainAndTheEmptyLine)
         "createTexture(1024, 1024)",
         "createTexture(1024, 720)",
         "loadFont(MarsNeedsCunnilingus.ttf, 48)",
+        "loadFont(MarsNeedsCunnilingus.ttf, 24)",
         "fillRect(0, 0, 1280, 480, 0, 0, 0, 255)",
         "fillGradientRect(0, 480, 1280, 1280, 0, 0, 0, 255, 64, 64, 64, 255)",
         "setBlendMode(1)",
         "drawTexture(1, 0, 0, 1.25, 1.25, 1, 1, 1, 0.5)",
         "setBlendMode(0)",
         "drawText(\"\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)",
+        "drawText(\"" + std::string(TitleScreen::controlsLine) + "\", 1, 128, 594, 1088, 1, 0.9, 0.9, 0.9, 1)",
     };
     EXPECT_EQ(drawer.calls, expected);
 }
@@ -119,7 +122,7 @@ TEST_F(TitleScreenTest, ResourcesAreMadeOnceForTheDrawer)
     }
     TitleScreen second(*app);
     second.frame(drawer);
-    EXPECT_EQ(drawer.fontsLoaded, 1);
+    EXPECT_EQ(drawer.fontsLoaded, 2); // the story's and the controls line's
     EXPECT_EQ(drawer.texturesMade, 2);
 }
 
@@ -133,7 +136,7 @@ TEST_F(TitleScreenTest, TheLogoAndTheMagentaLineJoinTheStory)
     screen.frame(drawer);
     EXPECT_TRUE(drawer.has("drawText(\"\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)"));
     EXPECT_TRUE(drawer.has("drawTexture(2, 128, 0, 1, 1, 1, 1, 1, 1)"));
-    EXPECT_EQ(drawer.countStartingWith("drawText("), 1);
+    EXPECT_EQ(drawer.countStartingWith("drawText("), 2); // the controls line shows from the start
 
     screen.actionPressed("Action", SDL_keysym{});
     screen.actionPressed("Action", SDL_keysym{});
@@ -145,10 +148,11 @@ TEST_F(TitleScreenTest, TheLogoAndTheMagentaLineJoinTheStory)
         "setBlendMode(0)",
         "drawTexture(2, 128, 0, 1, 1, 1, 1, 1, 1)",
         "drawText(\"" + TitleStory::lines()[5] + "\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)",
+        "drawText(\"" + std::string(TitleScreen::controlsLine) + "\", 1, 128, 594, 1088, 1, 0.9, 0.9, 0.9, 1)",
         "drawText(\"Now go! Run! Wall jump for glory!\", 1, 128, 640, 1024, 1, 1, 0, 1, 1)",
     };
-    ASSERT_GE(drawer.calls.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(drawer.calls.end() - 4, drawer.calls.end()), texts);
+    ASSERT_GE(drawer.calls.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(drawer.calls.end() - 5, drawer.calls.end()), texts);
 }
 
 TEST_F(TitleScreenTest, WithoutTheFontTheTextFallsBackToTheBuiltInGlyphs)
@@ -215,4 +219,43 @@ TEST(TitleLogo, LiesWhollyAboveTheStoryLine)
                 lastShownRow = y;
     EXPECT_EQ(lastShownRow + 1, TitleStory::logoBottomRow);
     EXPECT_LT(TitleStory::logoBottomRow + 1, 400); // the story line's top, logical pixels
+}
+
+TEST_F(TitleScreenTest, TheControlsLineFitsOnOneLineBetweenTheStoryAndTheSendOff)
+{
+    // Laid out with the title's own font: a longer line or a larger size
+    // would wrap, leave the screen or run into the story or the send-off.
+    struct Extent {
+        float top = 1e9f, bottom = -1e9f, right = -1e9f;
+        int lines = 0;
+    };
+    auto extentOf = [](const std::string& text, float points, float y, float width) {
+        OpenGLFont font("MarsNeedsCunnilingus.ttf", points);
+        EXPECT_TRUE(font.isLoaded());
+        Extent extent;
+        float lastY = -1.0f;
+        OpenGLFont::layoutText(text, TitleScreen::textX, y, width, 1.0f, font.glyphTable(), font.getLineHeight(),
+                               [&](const FontGlyph& glyph, float x, float glyphY) {
+                                   extent.lines += glyphY != lastY ? 1 : 0;
+                                   lastY = glyphY;
+                                   extent.top = std::min(extent.top, glyphY);
+                                   extent.bottom = std::max(extent.bottom, glyphY + font.getLineHeight());
+                                   extent.right = std::max(extent.right, x + glyph.width);
+                               });
+        return extent;
+    };
+    const Extent controls =
+        extentOf(TitleScreen::controlsLine, TitleScreen::controlsPoints, TitleScreen::controlsY, TitleScreen::controlsWidth);
+    const Extent story = extentOf(TitleStory::lines()[TitleStory::lastStoryLine], TitleScreen::storyPoints,
+                                  TitleScreen::storyY, TitleScreen::textWidth);
+    const Extent sendOff = extentOf(TitleStory::lines()[TitleStory::sendOffLine], TitleScreen::storyPoints,
+                                    TitleScreen::sendOffY, TitleScreen::textWidth);
+    EXPECT_EQ(controls.lines, 1);
+    EXPECT_LE(controls.right, 1280.0f - 32.0f);
+    EXPECT_GE(controls.top, story.bottom - 8.0f) << "the story's line gap may hold the descenders only";
+    EXPECT_LE(controls.bottom, sendOff.top + 8.0f);
+    EXPECT_EQ(story.lines, 3);
+    // What it teaches: every control of play, keyboard and pad.
+    for (const char* word : {"Left/Right", "Space or Z", "Up/Down", "Esc", "stick", "D-pad"})
+        EXPECT_NE(std::string(TitleScreen::controlsLine).find(word), std::string::npos) << word;
 }
