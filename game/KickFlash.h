@@ -17,6 +17,7 @@ public:
     struct Flash {
         float x = 0.0f;   // cells: the wall's face
         float y = 0.0f;   // cells: the middle of the pilot's box at the kick
+        float away = 1.0f; // +1: the open side is to the right of the face, -1: to the left
         int32_t age = flashSteps; // steps since the kick; flashSteps: gone
     };
 

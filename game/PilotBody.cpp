@@ -107,6 +107,7 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             if (rightWall || grid.solid(cx - 1, cy)) {
                 events.wallKickX = rightWall ? static_cast<float>(cx + 1) : static_cast<float>(cx);
                 events.wallKickY = y + 0.5f;
+                events.wallOnRight = rightWall;
                 vx += rightWall ? -wallKickSideways : wallKickSideways;
                 vy -= wallKickUpward;
                 // A kick that leaves the pilot still falling has no flight to

@@ -23,6 +23,7 @@ public:
         // middle of the pilot's box at the kick (valid while wallKickSpeed > 0).
         float wallKickX = 0.0f;
         float wallKickY = 0.0f;
+        bool wallOnRight = false; // which side of the pilot the kicked wall was
     };
 
     PilotBody(float startX, float startY) : x(startX), y(startY) {}

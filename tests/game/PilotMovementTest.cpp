@@ -512,14 +512,17 @@ TEST(PilotWallKick, TheStepReportsWhereTheKickPushedOffAndTheFlashLastsTwelveSte
     struct Case {
         float x, y;
         float wallX, wallY;
+        bool wallOnRight;
     };
-    for (const Case& kick : {Case{2.25f, 1.5f, 3.0f, 2.0f}, Case{2.0f, 2.0f, 3.0f, 2.5f}, Case{2.5f, 3.25f, 2.0f, 3.75f}}) {
+    for (const Case& kick : {Case{2.25f, 1.5f, 3.0f, 2.0f, true}, Case{2.0f, 2.0f, 3.0f, 2.5f, true},
+                             Case{2.5f, 3.25f, 2.0f, 3.75f, false}}) {
         PilotBody body(kick.x, kick.y);
         body.requestJump();
         body.update(PilotInput{}, grid);
         ASSERT_GT(body.events.wallKickSpeed, 0.0f) << kick.x << ", " << kick.y;
         EXPECT_EQ(body.events.wallKickX, kick.wallX);
         EXPECT_EQ(body.events.wallKickY, kick.wallY);
+        EXPECT_EQ(body.events.wallOnRight, kick.wallOnRight);
         // The flash ages in the steps, drawn or not, and starts only at kicks.
         KickFlash flash;
         flash.step(body.events);
@@ -529,6 +532,7 @@ TEST(PilotWallKick, TheStepReportsWhereTheKickPushedOffAndTheFlashLastsTwelveSte
             flash.step(body.events);
         }
         EXPECT_EQ(flash.flash(0).x, kick.wallX);
+        EXPECT_EQ(flash.flash(0).away, kick.wallOnRight ? -1.0f : 1.0f) << "sparks fly to the open side";
         EXPECT_EQ(flash.liveCount(), 0);
     }
 }
