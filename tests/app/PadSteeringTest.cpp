@@ -104,17 +104,3 @@ TEST(PadSteering, EachPadIsItsOwnAndOnlyTheFirstFourSteer)
     }
     EXPECT_EQ(text(pad.axisMoved(0, 0, 0.0f)), Lines{"-1"});
 }
-
-TEST(PadSteering, StickUpAndDownLookPastHalfTravelTogetherWithTheDpad)
-{
-    PadSteering pad;
-    EXPECT_EQ(text(pad.axisMoved(0, 1, -0.5f)), Lines{});
-    EXPECT_EQ(text(pad.axisMoved(0, 1, -justPastHalf)), Lines{"+0"});
-    EXPECT_EQ(text(pad.axisMoved(0, 1, fullRight)), (Lines{"-0", "+2"}));
-    // Across and up-down are separate: steering does not let go of looking.
-    EXPECT_EQ(text(pad.axisMoved(0, 0, -1.0f)), Lines{"+3"});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_DOWN)), Lines{});
-    EXPECT_EQ(text(pad.axisMoved(0, 1, 0.0f)), Lines{});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_CENTERED)), Lines{"-2"});
-    EXPECT_EQ(text(pad.axisMoved(4, 1, -1.0f)), Lines{}) << "a fifth pad does not look";
-}

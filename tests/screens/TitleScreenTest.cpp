@@ -2,7 +2,6 @@
 #include "game/TitleScreen.h"
 #include "data/Pictures.h"
 #include "game/ImageLoader.h"
-#include "render/OpenGLFont.h"
 
 #include "RecordingDrawer.h"
 #include "ScreenFixture.h"
@@ -219,43 +218,4 @@ TEST(TitleLogo, LiesWhollyAboveTheStoryLine)
                 lastShownRow = y;
     EXPECT_EQ(lastShownRow + 1, TitleStory::logoBottomRow);
     EXPECT_LT(TitleStory::logoBottomRow + 1, 400); // the story line's top, logical pixels
-}
-
-TEST_F(TitleScreenTest, TheControlsLineFitsOnOneLineBetweenTheStoryAndTheSendOff)
-{
-    // Laid out with the title's own font: a longer line or a larger size
-    // would wrap, leave the screen or run into the story or the send-off.
-    struct Extent {
-        float top = 1e9f, bottom = -1e9f, right = -1e9f;
-        int lines = 0;
-    };
-    auto extentOf = [](const std::string& text, float points, float y, float width) {
-        OpenGLFont font("MarsNeedsCunnilingus.ttf", points);
-        EXPECT_TRUE(font.isLoaded());
-        Extent extent;
-        float lastY = -1.0f;
-        OpenGLFont::layoutText(text, TitleScreen::textX, y, width, 1.0f, font.glyphTable(), font.getLineHeight(),
-                               [&](const FontGlyph& glyph, float x, float glyphY) {
-                                   extent.lines += glyphY != lastY ? 1 : 0;
-                                   lastY = glyphY;
-                                   extent.top = std::min(extent.top, glyphY);
-                                   extent.bottom = std::max(extent.bottom, glyphY + font.getLineHeight());
-                                   extent.right = std::max(extent.right, x + glyph.width);
-                               });
-        return extent;
-    };
-    const Extent controls =
-        extentOf(TitleScreen::controlsLine, TitleScreen::controlsPoints, TitleScreen::controlsY, TitleScreen::controlsWidth);
-    const Extent story = extentOf(TitleStory::lines()[TitleStory::lastStoryLine], TitleScreen::storyPoints,
-                                  TitleScreen::storyY, TitleScreen::textWidth);
-    const Extent sendOff = extentOf(TitleStory::lines()[TitleStory::sendOffLine], TitleScreen::storyPoints,
-                                    TitleScreen::sendOffY, TitleScreen::textWidth);
-    EXPECT_EQ(controls.lines, 1);
-    EXPECT_LE(controls.right, 1280.0f - 32.0f);
-    EXPECT_GE(controls.top, story.bottom - 8.0f) << "the story's line gap may hold the descenders only";
-    EXPECT_LE(controls.bottom, sendOff.top + 8.0f);
-    EXPECT_EQ(story.lines, 3);
-    // What it teaches: every control of play, keyboard and pad.
-    for (const char* word : {"Left/Right", "Space or Z", "Up/Down", "Esc", "stick", "D-pad"})
-        EXPECT_NE(std::string(TitleScreen::controlsLine).find(word), std::string::npos) << word;
 }
