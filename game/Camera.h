@@ -25,7 +25,6 @@ constexpr float rowsBelowPilot = 2.75f;     // from the box's bottom to the scre
 // the same way when the key is let go.
 constexpr float lookRows = 6.0f;          // cells
 constexpr float lookRowsPerStep = 0.125f; // cells per step: 6 rows in 48 steps (0.72 s)
-constexpr int lookSteps = 48;             // steps from rest to the full slide
 
 // Looking up from a room's floor shows 13.5 rows above the pilot, enough for
 // a 13-row room and the way out through its ceiling; the pilot is then below

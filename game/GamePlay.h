@@ -51,7 +51,6 @@ public:
     const LevelGrid& getLevel() const { return level; }
     const WarpOverlay& getWarp() const { return warp; }
     const LookCamera& getLook() const { return look; }
-    const KickFlash& getKickFlash() const { return kickFlash; }
     // Where the pilot's box is drawn, in cells: clear of solid cells.
     pilotPlacement::Place drawnPilot() const;
     bool isFinished() const { return finished; }
