@@ -93,10 +93,13 @@ void InputBindings::installDefaults()
     bind(41, "Action");
     bind(26, "Action");
     // The pads: the left stick (and the D-pad, which reports through the same
-    // codes) steers, the two main face buttons jump. Nothing on a pad quits.
+    // codes) steers and looks up and down, the two main face buttons jump.
+    // Nothing on a pad quits.
     for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {
         bind(joystickCode(joystick, stickLeftCode), "P1Left");
         bind(joystickCode(joystick, stickRightCode), "P1Right");
+        bind(joystickCode(joystick, stickUpCode), "P1Up");
+        bind(joystickCode(joystick, stickDownCode), "P1Down");
         bind(joystickCode(joystick, firstButtonCode + 0), "Action");
         bind(joystickCode(joystick, firstButtonCode + 1), "Action");
     }

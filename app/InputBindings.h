@@ -12,6 +12,9 @@ public:
     // Directions of axis 0, the left stick; the D-pad steers through them too.
     static constexpr int stickLeftCode = 3;
     static constexpr int stickRightCode = 1;
+    // Directions of axis 1: the stick's (and the D-pad's) up and down look.
+    static constexpr int stickUpCode = 0;
+    static constexpr int stickDownCode = 2;
     // Joysticks 0..3 have codes of their own and default pad bindings.
     static constexpr int numberedJoysticks = 4;
     // Buttons from this number on reach into the next joystick's codes.

@@ -7,7 +7,8 @@
 namespace {
 
 constexpr float stickTravel = 0.5f; // fraction of full travel beyond which the stick holds a side
-constexpr int steeringAxis = 0;     // the left stick's horizontal axis
+constexpr int acrossAxis = 0;       // the left stick's horizontal axis
+constexpr int upDownAxis = 1;       // its vertical axis, negative upwards
 constexpr int steeringHat = 0;      // the D-pad
 
 } // namespace
@@ -16,52 +17,75 @@ static_assert(InputBindings::numberedJoysticks == 4, "one steering record per jo
 
 PadSteering::Changes PadSteering::axisMoved(int joystick, int axis, float value)
 {
-    if (axis != steeringAxis)
+    if (axis != acrossAxis && axis != upDownAxis)
         return {{}, 0};
     Side next = Side::none;
     if (value < -stickTravel)
-        next = Side::left;
+        next = Side::negative;
     else if (value > stickTravel)
-        next = Side::right;
-    return update(joystick, &Pad::stick, next);
+        next = Side::positive;
+    if (axis == acrossAxis)
+        return update(joystick, &Pad::stickAcross, next, nullptr, Side::none);
+    return update(joystick, nullptr, Side::none, &Pad::stickUpDown, next);
 }
 
 PadSteering::Changes PadSteering::hatMoved(int joystick, int hat, uint8_t value)
 {
     if (hat != steeringHat)
         return {{}, 0};
-    const bool left = (value & SDL_HAT_LEFT) != 0;
-    const bool right = (value & SDL_HAT_RIGHT) != 0;
-    // Diagonals steer by their side; both sides at once cannot be pressed
-    // on a real pad and holds neither.
-    Side next = Side::none;
-    if (left && !right)
-        next = Side::left;
-    else if (right && !left)
-        next = Side::right;
-    return update(joystick, &Pad::hat, next);
+    // Diagonals hold a side of each axis; both sides of one axis at once
+    // cannot be pressed on a real pad and hold neither.
+    auto sideOf = [value](uint8_t negativeBit, uint8_t positiveBit) {
+        const bool negative = (value & negativeBit) != 0;
+        const bool positive = (value & positiveBit) != 0;
+        if (negative && !positive)
+            return Side::negative;
+        if (positive && !negative)
+            return Side::positive;
+        return Side::none;
+    };
+    return update(joystick, &Pad::hatAcross, sideOf(SDL_HAT_LEFT, SDL_HAT_RIGHT), &Pad::hatUpDown,
+                  sideOf(SDL_HAT_UP, SDL_HAT_DOWN));
 }
 
-PadSteering::Changes PadSteering::update(int joystick, Side Pad::*source, Side next)
+PadSteering::Changes PadSteering::update(int joystick, Side Pad::*across, Side nextAcross, Side Pad::*upDown,
+                                         Side nextUpDown)
 {
     Changes result{{}, 0};
     if (joystick < 0 || joystick >= padCount)
         return result;
     Pad& pad = pads[joystick];
-    auto holds = [&pad](Side side) { return pad.stick == side || pad.hat == side; };
-    const bool leftBefore = holds(Side::left);
-    const bool rightBefore = holds(Side::right);
-    pad.*source = next;
-    const bool leftAfter = holds(Side::left);
-    const bool rightAfter = holds(Side::right);
+    static constexpr Axis axes[2] = {
+        {&Pad::stickAcross, &Pad::hatAcross, InputBindings::stickLeftCode, InputBindings::stickRightCode},
+        {&Pad::stickUpDown, &Pad::hatUpDown, InputBindings::stickUpCode, InputBindings::stickDownCode},
+    };
+    auto holds = [&pad](const Axis& axis, Side side) { return pad.*(axis.stick) == side || pad.*(axis.hat) == side; };
+    bool before[2][2];
+    for (int a = 0; a < 2; ++a) {
+        before[a][0] = holds(axes[a], Side::negative);
+        before[a][1] = holds(axes[a], Side::positive);
+    }
+    if (across != nullptr)
+        pad.*across = nextAcross;
+    if (upDown != nullptr)
+        pad.*upDown = nextUpDown;
+    bool after[2][2];
+    for (int a = 0; a < 2; ++a) {
+        after[a][0] = holds(axes[a], Side::negative);
+        after[a][1] = holds(axes[a], Side::positive);
+    }
 
-    if (leftBefore && !leftAfter)
-        result.changes[result.count++] = {InputBindings::stickLeftCode, false};
-    if (rightBefore && !rightAfter)
-        result.changes[result.count++] = {InputBindings::stickRightCode, false};
-    if (!leftBefore && leftAfter)
-        result.changes[result.count++] = {InputBindings::stickLeftCode, true};
-    if (!rightBefore && rightAfter)
-        result.changes[result.count++] = {InputBindings::stickRightCode, true};
+    for (int a = 0; a < 2; ++a) {
+        if (before[a][0] && !after[a][0])
+            result.changes[result.count++] = {axes[a].negativeCode, false};
+        if (before[a][1] && !after[a][1])
+            result.changes[result.count++] = {axes[a].positiveCode, false};
+    }
+    for (int a = 0; a < 2; ++a) {
+        if (!before[a][0] && after[a][0])
+            result.changes[result.count++] = {axes[a].negativeCode, true};
+        if (!before[a][1] && after[a][1])
+            result.changes[result.count++] = {axes[a].positiveCode, true};
+    }
     return result;
 }

@@ -6,10 +6,12 @@
 #include "game/Backdrop.h"
 #include "game/Camera.h"
 #include "game/PictureTexture.h"
+#include "game/PilotPlacement.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
 #include "render/FilePath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -75,9 +77,11 @@ void GamePlay::frame(Drawer& drawer)
     // was released before it (app/FramePacer.h, rule 4).
     const PilotInput stepInput = heldOrTapped(input, tapped);
     tapped = PilotInput{};
+    stepsPlayed = std::min(stepsPlayed + 1, startSettleSteps);
     if (!finished) {
         runClock.tick();
         body.update(stepInput, level);
+        kickFlash.step(body.events);
         publishedVx.store(body.vx, std::memory_order_relaxed);
         publishedVy.store(body.vy, std::memory_order_relaxed);
         if (body.airborne) {
@@ -90,14 +94,22 @@ void GamePlay::frame(Drawer& drawer)
             std::fflush(stdout);
             owner.setRunMilliseconds(runClock.milliseconds()); // for the ending, built after this screen is gone
         }
+    } else {
+        kickFlash.step(PilotBody::StepEvents{});
     }
+    // After the win the keys no longer look around: the view settles back.
+    look.step(finished ? PilotInput{} : stepInput);
 
-    const Camera camera{body.x + cameraRight, body.y - cameraUp};
+    const Camera camera{body.x + cameraRight, body.y - cameraUp + look.rows()};
     backdrop::show(drawer, backdrop::playSky, grain, skyStill);
     clouds.draw(drawer, camera);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
-    body.draw(drawer);
+    kickFlash.draw(drawer, camera);
+    // The pilot's square is fixed on screen while the view rests; looking
+    // moves it the other way, and it is drawn clear of the walls.
+    const pilotPlacement::Place drawn = drawnPilot();
+    body.draw(drawer, view::cellPixels * (drawn.x - body.x), view::cellPixels * (drawn.y - body.y - look.rows()));
     speedHud::draw(drawer, font, body.flightSpeed());
 
     if (finished) {
@@ -107,6 +119,11 @@ void GamePlay::frame(Drawer& drawer)
             return;
         }
     }
+}
+
+pilotPlacement::Place GamePlay::drawnPilot() const
+{
+    return pilotPlacement::drawn(body.x, body.y, level);
 }
 
 void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
@@ -121,7 +138,7 @@ void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
         input.right = tapped.right = 1;
     } else if (action == "P1Down") {
         input.down = tapped.down = 1;
-    } else if (action == "Action") {
+    } else if (action == "Action" && stepsPlayed >= startSettleSteps) {
         body.requestJump();
     }
 }

@@ -3,9 +3,12 @@
 #include "audio/AudioSingleton.h"
 #include "game/CloudLayer.h"
 #include "game/GameMusic.h"
+#include "game/KickFlash.h"
 #include "game/LevelGrid.h"
+#include "game/LookCamera.h"
 #include "game/PilotBody.h"
 #include "game/PilotInput.h"
+#include "game/PilotPlacement.h"
 #include "game/RunClock.h"
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
@@ -21,6 +24,11 @@ class GamePlay : public GameState, public AudioSingleton::Callback {
 public:
     static constexpr float startX = 60.0f; // cells
     static constexpr float startY = 984.0f;
+    // Steps at the start of play in which a jump press is dropped. The title
+    // story moves on by itself as well as by presses, so whoever presses
+    // through it cannot tell which press will be its last: the next one, a
+    // moment later, or a second key rolled with it, is not meant as a jump.
+    static constexpr int32_t startSettleSteps = 12; // 180 ms
 
     explicit GamePlay(Application& owner);
     // Plays another level picture (tests use this).
@@ -42,6 +50,9 @@ public:
     const PilotInput& getTapped() const { return tapped; }
     const LevelGrid& getLevel() const { return level; }
     const WarpOverlay& getWarp() const { return warp; }
+    const LookCamera& getLook() const { return look; }
+    // Where the pilot's box is drawn, in cells: clear of solid cells.
+    pilotPlacement::Place drawnPilot() const;
     bool isFinished() const { return finished; }
     const RunClock& getRunClock() const { return runClock; }
     int32_t getLoopCount() const { return music.getLoopCount(); }
@@ -52,6 +63,9 @@ private:
     CloudLayer clouds;
     PilotBody body{startX, startY};
     TrailParticles trail;
+    int32_t stepsPlayed = 0; // counted up to startSettleSteps
+    LookCamera look;
+    KickFlash kickFlash;
     WarpOverlay warp{false};
     bool finished = false;
     RunClock runClock; // steps from the first frame to the win

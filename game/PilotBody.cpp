@@ -105,6 +105,9 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             // The right wall wins when the pilot is between two.
             const bool rightWall = grid.solid(cx + 1, cy);
             if (rightWall || grid.solid(cx - 1, cy)) {
+                events.wallKickX = rightWall ? static_cast<float>(cx + 1) : static_cast<float>(cx);
+                events.wallKickY = y + 0.5f;
+                events.wallOnRight = rightWall;
                 vx += rightWall ? -wallKickSideways : wallKickSideways;
                 vy -= wallKickUpward;
                 // A kick that leaves the pilot still falling has no flight to
@@ -204,15 +207,17 @@ uint32_t frameTexture(Drawer& drawer, int32_t frame)
 
 } // namespace
 
-void PilotBody::draw(Drawer& drawer)
+void PilotBody::draw(Drawer& drawer, float shiftX, float shiftY)
 {
     if (warpScale >= 1.0f) {
         const uint32_t texture = frameTexture(drawer, frameNumber());
         if (facingRight) {
-            drawer.drawTexture(texture, screenX, screenY, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
+            drawer.drawTexture(texture, screenX + shiftX, screenY + shiftY, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f,
+                               1.0f);
         } else {
             // Mirrored about the same 64-pixel square.
-            drawer.drawTexture(texture, screenXMirrored, screenY, -spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
+            drawer.drawTexture(texture, screenXMirrored + shiftX, screenY + shiftY, -spriteScale, spriteScale, 1.0f,
+                               1.0f, 1.0f, 1.0f);
         }
     } else {
         const uint32_t texture = frameTexture(drawer, firstAirFrame + airPhase);

@@ -19,6 +19,11 @@ public:
     struct StepEvents {
         float wallKickSpeed = 0.0f; // the speed right after a wall kick's impulse; 0: no kick
         float landingSpeed = 0.0f;  // the fall speed the ground stopped; 0: no landing
+        // Where a wall kick pushed off, in cells: the wall's face and the
+        // middle of the pilot's box at the kick (valid while wallKickSpeed > 0).
+        float wallKickX = 0.0f;
+        float wallKickY = 0.0f;
+        bool wallOnRight = false; // which side of the pilot the kicked wall was
     };
 
     PilotBody(float startX, float startY) : x(startX), y(startY) {}
@@ -34,8 +39,10 @@ public:
 
     // The sprite frame number 0..13 the pilot shows now.
     int32_t frameNumber() const;
-    // Draws the pilot at its fixed screen square and advances the animation.
-    void draw(Drawer& drawer);
+    // Draws the pilot at its fixed screen square, moved by (shiftX, shiftY)
+    // pixels, and advances the animation. The screens that slide their view
+    // or keep the drawn pilot out of walls pass the shift.
+    void draw(Drawer& drawer, float shiftX = 0.0f, float shiftY = 0.0f);
     // The animation step that follows every draw.
     void advanceAnimation();
 

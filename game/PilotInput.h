@@ -2,7 +2,7 @@
 #include <cstdint>
 
 // The directions the player holds: 1 while held, 0 otherwise. Movement reads
-// only left and right; up and down are kept for completeness of the controls.
+// only left and right; up and down slide the play screen's view (LookCamera).
 struct PilotInput {
     uint8_t up = 0;
     uint8_t left = 0;

@@ -11,11 +11,10 @@
 namespace {
 
 constexpr const char* fontName = "MarsNeedsCunnilingus.ttf";
-constexpr float fontPoints = 48.0f;
-constexpr float textX = 128.0f;       // logical pixels
-constexpr float storyY = 400.0f;      // logical pixels
-constexpr float sendOffY = 640.0f;    // logical pixels
-constexpr float textWidth = 1024.0f;  // wrap width, logical pixels
+constexpr float textX = TitleScreen::textX;
+constexpr float storyY = TitleScreen::storyY;
+constexpr float sendOffY = TitleScreen::sendOffY;
+constexpr float textWidth = TitleScreen::textWidth;
 constexpr float logoX = 128.0f;       // logical pixels
 constexpr float darkHeight = 480.0f;  // black band above the floor glow, logical pixels
 constexpr float glowHeight = 1280.0f; // only its darkest part shows, logical pixels
@@ -28,6 +27,7 @@ constexpr int additiveBlend = 1;
 ProcessTexture grainTexture;
 ProcessTexture logoTexture;
 ProcessFont storyFont;
+ProcessFont controlsFont;
 ProcessStill backdropStill;
 ProcessStill logoStill;
 
@@ -35,13 +35,15 @@ struct TitleResources {
     uint32_t grain;
     uint32_t logo;
     int font;
+    int controlsFont;
 };
 
 TitleResources resourcesFor(Drawer& drawer)
 {
     // A braced list is evaluated in order: grain, logo, then the font.
     return {grainTexture.key(drawer, pictures::grain(), false), logoTexture.key(drawer, pictures::titleLogo(), false),
-            storyFont.number(drawer, fontName, fontPoints)};
+            storyFont.number(drawer, fontName, TitleScreen::storyPoints),
+            controlsFont.number(drawer, fontName, TitleScreen::controlsPoints)};
 }
 
 void boom()
@@ -117,6 +119,8 @@ void TitleScreen::frame(Drawer& drawer)
     });
 
     drawer.drawText(storyClock.storyLine(), resources.font, textX, storyY, textWidth, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
+    drawer.drawText(controlsLine, resources.controlsFont, textX, TitleScreen::controlsY, TitleScreen::controlsWidth,
+                    1.0f, 0.9f, 0.9f, 0.9f, 1.0f);
     if (storyClock.showsSendOff())
         drawer.drawText(TitleStory::lines()[TitleStory::sendOffLine], resources.font, textX, sendOffY, textWidth,
                         1.0f, 1.0f, 0.0f, 1.0f, 1.0f);

@@ -44,6 +44,20 @@ private:
 // from the middle on, then a last line sending the player off.
 class TitleScreen : public GameState {
 public:
+    // Layout in logical pixels of the 1280 × 720 screen.
+    static constexpr float textX = 128.0f;
+    static constexpr float storyY = 400.0f;
+    static constexpr float textWidth = 1024.0f; // the story's wrap width
+    static constexpr float storyPoints = 48.0f;
+    static constexpr float controlsY = 594.0f;  // between the story's three lines and the send-off
+    static constexpr float controlsWidth = 1088.0f; // up to 64 pixels from the right edge
+    static constexpr float controlsPoints = 24.0f;
+    static constexpr float sendOffY = 640.0f;
+
+    // The keys and pad inputs of play, in one line under the story.
+    static constexpr const char* controlsLine =
+        "Run: Left/Right   Jump, wall kick: Space or Z   Look: Up/Down   Quit: Esc   Pad: stick or D-pad, A or B";
+
     explicit TitleScreen(Application& owner);
 
     void frame(Drawer& drawer) override;

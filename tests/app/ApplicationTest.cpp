@@ -203,7 +203,7 @@ TEST_F(ApplicationLoop, EventsReachTheScreenAsActions)
                                  "mouse up 5 128,72",
                                  "axis 'P1Left' 0 joystick 1 direction 3",
                                  "axis 'P1Right' 0 joystick 1 direction 1",
-                                 "axis '' 0.5 joystick 1 direction 0",
+                                 "axis 'P1Up' 0.5 joystick 1 direction 0",
                                  "pressed '' sym 0",
                                  "released ''",
                              }));
@@ -253,7 +253,9 @@ TEST_F(ApplicationLoop, PadMovesReachTheScreenAfterTheirAxisReports)
                                  "released 'P1Right'",
                                  "axis 'Action' 1 joystick 2 direction 5",
                                  "pressed 'P1Left' sym 0",
+                                 "pressed 'P1Down' sym 0",
                                  "released 'P1Left'",
+                                 "released 'P1Down'",
                                  "pressed 'Action' sym 0",
                                  "released 'Action'",
                                  "recorder frame",
@@ -392,12 +394,12 @@ TEST_F(ApplicationLoop, ASwitchInAnUnseenStepHandsTheRestToTheNewScreenWithItsTe
     // Its grain and logo textures and its font, each made once with the real
     // drawer, whatever kind of step comes first.
     EXPECT_EQ(openGL->textures().size(), texturesBefore + 2);
-    EXPECT_EQ(openGL->fontCount(), fontsBefore + 1);
+    EXPECT_EQ(openGL->fontCount(), fontsBefore + 2); // the story's and the controls line's
     clock.now += 200; // four steps, three of them unseen
     application->runIteration();
     EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 5);
     EXPECT_EQ(openGL->textures().size(), texturesBefore + 2);
-    EXPECT_EQ(openGL->fontCount(), fontsBefore + 1);
+    EXPECT_EQ(openGL->fontCount(), fontsBefore + 2);
     application->setClock(nullptr);
 }
 

@@ -141,14 +141,14 @@ TEST_F(Gamepad, StickHoldsADirectionPastHalfTravelAndReleasesItInside)
     pushAxis(0, 0, 32767);
     step();
     EXPECT_EQ(held(), ".R");
-    // The stick's up and down hold nothing.
+    // The stick's up and down look, apart from steering.
     pushAxis(0, 1, -32768);
     step();
-    EXPECT_EQ(held(), ".R");
+    EXPECT_EQ(held(), ".RU");
     pushAxis(0, 0, 0);
     pushAxis(0, 1, 32767);
     step();
-    EXPECT_EQ(held(), "..");
+    EXPECT_EQ(held(), "..D");
 }
 
 TEST_F(Gamepad, HeldStickRunsThePilot)
@@ -170,16 +170,16 @@ TEST_F(Gamepad, DpadSteersWithDiagonalsAndTogetherWithTheStick)
     startPlayOnTheGround();
     pushHat(0, 0, SDL_HAT_LEFTUP);
     step();
-    EXPECT_EQ(held(), "L.");
+    EXPECT_EQ(held(), "L.U");
     pushHat(0, 0, SDL_HAT_RIGHT);
     step();
     EXPECT_EQ(held(), ".R");
     pushHat(0, 0, SDL_HAT_RIGHTDOWN);
     step();
-    EXPECT_EQ(held(), ".R");
+    EXPECT_EQ(held(), ".RD");
     pushHat(0, 0, SDL_HAT_DOWN);
     step();
-    EXPECT_EQ(held(), "..");
+    EXPECT_EQ(held(), "..D");
     // Stick and D-pad on one side: letting go of one keeps the side held.
     pushHat(0, 0, SDL_HAT_LEFT);
     pushAxis(0, 0, -32768);

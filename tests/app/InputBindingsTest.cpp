@@ -138,9 +138,10 @@ TEST(InputBindings, PadDefaultsSteerAndJumpOnTheFirstFourJoysticks)
         EXPECT_EQ(bindings.joystickAction(joystick, 1), "P1Right");
         EXPECT_EQ(bindings.buttonAction(joystick, 0), "Action");
         EXPECT_EQ(bindings.buttonAction(joystick, 1), "Action");
-        // Up and down on the stick, the other axis directions and the other
-        // buttons stay unbound.
-        for (int direction : {0, 2, 6, 7, 8, 9})
+        EXPECT_EQ(bindings.joystickAction(joystick, 0), "P1Up");
+        EXPECT_EQ(bindings.joystickAction(joystick, 2), "P1Down");
+        // The other axis directions and the other buttons stay unbound.
+        for (int direction : {6, 7, 8, 9})
             EXPECT_EQ(bindings.joystickAction(joystick, direction), "") << "direction " << direction;
         for (int button = 2; button < 16; ++button)
             EXPECT_EQ(bindings.buttonAction(joystick, button), "") << "button " << button;

@@ -52,9 +52,9 @@ TEST(PadSteering, StickThrownAcrossReleasesBeforeItPresses)
 TEST(PadSteering, OtherAxesNeverSteer)
 {
     PadSteering pad;
-    // Axis 1 (up and down), the triggers at rest (full negative travel) and
-    // pressed, and axes beyond.
-    for (int axis : {1, 2, 3, 4, 5, 9})
+    // The triggers at rest (full negative travel) and pressed, and axes
+    // beyond; axis 1 looks up and down (below).
+    for (int axis : {2, 3, 4, 5, 9})
         for (float value : {-1.0f, 1.0f, 0.0f})
             EXPECT_EQ(text(pad.axisMoved(0, axis, value)), Lines{}) << "axis " << axis << " value " << value;
 }
@@ -62,16 +62,20 @@ TEST(PadSteering, OtherAxesNeverSteer)
 TEST(PadSteering, HatSteersWithDiagonalsAndSwitchesSides)
 {
     PadSteering pad;
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_UP)), Lines{});
+    // Up is direction 0, down 2: they look, and diagonals hold both axes.
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_UP)), Lines{"+0"});
     EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFTUP)), Lines{"+3"});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFT)), Lines{});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFTDOWN)), Lines{});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_RIGHT)), (Lines{"-3", "+1"}));
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_RIGHTUP)), Lines{});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_DOWN)), Lines{"-1"});
-    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_CENTERED)), Lines{});
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFT)), Lines{"-0"});
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFTDOWN)), Lines{"+2"});
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_RIGHT)), (Lines{"-3", "-2", "+1"}));
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_RIGHTUP)), Lines{"+0"});
+    // Diagonal to the opposite diagonal: both releases before both presses.
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFTDOWN)), (Lines{"-1", "-0", "+3", "+2"}));
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_DOWN)), Lines{"-3"});
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_CENTERED)), Lines{"-2"});
     // Both sides at once holds neither.
     EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_LEFT | SDL_HAT_RIGHT)), Lines{});
+    EXPECT_EQ(text(pad.hatMoved(0, 0, SDL_HAT_UP | SDL_HAT_DOWN)), Lines{});
     // Only the first hat steers.
     EXPECT_EQ(text(pad.hatMoved(0, 1, SDL_HAT_LEFT)), Lines{});
 }

@@ -8,6 +8,7 @@
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
+#include "game/TitleScreen.h"
 #include "render/Drawer.h"
 
 #include <SDL/SDL.h>
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -204,6 +206,9 @@ TEST_F(PlayScreen, ActionsSetAndClearTheHeldDirections)
     EXPECT_EQ(play().getInput().left, 0);
     EXPECT_EQ(play().getInput().up, 0);
     EXPECT_EQ(play().getInput().right, 1);
+    for (int step = 0; step < GamePlay::startSettleSteps; ++step) {
+        ASSERT_TRUE(app->runIteration()); // the start's jump-free time
+    }
     press("Action");
     EXPECT_TRUE(play().getBody().jumpRequested);
     press("Nonsense");
@@ -608,7 +613,7 @@ TEST_F(PlayScreen, AJumpBlockedByACeilingLeavesOneStarAndThenAStandingPilot)
     // A room one cell high: the jump stops at once against the ceiling.
     playOwnLevel(62, 990, [](int column, int row) { return row == 984 && column >= 50 && column <= 60; });
     RecordingDrawer drawer;
-    for (int frame = 0; frame < 10; ++frame) {
+    for (int frame = 0; frame < GamePlay::startSettleSteps; ++frame) { // past the start's jump-free time
         ASSERT_EQ(starsDrawn(drawer, play()), 0u);
     }
     press("Action");
@@ -645,4 +650,67 @@ TEST_F(PlayScreen, TheWinPrintsTheRunTimeOnceAndHandsItToTheEnding)
     EXPECT_EQ(play().getRunClock().steps(), frames);
     EXPECT_EQ(printed, "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
     EXPECT_EQ(app->getRunMilliseconds(), frames * 15);
+}
+
+TEST_F(PlayScreen, LookingSlidesTheViewAndBackAndTheRouteStaysTheSameBitForBit)
+{
+    // The route twice, plain and with Up held for steps 40-119 and Down for
+    // 200-259: the same path, and the look in rows at some steps.
+    const std::map<int, float> expected = {{39, 0.0f},  {40, -0.125f}, {87, -6.0f}, {119, -6.0f}, {120, -5.875f},
+                                           {167, 0.0f}, {247, 6.0f},   {259, 6.0f}, {307, 0.0f}};
+    auto playRoute = [&](bool looking) {
+        app->switchState("TitleScreen");
+        app->switchState("GamePlay");
+        PlaythroughBot bot;
+        std::vector<PilotStep> path;
+        RecordingDrawer drawer;
+        for (int step = 0; step < 400; ++step) {
+            const PlaythroughBot::Keys keys = bot.next(play().getBody(), play().getLevel());
+            keys.left ? press("P1Left") : release("P1Left");
+            keys.right ? press("P1Right") : release("P1Right");
+            if (keys.jump) {
+                press("Action");
+            }
+            if (looking && (step == 40 || step == 200)) {
+                press(step == 40 ? "P1Up" : "P1Down");
+            } else if (looking && (step == 120 || step == 260)) {
+                release(step == 120 ? "P1Up" : "P1Down");
+            }
+            drawer.clear();
+            play().frame(drawer);
+            path.push_back(stepOf(play().getBody()));
+            const float rows = play().getLook().rows();
+            EXPECT_TRUE(!looking || expected.count(step) == 0 || rows == expected.at(step)) << step << ": " << rows;
+            // The pilot (the frame's last texture) is drawn where it is, the view sliding the other way.
+            EXPECT_FLOAT_EQ(drawer.callsOf("drawTexture").back().args.at(1),
+                            480.0f + 64.0f * (play().drawnPilot().y - play().getBody().y - rows)) << step;
+        }
+        return path;
+    };
+    const std::vector<PilotStep> plain = playRoute(false);
+    EXPECT_TRUE(plain == playRoute(true) && std::bit_cast<float>(plain.back().y) < GamePlay::startY - 2.0f);
+    EXPECT_GE(view::rowsAbovePilotLookingUp, 12.0f) << "a room and its way out";
+}
+
+TEST_F(PlayScreen, PressesRightAfterTheStoryEndsDoNotJumpAndAPressAfterThemDoes)
+{
+    // Pressing through the title: the story moves on by itself too, so the
+    // press after the one that starts play comes a moment later, or with it.
+    app->switchState("TitleScreen");
+    for (int line = 0; line <= TitleStory::sendOffLine; ++line) {
+        press("Action");
+    }
+    ASSERT_EQ(stateName(), "GamePlay");
+    // The pilot drops two rows beside the start's wall meanwhile: a press
+    // taken would kick off it, rising.
+    for (int step = 0; step < 60; ++step) {
+        if (step == 0 || step == 3 || step == 11) {
+            press("Action");
+        }
+        ASSERT_TRUE(app->runIteration());
+        ASSERT_GE(play().getBody().vy, 0.0f) << "step " << step;
+    }
+    press("Action");
+    ASSERT_TRUE(app->runIteration());
+    EXPECT_LT(play().getBody().vy, 0.0f) << "a press once play has settled jumps";
 }

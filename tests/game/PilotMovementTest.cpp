@@ -1,5 +1,6 @@
 #include "GridMaps.h"
 #include "game/PilotBody.h"
+#include "game/PilotPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -500,4 +501,28 @@ TEST(PilotLevelEdges, CellsOutsideThePictureAreSolid)
     edge.update(holding(true, false), grid);
     EXPECT_EQ(edge.vx, 0.0f);
     EXPECT_EQ(edge.x, 0.0f);
+}
+
+TEST(PilotDrawing, TheDrawnBoxLeavesSolidCellsByTheShortestWay)
+{
+    // Row 3 is ground with a door at column 2; column 5 is a wall.
+    const LevelGrid grid = gridFromMap({".....#", ".....#", ".....#", "##.###", "##.###"});
+    struct Case {
+        float x, y;       // where the pilot is
+        float drawnX, drawnY;
+    };
+    const Case cases[] = {
+        {1.0f, 2.0f, 1.0f, 2.0f},    // standing: drawn where it is
+        {2.3f, 2.6f, 2.0f, 2.6f},    // 0.3 past the door's edge, 0.6 into the ground: into the door
+        {2.7f, 2.15f, 2.7f, 2.0f},   // 0.15 into the ground beside the door: lifted
+        {2.85f, 3.1f, 2.0f, 3.1f},   // mostly in the shaft: pushed back into it
+        {4.4f, 1.2f, 4.0f, 1.2f},    // into the wall on the right
+        {4.3f, 2.4f, 4.0f, 2.0f},    // into the corner of wall and ground: both
+        {0.5f, 3.5f, 0.5f, 3.5f},    // walled in: nothing clear near, left as it is
+    };
+    for (const Case& c : cases) {
+        const pilotPlacement::Place place = pilotPlacement::drawn(c.x, c.y, grid);
+        EXPECT_EQ(place.x, c.drawnX) << c.x << ", " << c.y;
+        EXPECT_EQ(place.y, c.drawnY) << c.x << ", " << c.y;
+    }
 }

@@ -1,11 +1,13 @@
 #include "PlaythroughBot.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
+#include "game/PilotPlacement.h"
 #include "render/FilePath.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -184,4 +186,35 @@ TEST(ShippedPlayLevel, EveryOtherShaftIsCappedAndShort)
         summit += !grid.solid(summitColumn, row) && grid.solid(summitColumn - 1, row) ? 1 : 0;
     }
     EXPECT_GE(summit, 120);
+}
+
+TEST(ShippedPlayLevel, AlongTheRouteThePilotIsNeverDrawnInASolidCellAndKicksAreFlashedOnTheirWall)
+{
+    // The movement lets the box reach diagonally into the ground for a step
+    // at doors and landings; the drawn box must stay clear, and close.
+    const LevelGrid grid = loadLevel("pilot.png");
+    PilotBody body(60.0f, 984.0f);
+    PlaythroughBot bot;
+    ASSERT_EQ(bot.readError(), "");
+    int sunkSteps = 0;
+    int kicks = 0;
+    for (std::size_t frame = 0; frame < bot.winningFrame(); ++frame) {
+        const PlaythroughBot::Keys keys = bot.next(body, grid);
+        if (keys.jump) {
+            body.requestJump();
+        }
+        body.update(PilotInput{0, keys.left, keys.right, 0}, grid);
+        if (body.events.wallKickSpeed > 0.0f) { // where the flash goes: between the pilot's cell and the wall's
+            const int row = static_cast<int>(body.events.wallKickY - 0.5f);
+            const int wall = static_cast<int>(body.events.wallKickX) - (body.events.wallOnRight ? 0 : 1);
+            ASSERT_TRUE(grid.solid(wall, row) && !grid.solid(wall + (body.events.wallOnRight ? -1 : 1), row)) << frame;
+            ++kicks;
+        }
+        const pilotPlacement::Place drawn = pilotPlacement::drawn(body.x, body.y, grid);
+        ASSERT_TRUE(pilotPlacement::isClear(drawn.x, drawn.y, grid)) << frame << ": " << body.x << ", " << body.y;
+        ASSERT_LT(std::fabs(drawn.x - body.x) + std::fabs(drawn.y - body.y), 1.0f) << frame;
+        sunkSteps += pilotPlacement::isClear(body.x, body.y, grid) ? 0 : 1;
+    }
+    EXPECT_GT(sunkSteps, 0) << "the route no longer shows the overlap this guards against";
+    EXPECT_GT(kicks, 20);
 }

@@ -99,12 +99,14 @@ TEST_F(TitleScreenTest, TheFirstFrameDrawsTheDarkScreenGrainAndTheEmptyLine)
         "createTexture(1024, 1024)",
         "createTexture(1024, 720)",
         "loadFont(MarsNeedsCunnilingus.ttf, 48)",
+        "loadFont(MarsNeedsCunnilingus.ttf, 24)",
         "fillRect(0, 0, 1280, 480, 0, 0, 0, 255)",
         "fillGradientRect(0, 480, 1280, 1280, 0, 0, 0, 255, 64, 64, 64, 255)",
         "setBlendMode(1)",
         "drawTexture(1, 0, 0, 1.25, 1.25, 1, 1, 1, 0.5)",
         "setBlendMode(0)",
         "drawText(\"\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)",
+        "drawText(\"" + std::string(TitleScreen::controlsLine) + "\", 1, 128, 594, 1088, 1, 0.9, 0.9, 0.9, 1)",
     };
     EXPECT_EQ(drawer.calls, expected);
 }
@@ -119,7 +121,7 @@ TEST_F(TitleScreenTest, ResourcesAreMadeOnceForTheDrawer)
     }
     TitleScreen second(*app);
     second.frame(drawer);
-    EXPECT_EQ(drawer.fontsLoaded, 1);
+    EXPECT_EQ(drawer.fontsLoaded, 2); // the story's and the controls line's
     EXPECT_EQ(drawer.texturesMade, 2);
 }
 
@@ -133,7 +135,7 @@ TEST_F(TitleScreenTest, TheLogoAndTheMagentaLineJoinTheStory)
     screen.frame(drawer);
     EXPECT_TRUE(drawer.has("drawText(\"\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)"));
     EXPECT_TRUE(drawer.has("drawTexture(2, 128, 0, 1, 1, 1, 1, 1, 1)"));
-    EXPECT_EQ(drawer.countStartingWith("drawText("), 1);
+    EXPECT_EQ(drawer.countStartingWith("drawText("), 2); // the controls line shows from the start
 
     screen.actionPressed("Action", SDL_keysym{});
     screen.actionPressed("Action", SDL_keysym{});
@@ -145,10 +147,11 @@ TEST_F(TitleScreenTest, TheLogoAndTheMagentaLineJoinTheStory)
         "setBlendMode(0)",
         "drawTexture(2, 128, 0, 1, 1, 1, 1, 1, 1)",
         "drawText(\"" + TitleStory::lines()[5] + "\", 1, 128, 400, 1024, 1, 1, 1, 0, 1)",
+        "drawText(\"" + std::string(TitleScreen::controlsLine) + "\", 1, 128, 594, 1088, 1, 0.9, 0.9, 0.9, 1)",
         "drawText(\"Now go! Run! Wall jump for glory!\", 1, 128, 640, 1024, 1, 1, 0, 1, 1)",
     };
-    ASSERT_GE(drawer.calls.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(drawer.calls.end() - 4, drawer.calls.end()), texts);
+    ASSERT_GE(drawer.calls.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(drawer.calls.end() - 5, drawer.calls.end()), texts);
 }
 
 TEST_F(TitleScreenTest, WithoutTheFontTheTextFallsBackToTheBuiltInGlyphs)
