@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/LaneVector.h"
+#include "audio/SampleRate.h"
 
 class VoiceLanes;
 
@@ -11,7 +12,6 @@ class VoiceLanes;
 class LadderFilter {
 public:
     static constexpr double lowestCutoff = 50.0;  // Hz
-    static constexpr double engineRate = 44100.0; // Hz, the engine's assumed rate
 
     LadderFilter();
     // Cutoff in Hz (raised to 50 Hz when lower) and resonance; recomputes the
@@ -19,6 +19,8 @@ public:
     void set(double cutoffHz, double resonance);
     float process(double input);
     void reset();
+    // Recomputes the coefficients for the same cutoff in Hz at another rate.
+    void setSampleRate(SampleRate framesPerSecond);
 
     double currentCutoff() const { return cutoff; }
     double resonance() const { return res; }
@@ -27,6 +29,8 @@ public:
     double poleCoefficient() const { return k; }
     double lastStage() const { return y4; }
     double previousInput() const { return oldX; }
+    // 2 / rate: cutoff in Hz times this is the cutoff as a share of Nyquist.
+    double cutoffScale() const { return scale; }
 
     // The memories of the four stages.
     template <class Real>
@@ -37,12 +41,13 @@ public:
 
     // The arithmetic, written once for one filter (Real = double) and for a
     // lane vector of filters (LaneFloat); constants are taken in the lanes'
-    // own precision.
+    // own precision. `scale` is cutoffScale() in the same precision.
     template <class Real>
-    __attribute__((always_inline)) static void coefficients(Real cutoffHz, Real resonance, Real& p, Real& k, Real& r)
+    __attribute__((always_inline)) static void coefficients(Real cutoffHz, Real resonance, LaneElement<Real> scale,
+                                                            Real& p, Real& k, Real& r)
     {
         using E = LaneElement<Real>;
-        const Real f = cutoffHz * static_cast<E>(2.0 / engineRate);
+        const Real f = cutoffHz * scale;
         p = (static_cast<E>(1.8) - static_cast<E>(0.8) * f) * f;
         k = static_cast<E>(2.0) * p - static_cast<E>(1.0);
         const Real t = (static_cast<E>(1.0) - p) * static_cast<E>(tuningScale);
@@ -107,7 +112,7 @@ private:
 
     double cutoff = 440.0;
     double res = 0.9;
-    double sampleRate = engineRate;
+    double scale = 2.0 / SampleRate::reference;
     double y1 = 0.0, y2 = 0.0, y3 = 0.0, y4 = 0.0;
     double oldX = 0.0, oldY1 = 0.0, oldY2 = 0.0, oldY3 = 0.0;
     double x = 0.0, r = 0.0, p = 0.0, k = 0.0;

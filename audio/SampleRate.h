@@ -13,9 +13,10 @@ public:
     static constexpr double highest = 192000.0;   // Hz: the crash drum's delay line holds this much
 
     constexpr SampleRate() = default;
-    // A rate outside lowest..highest (or not a number) gives the reference.
+    // Rounded to whole frames per second; a rate outside lowest..highest (or
+    // not a number) gives the reference.
     constexpr explicit SampleRate(double framesPerSecond)
-        : hz(accepts(framesPerSecond) ? framesPerSecond : reference)
+        : hz(accepts(framesPerSecond) ? static_cast<double>(static_cast<long long>(framesPerSecond + 0.5)) : reference)
     {
     }
 

@@ -3,7 +3,7 @@
 float SequencerCursor::increment() const
 {
     // Four steps to the beat; computed in double and rounded once.
-    const double framesPerBeat = engineRate / (static_cast<double>(tempo) / 60.0);
+    const double framesPerBeat = rate.framesPerSecond() / (static_cast<double>(tempo) / 60.0);
     return static_cast<float>(stepCount / (framesPerBeat * stepsPerBeat));
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/SampleRate.h"
 
 // Position in the 16-step loop, advanced frame by frame in single precision
 // so that step changes land on exact frames of the buffer being rendered.
@@ -6,7 +7,6 @@ class SequencerCursor {
 public:
     static constexpr int stepCount = 16;
     static constexpr double defaultTempo = 120.0;  // beats per minute
-    static constexpr double engineRate = 44100.0;  // Hz, assumed whatever the device runs at
     static constexpr double stepsPerBeat = 4.0;
 
     class Callback {
@@ -25,9 +25,12 @@ public:
     float currentPosition() const { return position; }
     float currentTempo() const { return tempo; }
     void setTempo(float beatsPerMinute) { tempo = beatsPerMinute; }
+    // The rate frames are counted at; the loop keeps its length in seconds.
+    void setSampleRate(SampleRate framesPerSecond) { rate = framesPerSecond; }
 
 private:
     float position = 0.0f;
     float tempo = static_cast<float>(defaultTempo);
     Callback* callback = nullptr;
+    SampleRate rate;
 };

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int sampleRate = 44100;  // the engine's fixed rate
 constexpr int defaultBuffer = 512; // frames per render call, like a sound card
 constexpr double defaultSeconds = 16.0;
 
@@ -31,6 +30,7 @@ struct Options {
     bool game = true;
     double boomEvery = 0.0;  // seconds between booms; 0: none
     int buffer = defaultBuffer;
+    double rate = SampleRate::reference;  // Hz
 };
 
 void printUsage()
@@ -45,6 +45,7 @@ void printUsage()
                  "  --nomusic           the sequencer stays silent, as with the game's --nomusic\n"
                  "  --boom-every S      play the impact sound at 0 s and every S seconds\n"
                  "  --buffer N          frames per render call (default 512)\n"
+                 "  --rate HZ           frames per second, 8000 to 192000 (default 44100)\n"
                  "  --data DIR          folder holding synthPatches and pitches (default: beside renderwav)\n"
                  "  --pitches FILE      use this pitch file instead of a random one\n";
 }
@@ -73,6 +74,8 @@ bool parse(int argc, char** argv, Options& options)
             options.boomEvery = std::atof(value().c_str());
         else if (word == "--buffer" && hasValue)
             options.buffer = std::atoi(value().c_str());
+        else if (word == "--rate" && hasValue)
+            options.rate = std::atof(value().c_str());
         else if (word == "--data" && hasValue)
             options.dataDirectory = value();
         else if (word == "--pitches" && hasValue)
@@ -84,6 +87,10 @@ bool parse(int argc, char** argv, Options& options)
     }
     if (!(options.seconds > 0.0) || options.seconds > 3600.0 || options.buffer < 1 || options.buffer > 65536) {
         std::cout << "renderwav: seconds must lie in (0, 3600] and the buffer in 1..65536 frames" << std::endl;
+        return false;
+    }
+    if (!SampleRate::accepts(options.rate) || options.rate != std::floor(options.rate)) {
+        std::cout << "renderwav: the rate must be a whole number of Hz from 8000 to 192000" << std::endl;
         return false;
     }
     return true;
@@ -103,6 +110,9 @@ int main(int argc, char** argv)
     const FilePath data = options.dataDirectory.empty() ? FilePath::dataDirectory()
                                                         : FilePath(options.dataDirectory);
     auto engine = std::make_unique<AudioSingleton>(data);
+    const SampleRate rate(options.rate);
+    engine->setSampleRate(rate);
+    const int sampleRate = static_cast<int>(rate.framesPerSecond());
     // A pitch file that cannot be read says so itself and leaves the drawn table.
     if (!options.pitchFile.empty())
         engine->loadPitchFile(options.pitchFile);
