@@ -11,6 +11,7 @@ Set VANTORREL_E2E_SHOTS to a folder to keep the screenshots."""
 
 import os
 import shutil
+import signal
 import stat
 import struct
 import subprocess
@@ -437,6 +438,69 @@ def no_sound(sandbox):
 
 # --- fault injection ----------------------------------------------------------
 
+QUIT_WAIT = 1.5  # seconds from Escape or SIGTERM to the end of the game, however stuck the sound
+
+
+def children(pid, name):
+    """Process ids of the direct children of `pid` whose command is `name`."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open("/proc/%s/stat" % entry) as f:
+                    fields = f.read().rsplit(")", 1)
+                command = fields[0].split("(", 1)[1]
+                if int(fields[1].split()[1]) == pid and command == name:
+                    found.append(int(entry))
+            except (OSError, IndexError, ValueError):
+                pass
+    return found
+
+
+def gone(pid):
+    """True once the process has ended (a zombie counts as ended)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "Z"
+    except OSError:
+        return True
+
+
+def frozen_sound_server(sandbox):
+    """The sound server stops answering (SIGSTOP) while the game plays:
+    Escape, and in a second run SIGTERM, still end the game within about a
+    second with status 0, saying it left the sound system behind."""
+    for how in ("Escape", "SIGTERM"):
+        capture = sandbox.path("frozen-%s.raw" % how)
+        run = GameRun(sandbox, WINDOWED, sound_capture=capture, env=sandbox.env(ALSA_CONFIG_PATH=None))
+        run.wait_window()
+        deadline = time.monotonic() + 20
+        while not sink_inputs(run) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        check(len(sink_inputs(run)) == 1, "the game opened no stream: %r" % sink_inputs(run))
+        servers = children(run.process.pid, "pulseaudio")
+        check(len(servers) == 1, "sound servers under the sink: %r" % servers)
+        os.kill(servers[0], signal.SIGSTOP)
+        try:
+            time.sleep(0.5)
+            pid = run.game_pid()
+            if how == "Escape":
+                run.key("Escape")
+            else:
+                os.kill(pid, signal.SIGTERM)
+            asked = time.monotonic()
+            while not gone(pid) and time.monotonic() - asked < 10:
+                time.sleep(0.02)
+            seconds = time.monotonic() - asked
+        finally:
+            os.kill(servers[0], signal.SIGCONT)
+        code = run.wait_exit(10)
+        log("%s with a stopped sound server: ended after %.2f s, status %s" % (how, seconds, code))
+        check(seconds <= QUIT_WAIT, "%s took %.2f s to end the game with a stopped sound server" % (how, seconds))
+        check(code == 0, "exit status %s, want 0:\n%s" % (code, run.errors()[-3000:]))
+        check(lines_of(run)[-1:] == ["PortAudioDevice: the sound system did not stop within 700 ms; leaving it behind."],
+              "last lines %r" % lines_of(run)[-3:])
+
 def plays_on(run, expected_line, shot=None, started=False, times=1):
     """The game reaches play, stays up, answers Escape with status 0, and
     printed `expected_line` exactly `times` times."""
@@ -824,6 +888,7 @@ SCENARIOS = {
     "read_only_settings": read_only_settings,
     "unwritable_config": unwritable_config,
     "no_audio_device": no_audio_device,
+    "frozen_sound_server": frozen_sound_server,
     "no_display": no_display,
     "special_patch_files": special_patch_files,
     "special_pitch_files": special_pitch_files,
