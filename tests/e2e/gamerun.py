@@ -452,3 +452,22 @@ def onsets(samples, level=0.1, rise=1.6, quiet_gap=0.3):
             if not found or t - found[-1] > quiet_gap:
                 found.append(t)
     return found
+
+
+def strongest_frequency(samples, rate, low, high):
+    """The frequency in [low, high] Hz with the most energy in `samples`
+    (one channel), to about 0.05 Hz: a Hann-windowed Goertzel scan in 1 Hz
+    steps, then in 0.05 Hz steps around the best."""
+    import math
+    n = len(samples)
+    windowed = [s * (0.5 - 0.5 * math.cos(2 * math.pi * i / (n - 1))) for i, s in enumerate(samples)]
+
+    def power(f):
+        coefficient = 2 * math.cos(2 * math.pi * f / rate)
+        a = b = 0.0
+        for x in windowed:
+            a, b = x + coefficient * a - b, a
+        return a * a + b * b - coefficient * a * b
+
+    best = max(range(int(low), int(high) + 1), key=power)
+    return max((best + k * 0.05 for k in range(-20, 21)), key=power)
