@@ -8,7 +8,7 @@ LadderFilter::LadderFilter()
 void LadderFilter::reset()
 {
     clearState();
-    coefficients(cutoff, res, scale, p, k, r);
+    coefficients(cutoff, res, warp, warp != 1.0, p, k, r);
 }
 
 void LadderFilter::clearState()
@@ -21,7 +21,7 @@ void LadderFilter::set(double cutoffHz, double resonance)
 {
     cutoff = cutoffHz < lowestCutoff ? lowestCutoff : cutoffHz;
     res = resonance;
-    coefficients(cutoff, res, scale, p, k, r);
+    coefficients(cutoff, res, warp, warp != 1.0, p, k, r);
 }
 
 float LadderFilter::process(double input)
@@ -41,6 +41,6 @@ float LadderFilter::process(double input)
 
 void LadderFilter::setSampleRate(SampleRate framesPerSecond)
 {
-    scale = 2.0 / framesPerSecond.framesPerSecond();
-    coefficients(cutoff, res, scale, p, k, r);
+    warp = SampleRate::reference / framesPerSecond.framesPerSecond();
+    coefficients(cutoff, res, warp, warp != 1.0, p, k, r);
 }
