@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -11,5 +12,15 @@ namespace platform {
 // dangling link included) is never replaced. 0 on success, else the errno of
 // the step that failed (EEXIST when an entry is there).
 int createFileWhole(const std::string& path, std::string_view bytes);
+
+// As createFileWhole, for a tool's output: the pieces, one after the other,
+// become the file `path`, taking the place of a regular file there (which
+// stays as it was when anything fails). Anything else at `path` (a folder,
+// a FIFO, a device, a link to one) is refused with EINVAL before a byte is
+// written.
+int replaceFileWhole(const std::string& path, std::initializer_list<std::string_view> pieces);
+
+// True when both paths name the same existing file (through links too).
+bool sameFile(const std::string& first, const std::string& second);
 
 } // namespace platform

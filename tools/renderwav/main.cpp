@@ -3,11 +3,17 @@
 #include "LoopMusic.h"
 #include "WavWriter.h"
 
+#include "app/NewFile.h"
 #include "app/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -93,6 +99,40 @@ bool parse(int argc, char** argv, Options& options)
         std::cout << "renderwav: the rate must be a whole number of Hz from 8000 to 192000" << std::endl;
         return false;
     }
+    if (options.seconds * options.rate > static_cast<double>(maxWavFrames)) {
+        std::cout << "renderwav: " << options.seconds << " s at " << options.rate << " Hz do not fit one WAV file"
+                  << std::endl;
+        return false;
+    }
+    return true;
+}
+
+// The output is checked before the render, which can take minutes: a FIFO
+// or a device there would hang the write or be filled with a WAV, and a
+// file the render reads would be lost.
+bool outputAllowed(const Options& options, const FilePath& data)
+{
+    struct stat info {};
+    if (stat(options.output.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        std::cout << "renderwav: " << options.output << " is not a regular file; nothing written" << std::endl;
+        return false;
+    }
+    std::vector<std::string> inputs = {options.pitchFile};
+    for (const char* name : AudioSingleton::patchNames)
+        inputs.push_back(data.join(std::string(AudioSingleton::patchFolder))
+                             .join(std::string(name) + AudioSingleton::patchExtension)
+                             .text());
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             data.join(std::string(AudioSingleton::pitchFolder)).text(), ignored))
+        inputs.push_back(entry.path().string());
+    for (const std::string& input : inputs) {
+        if (!input.empty() && platform::sameFile(options.output, input)) {
+            std::cout << "renderwav: " << options.output << " is an input (" << input << "); nothing written"
+                      << std::endl;
+            return false;
+        }
+    }
     return true;
 }
 
@@ -109,6 +149,8 @@ int main(int argc, char** argv)
     RandomGenerator::instance().setCounter(static_cast<int32_t>(options.seed));
     const FilePath data = options.dataDirectory.empty() ? FilePath::dataDirectory()
                                                         : FilePath(options.dataDirectory);
+    if (!outputAllowed(options, data))
+        return 1;
     auto engine = std::make_unique<AudioSingleton>(data);
     const SampleRate rate(options.rate);
     engine->setSampleRate(rate);
@@ -151,8 +193,8 @@ int main(int argc, char** argv)
         sumSquares += static_cast<double>(s) * s;
     }
     const double rms = samples.empty() ? 0.0 : std::sqrt(sumSquares / static_cast<double>(samples.size()));
-    if (!writeFloatWav(options.output, samples, sampleRate)) {
-        std::cout << "renderwav: could not write " << options.output << std::endl;
+    if (const int error = writeFloatWav(options.output, samples, sampleRate); error != 0) {
+        std::cout << "renderwav: could not write " << options.output << ": " << std::strerror(error) << std::endl;
         return 1;
     }
     std::cout << "wrote " << options.output << ": " << totalFrames << " frames, peak " << peak << " ("
