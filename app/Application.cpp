@@ -22,7 +22,6 @@ namespace {
 
 constexpr int16_t logicalWidth = 1280; // logical drawing units
 constexpr int16_t logicalHeight = 720;
-constexpr double sampleRate = 44100.0; // Hz; the whole audio engine assumes it
 constexpr float axisScale = 1.0f / 32768.0f; // SDL axis value to about -1..1
 
 class SdlClock : public LoopClock {
@@ -91,7 +90,7 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
 
     audioDevice.setCallback(this);
     audioDevice.setChannels(0, 2);
-    audioDevice.setSampleRate(sampleRate);
+    audioDevice.setSampleRate(SampleRate::reference);
     audioDevice.setHostApi(options.audioApi);
     if (!noSound) {
         AudioSingleton::instance().setMusicEnabled(!noMusic);
@@ -104,8 +103,12 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
 Application::~Application()
 {
     // The audio thread must stop calling process before anything goes away.
-    if (!noSound)
-        audioDevice.close();
+    // When the sound system does not let it stop, the game still leaves on
+    // time, without tearing down anything that thread could still reach.
+    if (!noSound && !audioDevice.close()) {
+        std::cout.flush();
+        std::_Exit(displayReady ? 0 : 1);
+    }
     for (SDL_Joystick* joystick : joysticks)
         if (joystick != nullptr)
             SDL_JoystickClose(joystick);
@@ -193,6 +196,14 @@ void Application::replaceState(std::unique_ptr<GameState> next)
 {
     state.reset();
     state = std::move(next);
+}
+
+void Application::prepare(double framesPerSecond)
+{
+    if (!SampleRate::accepts(framesPerSecond))
+        std::cout << "Application: the sound runs at " << framesPerSecond << " Hz; the music is tuned for "
+                  << SampleRate::reference << " Hz." << std::endl;
+    AudioSingleton::instance().setSampleRate(SampleRate(framesPerSecond));
 }
 
 void Application::process(const void*, void* output, uint32_t frames)

@@ -36,6 +36,7 @@ public:
     void quit();
     // Replaces the current screen by name; unknown names change nothing.
     void switchState(const std::string& name);
+    void prepare(double framesPerSecond) override;
     void process(const void* input, void* output, uint32_t frames) override;
 
     void dispatchEvent(const SDL_Event& event);

@@ -122,6 +122,48 @@ bool processIsGone(pid_t process)
     return kill(process, 0) != 0 && errno == ESRCH;
 }
 
+
+// Writes the pieces into a fresh temporary file beside `path`, flushed to the
+// disk; 0 and its name, or the errno (nothing left behind).
+int writeTemporary(const std::string& path, std::initializer_list<std::string_view> pieces, std::string& temporary)
+{
+    int fd = -1;
+    for (int attempt = 0; attempt < nameAttempts && fd < 0; ++attempt) {
+        temporary = temporaryName(path, getpid(), attempt);
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+
+    int error = 0;
+    {
+        const FileSizeSignalIgnored sizeLimitReported;
+        for (std::string_view bytes : pieces)
+            if (error == 0)
+                error = writeAll(fd, bytes);
+    }
+    // A file system that cannot sync (EINVAL) keeps the bytes all the same.
+    if (error == 0 && fsync(fd) != 0 && errno != EINVAL)
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        unlink(temporary.c_str());
+    return error;
+}
+
+// The new name itself lives in the folder: make it last as well.
+void syncFolderOf(const std::string& path)
+{
+    const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+}
+
 } // namespace
 
 int removeStaleTemporaries(const std::string& path)
@@ -152,39 +194,36 @@ int removeStaleTemporaries(const std::string& path)
 int createFileWhole(const std::string& path, std::string_view bytes)
 {
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < nameAttempts && fd < 0; ++attempt) {
-        temporary = temporaryName(path, getpid(), attempt);
-        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return errno;
-    }
-    if (fd < 0)
-        return EEXIST;
-
-    int error = 0;
-    {
-        const FileSizeSignalIgnored sizeLimitReported;
-        error = writeAll(fd, bytes);
-    }
-    // A file system that cannot sync (EINVAL) keeps the bytes all the same.
-    if (error == 0 && fsync(fd) != 0 && errno != EINVAL)
-        error = errno;
-    if (close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0)
-        error = nameWithoutReplacing(temporary, path);
-    if (error != 0) {
+    int error = writeTemporary(path, {bytes}, temporary);
+    if (error == 0 && (error = nameWithoutReplacing(temporary, path)) != 0)
         unlink(temporary.c_str());
-        return error;
+    if (error == 0)
+        syncFolderOf(path);
+    return error;
+}
+
+int replaceFileWhole(const std::string& path, std::initializer_list<std::string_view> pieces)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return EINVAL;
+    std::string temporary;
+    int error = writeTemporary(path, pieces, temporary);
+    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+        unlink(temporary.c_str());
     }
-    // The new name itself lives in the folder: make it last as well.
-    const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return 0;
+    if (error == 0)
+        syncFolderOf(path);
+    return error;
+}
+
+bool sameFile(const std::string& first, const std::string& second)
+{
+    struct stat one {};
+    struct stat two {};
+    return stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0 && one.st_dev == two.st_dev &&
+           one.st_ino == two.st_ino;
 }
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,15 @@ int createFileWhole(const std::string& path, std::string_view bytes);
 // process's file, links and every other name are left alone. Prints one
 // line for each file removed; returns how many were.
 int removeStaleTemporaries(const std::string& path);
+
+// As createFileWhole, for a tool's output: the pieces, one after the other,
+// become the file `path`, taking the place of a regular file there (which
+// stays as it was when anything fails). Anything else at `path` (a folder,
+// a FIFO, a device, a link to one) is refused with EINVAL before a byte is
+// written.
+int replaceFileWhole(const std::string& path, std::initializer_list<std::string_view> pieces);
+
+// True when both paths name the same existing file (through links too).
+bool sameFile(const std::string& first, const std::string& second);
 
 } // namespace platform

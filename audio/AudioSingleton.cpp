@@ -115,6 +115,20 @@ void AudioSingleton::setMusicEnabled(bool enabled)
     music.store(enabled, std::memory_order_relaxed);
 }
 
+void AudioSingleton::setSampleRate(SampleRate newRate)
+{
+    // Setting the rate again recomputes nothing: the filters keep the
+    // coefficients they were left with.
+    if (newRate == rate)
+        return;
+    rate = newRate;
+    cursor.setSampleRate(rate);
+    for (PolyphonicSynth& group : voiceGroups)
+        group.setSampleRate(rate);
+    for (Synthesizer* drum : drums)
+        drum->setSampleRate(rate);
+}
+
 int AudioSingleton::activeVoices(int group) const
 {
     return voiceGroups[group].activeCount();

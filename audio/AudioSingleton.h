@@ -70,6 +70,11 @@ public:
     void playBoom();
     // False silences the sequencer's notes and drums; playBoom still sounds.
     void setMusicEnabled(bool enabled);
+    // The rate `render` fills buffers at; every voice, drum and the
+    // sequencer take theirs from it. Only while nothing renders (before the
+    // stream starts); the reference rate until then.
+    void setSampleRate(SampleRate rate);
+    SampleRate sampleRate() const { return rate; }
     bool musicEnabled() const { return music.load(std::memory_order_relaxed); }
 
     void onStep(int step, int frameOffset) override;
@@ -108,4 +113,5 @@ private:
     SpscQueue<NoteRequest, pendingNoteCapacity> pendingNotes;
     std::atomic<bool> restartPending{false};
     std::atomic<bool> music{true};
+    SampleRate rate;
 };

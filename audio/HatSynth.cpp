@@ -19,28 +19,34 @@ void HatSynth::trigger(bool on, int frameOffset, bool variant)
     startOffset = frameOffset;
     env = 1.0f;
     coef = variant ? oddCoef : evenCoef;
+    clock.restart();
 }
 
 void HatSynth::render(StereoFrame* out, int frames)
 {
-    float e = env, noise = lastNoise;
+    float e = env, noise = lastNoise, sample = held;
     const float step = envStep, c = coef;
     bool ended = false;
-    for (int i = startOffset; i < frames; ++i) {
-        e = e - step;
-        if (e <= 0.0f) {
-            ended = true;
-            break;
+    for (int i = startOffset; i < frames && !ended; ++i) {
+        for (int due = clock.stepsDue(); due > 0; --due) {
+            e = e - step;
+            if (e <= 0.0f) {
+                ended = true;
+                break;
+            }
+            const float u = drumNoise();
+            const float h = u - c * noise;
+            noise = u;
+            sample = h * shapeCurve(e, steepCurve) * level;
         }
-        const float u = drumNoise();
-        const float h = u - c * noise;
-        noise = u;
-        const float sample = h * shapeCurve(e, steepCurve) * level;
+        if (ended)
+            break;
         out[i].left += sample;
         out[i].right += sample;
     }
     env = e;
     lastNoise = noise;
+    held = sample;
     if (ended)
         trigger(false, 0, false);
     startOffset = 0;

@@ -6,27 +6,36 @@
 
 namespace {
 
-constexpr float decayPerFrame = 8.0f / 44100.0f;  // full decay in 0.125 s
-// pi * f / 44100 for the start pitches 146.832 Hz and 110 Hz and the 50 Hz end.
-constexpr double startArgument0 = 0.01046003494411707;
-constexpr double startArgument1 = 0.007836172357201576;
-constexpr double endArgument = 0.0035618965048342943;
+constexpr float decaySeconds = 0.125f;   // s, from full to silent
+constexpr float startPitch0 = 146.83238f; // Hz, the even variant's start (D3)
+constexpr float startPitch1 = 110.0f;     // Hz, the odd variant's start
+constexpr float endPitch = 50.0f;         // Hz, where every kick glides to
 constexpr float driveScale = 0.33f;  // how hard the sine is pushed into the tanh
 constexpr float pi = 3.1415927f;
 
-float coefficientFor(double argument)
+// The coupled-form coefficient 2 sin(pi f / rate). The argument is taken in
+// float, as the kick has always been tuned.
+float coefficientFor(float frequency, float rate)
 {
-    return 2.0f * static_cast<float>(std::sin(argument));
+    const float argument = pi * frequency / rate;
+    return 2.0f * static_cast<float>(std::sin(static_cast<double>(argument)));
 }
 
 } // namespace
 
 KickSynth::KickSynth()
-    : envStep(decayPerFrame),
-      coef(coefficientFor(startArgument0)),
-      startCoefs{coefficientFor(startArgument0), coefficientFor(startArgument1)},
-      endCoef(coefficientFor(endArgument))
 {
+    setSampleRate(SampleRate());
+    coef = startCoefs[0];
+}
+
+void KickSynth::setSampleRate(SampleRate rate)
+{
+    const float hz = static_cast<float>(rate.framesPerSecond());
+    envStep = (1.0f / decaySeconds) / hz;
+    startCoefs[0] = coefficientFor(startPitch0, hz);
+    startCoefs[1] = coefficientFor(startPitch1, hz);
+    endCoef = coefficientFor(endPitch, hz);
 }
 
 void KickSynth::trigger(bool on, int frameOffset, bool isVariant)

@@ -9,6 +9,7 @@ public:
     void render(StereoFrame* out, int frames) override;
     void trigger(bool on, int frameOffset, bool variant) override;
     bool isActive() const override { return active; }
+    void setSampleRate(SampleRate rate) override;
 
     float envelope() const { return env; }
     float coefficient() const { return coef; }

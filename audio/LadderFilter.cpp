@@ -8,7 +8,7 @@ LadderFilter::LadderFilter()
 void LadderFilter::reset()
 {
     clearState();
-    coefficients(cutoff, res, p, k, r);
+    coefficients(cutoff, res, warp, warp != 1.0, p, k, r);
 }
 
 void LadderFilter::clearState()
@@ -21,7 +21,7 @@ void LadderFilter::set(double cutoffHz, double resonance)
 {
     cutoff = cutoffHz < lowestCutoff ? lowestCutoff : cutoffHz;
     res = resonance;
-    coefficients(cutoff, res, p, k, r);
+    coefficients(cutoff, res, warp, warp != 1.0, p, k, r);
 }
 
 float LadderFilter::process(double input)
@@ -37,4 +37,10 @@ float LadderFilter::process(double input)
     oldY2 = s.oldY2;
     oldY3 = s.oldY3;
     return static_cast<float>(y);
+}
+
+void LadderFilter::setSampleRate(SampleRate framesPerSecond)
+{
+    warp = SampleRate::reference / framesPerSecond.framesPerSecond();
+    coefficients(cutoff, res, warp, warp != 1.0, p, k, r);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/LaneVector.h"
+#include "audio/SampleRate.h"
 
 class VoiceLanes;
 
@@ -11,7 +12,6 @@ class VoiceLanes;
 class LadderFilter {
 public:
     static constexpr double lowestCutoff = 50.0;  // Hz
-    static constexpr double engineRate = 44100.0; // Hz, the engine's assumed rate
 
     LadderFilter();
     // Cutoff in Hz (raised to 50 Hz when lower) and resonance; recomputes the
@@ -19,6 +19,8 @@ public:
     void set(double cutoffHz, double resonance);
     float process(double input);
     void reset();
+    // Recomputes the coefficients for the same cutoff in Hz at another rate.
+    void setSampleRate(SampleRate framesPerSecond);
 
     double currentCutoff() const { return cutoff; }
     double resonance() const { return res; }
@@ -27,6 +29,9 @@ public:
     double poleCoefficient() const { return k; }
     double lastStage() const { return y4; }
     double previousInput() const { return oldX; }
+    // Reference rate / engine rate: how much shorter a frame is than the
+    // frames the filter was tuned at.
+    double rateWarp() const { return warp; }
 
     // The memories of the four stages.
     template <class Real>
@@ -37,20 +42,32 @@ public:
 
     // The arithmetic, written once for one filter (Real = double) and for a
     // lane vector of filters (LaneFloat); constants are taken in the lanes'
-    // own precision.
+    // own precision. The tuning is the one found at the reference rate; at
+    // any other rate (`warp` = rateWarp(), in the same precision, applied
+    // only when `warped`) each stage keeps the analogue one-pole it stands
+    // for, so a patch sounds the same.
     template <class Real>
-    __attribute__((always_inline)) static void coefficients(Real cutoffHz, Real resonance, Real& p, Real& k, Real& r)
+    __attribute__((always_inline)) static void coefficients(Real cutoffHz, Real resonance, LaneElement<Real> warp,
+                                                            bool warped, Real& p, Real& k, Real& r)
     {
         using E = LaneElement<Real>;
-        const Real f = cutoffHz * static_cast<E>(2.0 / engineRate);
+        const Real f = cutoffHz * static_cast<E>(2.0 / SampleRate::reference);
         p = (static_cast<E>(1.8) - static_cast<E>(0.8) * f) * f;
-        k = static_cast<E>(2.0) * p - static_cast<E>(1.0);
+        // The feedback is tuned to the stages at the reference rate; retuned
+        // to the faster stages it rang less (over 1 LU quieter at 96000 Hz).
         const Real t = (static_cast<E>(1.0) - p) * static_cast<E>(tuningScale);
         // A rational approximation of res * e^t.
         const Real t2 = t * t;
         const Real even = t2 + static_cast<E>(12.0);
         const Real odd = static_cast<E>(6.0) * t;
         r = resonance * (even + odd) / (even - odd);
+        if (warped) {
+            // A stage y += p (in + oldIn - 2y) is the bilinear image of an
+            // analogue pole at 2 g / T with g = p / (1 - p); T shrinks by warp.
+            const Real g = p / (static_cast<E>(1.0) - p) * warp;
+            p = g / (static_cast<E>(1.0) + g);
+        }
+        k = static_cast<E>(2.0) * p - static_cast<E>(1.0);
     }
 
     // One sample; x receives the input after feedback. A non-finite value
@@ -107,7 +124,7 @@ private:
 
     double cutoff = 440.0;
     double res = 0.9;
-    double sampleRate = engineRate;
+    double warp = 1.0;
     double y1 = 0.0, y2 = 0.0, y3 = 0.0, y4 = 0.0;
     double oldX = 0.0, oldY1 = 0.0, oldY2 = 0.0, oldY3 = 0.0;
     double x = 0.0, r = 0.0, p = 0.0, k = 0.0;

@@ -136,3 +136,9 @@ void PolyphonicSynth::render(StereoFrame* out, int frames)
     if (count > 0)
         VoiceLanes::render(sounding, count, out, frames);
 }
+
+void PolyphonicSynth::setSampleRate(SampleRate rate)
+{
+    for (SimpleSynth& voice : voices)
+        voice.setSampleRate(rate);
+}

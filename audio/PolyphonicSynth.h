@@ -21,6 +21,8 @@ public:
     int activeCount() const;
     // Adds every sounding voice into `out`, frame by frame in voice order.
     void render(StereoFrame* out, int frames);
+    // The engine's rate for every voice; not while rendering.
+    void setSampleRate(SampleRate rate);
 
     SimpleSynth voices[voiceCount];
 };

@@ -6,6 +6,11 @@
 #include <portaudio.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <iostream>
 #include <string>
 
@@ -179,6 +184,13 @@ bool PortAudioDevice::open()
         return false;
     }
     stream = opened;
+    // A host API may run the stream at another rate than the one asked for
+    // (JACK runs at its server's); what it reports is what the engine renders at.
+    const PaStreamInfo* info = Pa_GetStreamInfo(opened);
+    if (info != nullptr && info->sampleRate > 0.0)
+        sampleRate = info->sampleRate;
+    if (callback != nullptr)
+        callback->prepare(sampleRate);
     underflowsAtOpen = underflowCount();
     if (Pa_StartStream(opened) != paNoError) {
         std::cout << "PortAudioDevice Error: Could not start stream." << std::endl;
@@ -191,18 +203,46 @@ bool PortAudioDevice::open()
     return true;
 }
 
-void PortAudioDevice::close()
+bool PortAudioDevice::close()
 {
     if (!started)
-        return;
-    Pa_StopStream(static_cast<PaStream*>(stream));
-    Pa_CloseStream(static_cast<PaStream*>(stream));
-    stream = nullptr;
-    Pa_Terminate();
+        return true;
     started = false;
+    PaStream* const closing = static_cast<PaStream*>(stream);
+    stream = nullptr;
+    // Aborting drops what is queued instead of playing it out; the waiting
+    // happens on a thread of its own, which a frozen server may keep.
+    struct Closing {
+        std::mutex lock;
+        std::condition_variable doneChanged;
+        bool done = false;
+    };
+    auto shared = std::make_shared<Closing>();
+    std::thread closer([closing, shared] {
+        Pa_AbortStream(closing);
+        Pa_CloseStream(closing);
+        Pa_Terminate();
+        const std::lock_guard<std::mutex> hold(shared->lock);
+        shared->done = true;
+        shared->doneChanged.notify_all();
+    });
+    bool closed;
+    {
+        std::unique_lock<std::mutex> hold(shared->lock);
+        closed = shared->doneChanged.wait_for(hold, std::chrono::milliseconds(closeWaitMilliseconds),
+                                              [&] { return shared->done; });
+    }
+    if (!closed) {
+        closer.detach();
+        std::cout << "PortAudioDevice: the sound system did not stop within " << closeWaitMilliseconds
+                  << " ms; leaving it behind." << std::endl;
+        return false;
+    }
+    closer.join();
     // Counted from the start of this stream: earlier streams of the process
     // reported theirs when they closed.
     const std::string report = underflowReport(underflowCount() - underflowsAtOpen);
     if (!report.empty())
         std::cout << report << std::endl;
+    return true;
 }

@@ -39,8 +39,14 @@ public:
 
     // Initialises PortAudio and starts the stream; true only when it runs.
     bool open();
-    // Stops and closes the stream and terminates PortAudio, once.
-    void close();
+    // Aborts and closes the stream and terminates PortAudio, once. A sound
+    // server that has stopped answering can hold PortAudio for ever, so
+    // close waits at most closeWait: false (with one line) when PortAudio
+    // was still busy then. The stream is left to a thread of its own, and
+    // the process must end without tearing down what the audio thread uses
+    // (std::_Exit), since that thread may wake at any time.
+    bool close();
+    static constexpr int closeWaitMilliseconds = 700;
 
     // Seconds of output latency to ask for; negative (the default) asks for
     // the device's own high latency. For measuring dropouts.
@@ -54,6 +60,8 @@ public:
     int hostApiType() const { return hostApi; }
     // Type id of the host API the last open() chose; -1 before, or when none.
     int openedHostApiType() const { return openedHostApi; }
+    // The rate asked for before open(); after it, the rate the stream
+    // really opened with, as PortAudio reports it.
     double currentSampleRate() const { return sampleRate; }
     bool isStarted() const { return started; }
     int inputChannelCount() const { return inputChannels; }

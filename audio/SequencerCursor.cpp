@@ -3,7 +3,7 @@
 float SequencerCursor::increment() const
 {
     // Four steps to the beat; computed in double and rounded once.
-    const double framesPerBeat = engineRate / (static_cast<double>(tempo) / 60.0);
+    const double framesPerBeat = SampleRate::reference / (static_cast<double>(tempo) / 60.0);
     return static_cast<float>(stepCount / (framesPerBeat * stepsPerBeat));
 }
 
@@ -13,15 +13,17 @@ void SequencerCursor::advance(int frames)
     float pos = position;
     int last = static_cast<int>(pos);
     for (int i = 0; i < frames; ++i) {
-        // Accumulating in float is what lengthens a loop to 88273/88274 frames.
-        pos = pos + inc;
-        if (pos >= static_cast<float>(stepCount))
-            pos = pos - static_cast<float>(stepCount);
-        const int cur = static_cast<int>(pos);
-        if (cur != last && callback) {
-            position = pos;
-            callback->onStep(cur, i);
-            last = cur;
+        for (int due = clock.stepsDue(); due > 0; --due) {
+            // Accumulating in float is what lengthens a loop to 88273/88274 frames.
+            pos = pos + inc;
+            if (pos >= static_cast<float>(stepCount))
+                pos = pos - static_cast<float>(stepCount);
+            const int cur = static_cast<int>(pos);
+            if (cur != last && callback) {
+                position = pos;
+                callback->onStep(cur, i);
+                last = cur;
+            }
         }
     }
     position = pos;
@@ -30,4 +32,5 @@ void SequencerCursor::advance(int frames)
 void SequencerCursor::reset()
 {
     position = static_cast<float>(stepCount) - increment();
+    clock.restart();
 }

@@ -50,6 +50,13 @@ bool SimpleSynth::noteOn(float frequency, int frameOffset)
     return true;
 }
 
+void SimpleSynth::setSampleRate(SampleRate rate)
+{
+    timeStep = rate.framePeriod();
+    framesPerSecond = static_cast<float>(rate.framesPerSecond());
+    filter.setSampleRate(rate);
+}
+
 void SimpleSynth::render(StereoFrame* out, int frames)
 {
     if (!active)

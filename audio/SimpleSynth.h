@@ -23,6 +23,8 @@ public:
     static int parameterIndex(std::string_view name);
     // Band 0..6 of the wave tables for a sounding frequency.
     static int bandFor(float frequency);
+    // The engine's rate; not while rendering.
+    void setSampleRate(SampleRate rate);
 
     bool isActive() const { return active; }
     float mainFrequency() const { return freqMain; }
@@ -64,7 +66,8 @@ private:
     float freqDetuned = 439.0f;
     LadderFilter filter;
     float envTime = 0.0f;
-    float timeStep = 1.0f / 44100.0f;
+    float timeStep = SampleRate().framePeriod();  // s per frame
+    float framesPerSecond = static_cast<float>(SampleRate::reference);
     bool waiting = false;
     int startDelay = 0;
 };

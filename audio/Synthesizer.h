@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/SampleRate.h"
 #include "audio/StereoFrame.h"
 
 // A one-shot drum voice. Mono: each drum adds the same sample to both sides.
@@ -11,6 +12,8 @@ public:
     // on: (re)start at `frameOffset` of the next buffer; off: silent at once.
     virtual void trigger(bool on, int frameOffset, bool variant) = 0;
     virtual bool isActive() const = 0;
+    // The engine's rate; not while rendering.
+    virtual void setSampleRate(SampleRate rate) = 0;
 
     int pendingOffset() const { return startOffset; }
 

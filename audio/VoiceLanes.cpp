@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr float engineRate = 44100.0f;    // Hz, whatever the device runs at
 constexpr float cutoffSpan = 10975.0f;    // filterCutoff 1 = 10975 Hz
 constexpr float cutoffCeiling = 11025.0f; // a full positive envelope ends at 11025 + 50 Hz
 constexpr float cutoffFloor = 50.0f;      // added to every cutoff
@@ -196,6 +195,8 @@ struct VoiceLanes::Lanes {
     const float* tables = nullptr;  // the first of all the shared tables
     LaneInt sawStart, squareStart;  // each lane's tables, counted from there
     float length = 0.0f;
+    float warp = 1.0f;  // the filters' rate warp: one engine, one rate
+    bool warped = false;
     bool anyDetuned = false;
     bool ordinaryPitches = false;  // every increment in [0, length), every phase inside
     LaneFloat total, step, mix, detuned, envAmount, base, ceilingGap, gain, incMain, incDetuned;
@@ -213,6 +214,8 @@ struct VoiceLanes::Lanes {
         count = n;
         anyDetuned = false;
         tables = WaveTables::shared().saw(0);
+        warp = static_cast<float>(list[0]->filter.rateWarp());
+        warped = list[0]->filter.rateWarp() != 1.0;
         for (int lane = 0; lane < laneWidth; ++lane) {
             SimpleSynth& v = *list[lane < n ? lane : 0];
             voices[lane] = &v;
@@ -225,8 +228,8 @@ struct VoiceLanes::Lanes {
                                                           v.filterAttackCurve, v.filterReleaseCurve));
             const float tableSize = static_cast<float>(v.tableLength);
             length = tableSize;
-            incMain[lane] = tableSize / (engineRate / v.freqMain);
-            incDetuned[lane] = tableSize / (engineRate / v.freqDetuned);
+            incMain[lane] = tableSize / (v.framesPerSecond / v.freqMain);
+            incDetuned[lane] = tableSize / (v.framesPerSecond / v.freqDetuned);
             base[lane] = v.filterCutoff * cutoffSpan;
             ceilingGap[lane] = cutoffCeiling - base[lane];
             mix[lane] = v.waveAmount;
@@ -389,6 +392,8 @@ int VoiceLanes::run(Lanes& lanes, StereoFrame* out, int from, int to)
     const EnvelopeLanes amplitude = lanes.amplitude, cutoffShape = lanes.cutoffShape;
     const LaneFloat res = lanes.res;
     const float length = lanes.length;
+    const float warp = lanes.warp;
+    const bool warped = lanes.warped;
     const bool anyDetuned = lanes.anyDetuned;
     const bool ordinaryPitches = lanes.ordinaryPitches;
     LaneInt live;
@@ -447,7 +452,7 @@ int VoiceLanes::run(Lanes& lanes, StereoFrame* out, int from, int to)
         // costs about as much as the update, and the worst case pays both.
         cutoff = wanted < lowest ? lowest : wanted;
         LaneFloat k;
-        LadderFilter::coefficients(cutoff, res, p, k, r);
+        LadderFilter::coefficients(cutoff, res, warp, warped, p, k, r);
         const LaneFloat y = LadderFilter::step(s, p, r, stages, x);
         const LaneFloat o = outputLevel * a * fastTanh(gain * y);
         // Spare lanes add +0, which leaves every sum as it was.

@@ -1,6 +1,7 @@
 // Real-time factor of the audio engine's render: seconds of audio made per
 // second of computing, for the music heard in play and for the worst case of
-// every voice and drum sounding at once.
+// every voice and drum sounding at once, at each rate a stream may run at
+// (the benchmark's argument, in Hz).
 #include "app/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr int bufferFrames = 512;  // a typical callback size
-constexpr double engineRate = 44100.0;
 constexpr int noteLengthLine = 38;  // 1-based line of "noteLength" in a patch file
 constexpr const char* patchNames[] = {"SeqBass", "SeqPad", "SeqHi", "SeqDuck", "Bom"};
 
@@ -48,7 +48,7 @@ private:
 
 void setRate(benchmark::State& state)
 {
-    const double audioSeconds = static_cast<double>(state.iterations()) * bufferFrames / engineRate;
+    const double audioSeconds = static_cast<double>(state.iterations()) * bufferFrames / static_cast<double>(state.range(0));
     state.counters["realtime_factor"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
 }
 
@@ -56,6 +56,7 @@ void inGameMusic(benchmark::State& state)
 {
     RandomGenerator::instance().setCounter(1);
     auto engine = std::make_unique<AudioSingleton>(FilePath::executableDirectory());
+    engine->setSampleRate(SampleRate(static_cast<double>(state.range(0))));
     GameLoop loop(*engine);
     engine->setLoopListener(&loop);
     std::vector<float> buffer(2 * bufferFrames);
@@ -94,6 +95,7 @@ void everyVoiceAndDrum(benchmark::State& state)
 {
     const std::string folder = endlessPatchFolder();
     auto engine = std::make_unique<AudioSingleton>(FilePath(folder));
+    engine->setSampleRate(SampleRate(static_cast<double>(state.range(0))));
     for (int track = 0; track < 8; ++track)
         for (int step = 0; step < 16; ++step)
             engine->toggleStep(track, step, step % 8);
@@ -102,7 +104,8 @@ void everyVoiceAndDrum(benchmark::State& state)
     engine->restartSequence();
     std::vector<float> buffer(2 * bufferFrames);
     // 32 steps fill every group of 32 voices.
-    for (int i = 0; i < 32 * 5513 / bufferFrames + 2; ++i)
+    const int stepFrames = static_cast<int>(5513 * state.range(0) / 44100);
+    for (int i = 0; i < 32 * stepFrames / bufferFrames + 2; ++i)
         engine->render(buffer.data(), bufferFrames);
     int sounding = 0;
     for (int group = 0; group < AudioSingleton::groupCount; ++group)
@@ -122,6 +125,6 @@ void everyVoiceAndDrum(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(inGameMusic)->Unit(benchmark::kMicrosecond);
-BENCHMARK(everyVoiceAndDrum)->Unit(benchmark::kMicrosecond);
+BENCHMARK(inGameMusic)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(everyVoiceAndDrum)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -6,6 +6,7 @@ Standard library only; the X side uses xdotool, xwd, xdpyinfo and ImageMagick's
 convert, the sound side tests/audio/with-sound-sink and nothing else."""
 
 import array
+import math
 import os
 import shutil
 import signal
@@ -452,3 +453,18 @@ def onsets(samples, level=0.1, rise=1.6, quiet_gap=0.3):
             if not found or t - found[-1] > quiet_gap:
                 found.append(t)
     return found
+
+
+def strongest_frequency(samples, rate, low, high):
+    """The frequency in [low, high] Hz with the most energy in `samples`, to
+    0.05 Hz: Hann-windowed Goertzel scans in 1 Hz, then 0.05 Hz steps."""
+    n = len(samples)
+    x = [s * (0.5 - 0.5 * math.cos(2 * math.pi * i / n)) for i, s in enumerate(samples)]
+
+    def power(f):
+        c, a, b = 2 * math.cos(2 * math.pi * f / rate), 0.0, 0.0
+        for v in x:
+            a, b = v + c * a - b, a
+        return a * a + b * b - c * a * b
+    best = max(range(int(low), int(high) + 1), key=power)
+    return max((best + k * 0.05 for k in range(-20, 21)), key=power)

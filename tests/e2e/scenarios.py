@@ -9,19 +9,22 @@ temporary folder, so the user's settings are never touched, and removes the
 folder afterwards. Needs DISPLAY (ctest runs under xvfb-run).
 Set VANTORREL_E2E_SHOTS to a folder to keep the screenshots."""
 
+import array
 import os
 import shutil
+import signal
 import stat
 import struct
 import subprocess
 import sys
 import tempfile
 import time
+import wave
 import zlib
 
 from gamerun import (START_WAIT, WINDOW_WAIT, Failure, GameRun, Sandbox, View, check, check_bars,
                      expect_clean_exit, letterbox, log, onsets, peak, picture_colours, read_capture,
-                     screen_size, screenshot, without_file_override)
+                     screen_size, screenshot, strongest_frequency, without_file_override)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PICTURES = os.path.join(HERE, "..", "..", "data", "pictures")
@@ -438,7 +441,91 @@ def no_sound(sandbox):
     check(peak(samples) == 0.0, "something played: peak %.4f" % peak(samples))
 
 
+BOOM_PITCH = 440.0  # Hz: the impact's lowest note (110 Hz, four times up by its patch)
+
+
+def jack_only_48000(sandbox):
+    """A JACK server running only at 48000 Hz (the dummy driver; most
+    desktops run JACK or PipeWire so): the game says 44100 Hz is refused and
+    plays in tune: the title screen's boom, recorded from the game's JACK
+    port, sounds at 440 Hz (8.8 % sharp when rendered for 44100 Hz)."""
+    env = sandbox.env(JACK_DEFAULT_SERVER="vantorrel-e2e-%d" % os.getpid(), JACK_NO_AUDIO_RESERVATION="1",
+                      JACK_NO_START_SERVER="1")
+    jackd = subprocess.Popen(["jackd", "-n", env["JACK_DEFAULT_SERVER"], "-r", "-d", "dummy", "-r", "48000"],
+                             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        check(subprocess.run(["jack_wait", "-w", "-t", "10"], env=env, capture_output=True).returncode == 0,
+              "the JACK server did not start")
+        run = GameRun(sandbox, WINDOWED + ["-aa", "JACK"], env=env)
+        run.wait_window()
+        for _ in range(200):
+            if "PortAudio:out_0" in subprocess.run(["jack_lsp"], env=env, capture_output=True, text=True).stdout:
+                break
+            time.sleep(0.1)
+        # Four seconds hold two booms. The recorder's buffer holds them all:
+        # where it falls behind it drops whole periods, a higher pitch.
+        recorder = subprocess.run(["jack_rec", "-f", sandbox.path("jack.wav"), "-d", "4", "-b", "16", "-B",
+                                   "262144", "PortAudio:out_0"], env=env, capture_output=True, text=True, timeout=30)
+        check(recorder.returncode == 0 and "overrun" not in recorder.stderr, "jack_rec: %r" % (recorder,))
+        expect_clean_exit(run, *run.escape())
+    finally:
+        jackd.kill()
+        jackd.wait()
+    check("44100Hz samplerate not supported, using 48000Hz." in lines_of(run), "lines %r" % lines_of(run))
+    with wave.open(sandbox.path("jack.wav")) as w:
+        rate, samples = w.getframerate(), array.array("h", w.readframes(w.getnframes()))
+    # A whole second from near the loudest sample: shorter stretches read the
+    # onsets and the beat of the upper notes as a pitch a few Hz off. A period
+    # the busy machine made the game miss is a run of zeros that would splice
+    # the wave: such a second is passed over.
+    loudest = max(range(len(samples)), key=lambda i: abs(samples[i]))
+    starts = sorted({max(0, min(loudest + k * rate // 10, len(samples) - rate)) for k in range(-5, 20)},
+                    key=lambda start: abs(start - loudest))
+    clean = [start for start in starts if b"\0" * 66 not in samples[start:start + rate].tobytes()]
+    check(rate == 48000 and clean, "%d Hz, seconds without a dropout: %r" % (rate, clean))
+    pitch = strongest_frequency(samples[clean[0]:clean[0] + rate], rate, 380, 520)
+    log("the boom sounds at %.2f Hz through JACK at 48000 Hz" % pitch)
+    check(abs(pitch / BOOM_PITCH - 1) <= 0.005, "the boom sounds at %.2f Hz, want %.0f Hz" % (pitch, BOOM_PITCH))
+
+
 # --- fault injection ----------------------------------------------------------
+
+QUIT_WAIT = 1.5  # seconds from Escape or SIGTERM to the end of the game, however stuck the sound
+
+
+def frozen_sound_server(sandbox):
+    """The sound server stops answering (SIGSTOP) while the game plays:
+    Escape, and in a second run SIGTERM, still end the game within about a
+    second with status 0, saying it left the sound system behind."""
+    for how in ("Escape", "SIGTERM"):
+        run = GameRun(sandbox, WINDOWED, sound_capture=sandbox.path("frozen.raw"),
+                      env=sandbox.env(ALSA_CONFIG_PATH=None))
+        run.wait_window()
+        for _ in range(200):
+            if sink_inputs(run):
+                break
+            time.sleep(0.1)
+        server = subprocess.run(["pgrep", "-P", str(run.process.pid), "-x", "pulseaudio"], capture_output=True,
+                                text=True).stdout.split()
+        check(len(sink_inputs(run)) == 1 and len(server) == 1, "stream %r, server %r" % (sink_inputs(run), server))
+        os.kill(int(server[0]), signal.SIGSTOP)
+        try:
+            time.sleep(0.5)
+            run.key("Escape") if how == "Escape" else os.kill(run.game_pid(), signal.SIGTERM)
+            asked = time.monotonic()
+            # Ended means gone or a zombie: the sink's shell reaps it later.
+            while time.monotonic() - asked < 10 and os.path.exists("/proc/%d" % run.game_pid()) and \
+                    open("/proc/%d/stat" % run.game_pid()).read().rsplit(")", 1)[1].split()[0] != "Z":
+                time.sleep(0.02)
+            seconds = time.monotonic() - asked
+        finally:
+            os.kill(int(server[0]), signal.SIGCONT)
+        code = run.wait_exit(10)
+        log("%s with a stopped sound server: ended after %.2f s, status %s" % (how, seconds, code))
+        check(seconds <= QUIT_WAIT and code == 0, "%s: %.2f s to end, status %s" % (how, seconds, code))
+        check(lines_of(run)[-1:] == ["PortAudioDevice: the sound system did not stop within 700 ms; leaving it "
+                                     "behind."], "last lines %r" % lines_of(run)[-3:])
+
 
 def plays_on(run, expected_line, shot=None, started=False, times=1):
     """The game reaches play, stays up, answers Escape with status 0, and
@@ -825,6 +912,7 @@ SCENARIOS = {
     "booms": booms,
     "booms_slow_drawing": booms_slow_drawing,
     "nosound": no_sound,
+    "jack_only_48000": jack_only_48000,
     "no_levels": missing_folder("levels", level_message),
     "no_synth_patches": missing_folder(
         "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "
@@ -842,6 +930,7 @@ SCENARIOS = {
     "read_only_settings": read_only_settings,
     "unwritable_config": unwritable_config,
     "no_audio_device": no_audio_device,
+    "frozen_sound_server": frozen_sound_server,
     "no_display": no_display,
     "special_patch_files": special_patch_files,
     "special_pitch_files": special_pitch_files,

@@ -3,11 +3,17 @@
 #include "LoopMusic.h"
 #include "WavWriter.h"
 
+#include "app/NewFile.h"
 #include "app/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -15,7 +21,6 @@
 
 namespace {
 
-constexpr int sampleRate = 44100;  // the engine's fixed rate
 constexpr int defaultBuffer = 512; // frames per render call, like a sound card
 constexpr double defaultSeconds = 16.0;
 
@@ -31,6 +36,7 @@ struct Options {
     bool game = true;
     double boomEvery = 0.0;  // seconds between booms; 0: none
     int buffer = defaultBuffer;
+    double rate = SampleRate::reference;  // Hz
 };
 
 void printUsage()
@@ -45,6 +51,7 @@ void printUsage()
                  "  --nomusic           the sequencer stays silent, as with the game's --nomusic\n"
                  "  --boom-every S      play the impact sound at 0 s and every S seconds\n"
                  "  --buffer N          frames per render call (default 512)\n"
+                 "  --rate HZ           frames per second, 8000 to 192000 (default 44100)\n"
                  "  --data DIR          folder holding synthPatches and pitches (default: beside renderwav)\n"
                  "  --pitches FILE      use this pitch file instead of a random one\n";
 }
@@ -73,6 +80,8 @@ bool parse(int argc, char** argv, Options& options)
             options.boomEvery = std::atof(value().c_str());
         else if (word == "--buffer" && hasValue)
             options.buffer = std::atoi(value().c_str());
+        else if (word == "--rate" && hasValue)
+            options.rate = std::atof(value().c_str());
         else if (word == "--data" && hasValue)
             options.dataDirectory = value();
         else if (word == "--pitches" && hasValue)
@@ -85,6 +94,44 @@ bool parse(int argc, char** argv, Options& options)
     if (!(options.seconds > 0.0) || options.seconds > 3600.0 || options.buffer < 1 || options.buffer > 65536) {
         std::cout << "renderwav: seconds must lie in (0, 3600] and the buffer in 1..65536 frames" << std::endl;
         return false;
+    }
+    if (!SampleRate::accepts(options.rate) || options.rate != std::floor(options.rate)) {
+        std::cout << "renderwav: the rate must be a whole number of Hz from 8000 to 192000" << std::endl;
+        return false;
+    }
+    if (options.seconds * options.rate > static_cast<double>(maxWavFrames)) {
+        std::cout << "renderwav: " << options.seconds << " s at " << options.rate << " Hz do not fit one WAV file"
+                  << std::endl;
+        return false;
+    }
+    return true;
+}
+
+// The output is checked before the render, which can take minutes: a FIFO
+// or a device there would hang the write or be filled with a WAV, and a
+// file the render reads would be lost.
+bool outputAllowed(const Options& options, const FilePath& data)
+{
+    struct stat info {};
+    if (stat(options.output.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        std::cout << "renderwav: " << options.output << " is not a regular file; nothing written" << std::endl;
+        return false;
+    }
+    std::vector<std::string> inputs = {options.pitchFile};
+    for (const char* name : AudioSingleton::patchNames)
+        inputs.push_back(data.join(std::string(AudioSingleton::patchFolder))
+                             .join(std::string(name) + AudioSingleton::patchExtension)
+                             .text());
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(
+             data.join(std::string(AudioSingleton::pitchFolder)).text(), ignored))
+        inputs.push_back(entry.path().string());
+    for (const std::string& input : inputs) {
+        if (!input.empty() && platform::sameFile(options.output, input)) {
+            std::cout << "renderwav: " << options.output << " is an input (" << input << "); nothing written"
+                      << std::endl;
+            return false;
+        }
     }
     return true;
 }
@@ -102,7 +149,12 @@ int main(int argc, char** argv)
     RandomGenerator::instance().setCounter(static_cast<int32_t>(options.seed));
     const FilePath data = options.dataDirectory.empty() ? FilePath::dataDirectory()
                                                         : FilePath(options.dataDirectory);
+    if (!outputAllowed(options, data))
+        return 1;
     auto engine = std::make_unique<AudioSingleton>(data);
+    const SampleRate rate(options.rate);
+    engine->setSampleRate(rate);
+    const int sampleRate = static_cast<int>(rate.framesPerSecond());
     // A pitch file that cannot be read says so itself and leaves the drawn table.
     if (!options.pitchFile.empty())
         engine->loadPitchFile(options.pitchFile);
@@ -141,8 +193,8 @@ int main(int argc, char** argv)
         sumSquares += static_cast<double>(s) * s;
     }
     const double rms = samples.empty() ? 0.0 : std::sqrt(sumSquares / static_cast<double>(samples.size()));
-    if (!writeFloatWav(options.output, samples, sampleRate)) {
-        std::cout << "renderwav: could not write " << options.output << std::endl;
+    if (const int error = writeFloatWav(options.output, samples, sampleRate); error != 0) {
+        std::cout << "renderwav: could not write " << options.output << ": " << std::strerror(error) << std::endl;
         return 1;
     }
     std::cout << "wrote " << options.output << ": " << totalFrames << " frames, peak " << peak << " ("
