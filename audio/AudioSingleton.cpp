@@ -37,6 +37,7 @@ void AudioSingleton::render(float* out, int frames)
         if (group < drumCount && drums[group]->isActive())
             drums[group]->render(buffer, frames);
     }
+    effects.render(buffer, frames, pitchTable.values());
     // Whatever the voices added up to, the device gets at most full scale.
     SoftClip::apply(out, 2 * frames);
 }
