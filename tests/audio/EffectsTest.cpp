@@ -1,6 +1,6 @@
 // The sound effects, measured on what they render: a kick's pitch follows
-// the flight speed at any sample rate, each effect keeps to its own level
-// with the music off, and no pile of them pushes the mix beyond full scale.
+// the flight speed at any sample rate, and each effect keeps to its own
+// level with the music off.
 #include "audio/AudioSingleton.h"
 #include "audio/MarkFanfare.h"
 #include "audio/WallKickChirp.h"
@@ -18,17 +18,11 @@ namespace {
 // interpolated between samples.
 double crossingFrequency(const std::vector<StereoFrame>& out, double rate, double from, double to)
 {
-    double first = -1.0, last = -1.0;
-    int crossings = 0;
-    for (size_t i = static_cast<size_t>(from * rate); i + 1 < static_cast<size_t>(to * rate); ++i) {
-        const float a = out[i].left, b = out[i + 1].left;
-        if ((a < 0.0f) != (b < 0.0f)) {
-            last = (static_cast<double>(i) + a / (a - b)) / rate;
-            first = first < 0.0 ? last : first;
-            ++crossings;
-        }
-    }
-    return crossings > 1 ? (crossings - 1) / (2.0 * (last - first)) : 0.0;
+    std::vector<double> at;
+    for (size_t i = static_cast<size_t>(from * rate); i + 1 < static_cast<size_t>(to * rate); ++i)
+        if (const float a = out[i].left, b = out[i + 1].left; (a < 0.0f) != (b < 0.0f))
+            at.push_back((static_cast<double>(i) + a / (a - b)) / rate);
+    return at.size() > 1 ? static_cast<double>(at.size() - 1) / (2.0 * (at.back() - at.front())) : 0.0;
 }
 
 template <class Synth>
@@ -44,12 +38,10 @@ std::vector<StereoFrame> rendered(Synth& synth, double rate, double seconds)
 TEST(WallKickChirp, PitchClimbsAnOctavePerHalfCellOfSpeedAtEverySampleRate)
 {
     // 60 ms in, the glide has ended a fifth above the start pitch.
-    struct Case {
+    const struct {
         float speed;
-        double rate;
-        double hertz;
-    };
-    const Case cases[] = {
+        double rate, hertz;
+    } cases[] = {
         {0.56f, 44100.0, 1.5 * 330.0 * std::exp2(0.12)}, // a kick off a wall from a standstill
         {1.0f, 48000.0, 1.5 * 660.0},
         {1.5f, 44100.0, 1.5 * 1320.0}, // the winning speed: two octaves above 0.5
@@ -57,7 +49,7 @@ TEST(WallKickChirp, PitchClimbsAnOctavePerHalfCellOfSpeedAtEverySampleRate)
         {9.0f, 44100.0, 1.5 * 2640.0}, // beyond 2 cells per frame the pitch holds
         {std::numeric_limits<float>::quiet_NaN(), 48000.0, 1.5 * 165.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         WallKickChirp chirp(static_cast<float>(c.rate));
         chirp.trigger(c.speed);
         const auto out = rendered(chirp, c.rate, 0.35);
@@ -68,12 +60,10 @@ TEST(WallKickChirp, PitchClimbsAnOctavePerHalfCellOfSpeedAtEverySampleRate)
 
 TEST(MarkFanfare, FirstNoteIsTheMusicsRootThreeOctavesUpOrC5WithoutAPitchFile)
 {
-    const float dorian[8] = {73.415f, 82.405f, 87.305f, 98.0f, 110.0f, 123.47f, 130.815f, 146.83f};
-    const float unread[8] = {};
+    const float dorian[8] = {73.415f, 82.405f, 87.305f, 98.0f, 110.0f, 123.47f, 130.815f, 146.83f}, unread[8] = {};
     for (const auto& [table, hertz] : {std::pair{dorian, 587.32}, std::pair{unread, 523.25}}) {
         MarkFanfare fanfare(48000.0f);
-        fanfare.trigger(table);
-        // The second note is struck 70 ms in.
+        fanfare.trigger(table); // the second note is struck 70 ms in
         EXPECT_NEAR(crossingFrequency(rendered(fanfare, 48000.0, 0.1), 48000.0, 0.01, 0.068), hertz, 1.0);
     }
 }
@@ -88,14 +78,12 @@ TEST(SoundEffects, EachSoundsWithTheMusicOffAtItsOwnLevelHoweverOftenRepeated)
     };
     const Case cases[] = {
         {"slowest kick", [](AudioSingleton& e) { e.playWallKick(0.56f); }, 0, 0.2f, 0.3f},
-        {"winning kick", [](AudioSingleton& e) { e.playWallKick(1.5f); }, 0, 0.2f, 0.3f},
         {"kick on every buffer", [](AudioSingleton& e) { e.playWallKick(2.0f); }, 1, 0.2f, 0.3f},
         {"hard landing", [](AudioSingleton& e) { e.playLanding(1.0f); }, 0, 0.27f, 0.33f},
         {"landing beyond the fall limit", [](AudioSingleton& e) { e.playLanding(4.0f); }, 0, 0.27f, 0.33f},
         // Held at its peak, the tone meets the noise's puff at full strength.
         {"landing on every third buffer", [](AudioSingleton& e) { e.playLanding(1.0f); }, 3, 0.27f, 0.37f},
         {"landing from a hop", [](AudioSingleton& e) { e.playLanding(0.5f); }, 0, 0.13f, 0.17f},
-        {"the mark", [](AudioSingleton& e) { e.playMark(); }, 0, 0.3f, 0.4f},
         {"the mark twice a second", [](AudioSingleton& e) { e.playMark(); }, 86, 0.3f, 0.42f},
     };
     for (const Case& c : cases) {
@@ -116,25 +104,5 @@ TEST(SoundEffects, EachSoundsWithTheMusicOffAtItsOwnLevelHoweverOftenRepeated)
         EXPECT_GE(peak, c.lowest) << c.name;
         EXPECT_LE(peak, c.highest) << c.name;
         EXPECT_EQ(engine->soundEffects().isActive(), c.everyBuffers > 0) << c.name << ": a lone effect ends";
-    }
-}
-
-TEST(SoundEffects, PiledOnEveryVoiceAndDrumTheMixStaysWithinFullScale)
-{
-    auto engine = std::make_unique<AudioSingleton>(FilePath::executableDirectory());
-    for (int track = 0; track < 8; ++track)
-        for (int step = 0; step < 16; ++step)
-            engine->toggleStep(track, step, (track + step) % 8);
-    engine->restartSequence();
-    std::vector<float> buffer(2 * 128);
-    for (int block = 0; block < 2 * 44100 / 128; ++block) {
-        engine->playWallKick(2.0f);
-        engine->playLanding(1.0f);
-        if (block % 16 == 0)
-            engine->playMark();
-        std::fill(buffer.begin(), buffer.end(), 0.0f);
-        engine->render(buffer.data(), 128);
-        for (float s : buffer)
-            ASSERT_TRUE(s >= -1.0f && s <= 1.0f) << s << " in block " << block;
     }
 }

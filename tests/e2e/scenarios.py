@@ -526,6 +526,70 @@ def huge_chunk_level(sandbox):
     plays_on(run, level_message(sandbox), started=True)
 
 
+def shaft_png(top, width=62, height=986, column=60):
+    """Solid earth with one open column from the start cell (60, 984) up to
+    row `top`: a shaft one cell wide, where every press in the air kicks."""
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    open_row = b"\0" + b"\0\0\0" * column + b"\xff\xff\xff" + b"\0\0\0" * (width - column - 1)
+    solid_row = b"\0" + b"\0\0\0" * width
+    rows = b"".join(open_row if top <= y <= 984 else solid_row for y in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", zlib.compress(rows))
+            + png_chunk(b"IEND", b""))
+
+
+def tone_frequency(samples, start, end, rate=44100):
+    """Hz of the left channel between two times (s), from the median spacing
+    of its zero crossings, which a dropout (a run of zeros when the stream
+    falls behind) hardly moves."""
+    left = samples[2 * int(start * rate):2 * int(end * rate):2]
+    at = [i + a / (a - b) for i, (a, b) in enumerate(zip(left, left[1:])) if (a < 0) != (b < 0)]
+    spacing = sorted(b - a for a, b in zip(at, at[1:]))
+    return rate / 2 / spacing[len(spacing) // 2] if spacing else 0.0
+
+
+KICK_GAP = 0.2  # s between presses (13 steps and the key tool's own time): each kick climbs faster
+
+
+def kick_sounds(sandbox):
+    """Kicking up a shaft with the music off: every wall kick sounds at its
+    press (the first press, a jump from the floor, makes none), each higher
+    than the one before as the flight speeds up; the kick that crosses the
+    mark rings on with the mark's chord, and the run time is printed."""
+    with open(level_path(sandbox), "wb") as f:
+        f.write(shaft_png(top=300))
+    capture = sandbox.path("kicks.raw")
+    run = GameRun(sandbox, ["-nm", "-win", "-w", "320", "-h", "180"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    run.wait_window()
+    start_play(run)
+    time.sleep(2.0)  # the story's booms die away
+    won = lambda: any(line.startswith("GamePlay: Run time ") for line in lines_of(run))
+    presses = []
+    while len(presses) < 30 and not won():
+        run.key("space")
+        presses.append(time.monotonic())
+        time.sleep(KICK_GAP)
+    time.sleep(1.0)  # the chord rings; the ending's own boom is 3 s away
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    check(won(), "no win after %d presses:\n%s" % (len(presses), run.output()))
+    samples = read_capture(capture)
+    times = onsets(samples, quiet_gap=0.15)
+    kicks = len(presses) - 1
+    log("%d kicks; sound onsets (s): %s" % (kicks, ", ".join("%.3f" % t for t in times)))
+    check(len(times) > kicks and times[-kicks] - times[-kicks - 1] > 1.0, "not one sound per kick, none before")
+    heard = times[-kicks:]
+    for n in range(kicks - 1):
+        gap, heard_gap = presses[n + 2] - presses[n + 1], heard[n + 1] - heard[n]
+        check(abs(gap - heard_gap) < 0.08, "kicks %d and %d pressed %.3f s apart, heard %.3f s" % (n, n + 1, gap, heard_gap))
+    # 15 to 50 ms in, past the click and inside the upward glide.
+    pitches = [tone_frequency(samples, t + 0.015, t + 0.05) for t in heard[:-1]]
+    log("kick pitches (Hz): %s" % ", ".join("%.0f" % f for f in pitches))
+    check(all(b > a for a, b in zip(pitches, pitches[1:])), "a kick no higher than the one before")
+    ringing = peak(samples[2 * int((heard[-1] + 0.5) * 44100):2 * int((heard[-1] + 0.9) * 44100)])
+    check(ringing > 0.05, "0.5 s after the winning kick the peak is %.4f: no chord" % ringing)
+
+
 def write_settings(sandbox, text, mode):
     os.makedirs(sandbox.settings_folder(), exist_ok=True)
     path = sandbox.settings_file()
@@ -807,6 +871,7 @@ SCENARIOS = {
     "booms": booms,
     "booms_slow_drawing": booms_slow_drawing,
     "nosound": no_sound,
+    "kick_sounds": kick_sounds,
     "no_levels": missing_folder("levels", level_message),
     "no_synth_patches": missing_folder(
         "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "
