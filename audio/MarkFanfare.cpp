@@ -6,11 +6,12 @@
 
 namespace {
 
-// Pitch-table entries of the chord: in every shipped pitch file, the root,
-// its third (a fourth in the pentatonic ones), fifth and octave or so.
+// Pitch-table entries of the chord: the table's lowest note and three above
+// it, every other step of the scale and then its top, so the chord is made
+// of the music's own notes whichever pitch file was drawn.
 constexpr int chordEntries[MarkFanfare::noteCount] = {0, 2, 4, 7};
 // The table sits an octave below the pitch files (bass range); three octaves
-// up puts the chord around 600 to 1200 Hz, above every voice of the music.
+// up puts the shipped chords between 523 and 1760 Hz, above the bass and the pad.
 constexpr float octaveLift = 8.0f;
 // C5 E5 G5 C6, for a game whose pitch files could not be read.
 constexpr float fallbackChord[MarkFanfare::noteCount] = {523.25f, 659.26f, 783.99f, 1046.5f}; // Hz
