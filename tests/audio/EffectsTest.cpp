@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -47,7 +46,7 @@ TEST(WallKickChirp, PitchClimbsAnOctavePerHalfCellOfSpeedAtEverySampleRate)
         {1.5f, 44100.0, 1.5 * 1320.0}, // the winning speed: two octaves above 0.5
         {1.5f, 96000.0, 1.5 * 1320.0},
         {9.0f, 44100.0, 1.5 * 2640.0}, // beyond 2 cells per frame the pitch holds
-        {std::numeric_limits<float>::quiet_NaN(), 48000.0, 1.5 * 165.0},
+        {NAN, 48000.0, 1.5 * 165.0},
     };
     for (const auto& c : cases) {
         WallKickChirp chirp(static_cast<float>(c.rate));
@@ -81,7 +80,6 @@ TEST(SoundEffects, EachSoundsWithTheMusicOffAtItsOwnLevelHoweverOftenRepeated)
         {"kick on every buffer", [](AudioSingleton& e) { e.playWallKick(2.0f); }, 1, 0.2f, 0.3f},
         {"hard landing", [](AudioSingleton& e) { e.playLanding(1.0f); }, 0, 0.27f, 0.33f},
         {"landing beyond the fall limit", [](AudioSingleton& e) { e.playLanding(4.0f); }, 0, 0.27f, 0.33f},
-        // Held at its peak, the tone meets the noise's puff at full strength.
         {"landing on every third buffer", [](AudioSingleton& e) { e.playLanding(1.0f); }, 3, 0.27f, 0.37f},
         {"landing from a hop", [](AudioSingleton& e) { e.playLanding(0.5f); }, 0, 0.13f, 0.17f},
         {"the mark twice a second", [](AudioSingleton& e) { e.playMark(); }, 86, 0.3f, 0.42f},

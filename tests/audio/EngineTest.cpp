@@ -364,7 +364,7 @@ TEST(AudioEngine, InstanceIsOneEngineBesideTheExecutable)
 TEST(AudioEngine, LoudestMixOfDamagedPatchesStaysWithinFullScale)
 {
     // Empty patch files leave every group on the louder built-in sound; with
-    // every step of every track set, the drums, booms and effects on top, the sum of
+    // every step of every track set, the drums and booms on top, the sum of
     // the voices lies far beyond full scale (up to 2.45 before the clip).
     TempFolder folder;
     folder.makeFolder("synthPatches");
