@@ -42,6 +42,7 @@ void AudioSingleton::render(float* out, int frames)
         if (group < drumCount && drums[group]->isActive())
             drums[group]->render(buffer, frames);
     }
+    effects.render(buffer, frames, pitchTable.values());
     // Whatever the voices added up to, the device gets at most full scale.
     SoftClip::apply(out, 2 * frames);
 }
@@ -127,6 +128,7 @@ void AudioSingleton::setSampleRate(SampleRate newRate)
         group.setSampleRate(rate);
     for (Synthesizer* drum : drums)
         drum->setSampleRate(rate);
+    effects.setSampleRate(static_cast<float>(rate.framesPerSecond()));
 }
 
 int AudioSingleton::activeVoices(int group) const

@@ -7,16 +7,18 @@
 #include "audio/PitchTable.h"
 #include "audio/PolyphonicSynth.h"
 #include "audio/SequencerCursor.h"
+#include "audio/SoundEffects.h"
 #include "audio/SpscQueue.h"
 #include "render/FilePath.h"
 
 #include <atomic>
 
 // The process-wide audio engine: five voice groups, four drums and a 16-step
-// sequencer whose grid the game edits while the audio thread renders.
-// render is the audio thread's; toggleStep, clearSteps and restartSequence
-// may be called from either thread (the loop listener edits the grid on the
-// audio thread); setLoopListener and playBoom belong to the game thread.
+// sequencer whose grid the game edits while the audio thread renders, and
+// the sound effects. render is the audio thread's; toggleStep, clearSteps
+// and restartSequence may be called from either thread (the loop listener
+// edits the grid on the audio thread); setLoopListener, playBoom and the
+// effects' play calls belong to the game thread.
 // Nothing here locks, and the audio thread never waits.
 class AudioSingleton : public SequencerCursor::Callback {
 public:
@@ -68,7 +70,13 @@ public:
     void setLoopListener(Callback* listener);
     // The impact sound: three notes on voice group 4, from the next buffer.
     void playBoom();
-    // False silences the sequencer's notes and drums; playBoom still sounds.
+    // The sound effects (SoundEffects.h), from the next buffer. Speeds in
+    // cells per frame: a kick's pitch rises with its flight speed, a
+    // landing's thud grows with the fall speed.
+    void playWallKick(float flightSpeed) { effects.playWallKick(flightSpeed); }
+    void playLanding(float fallSpeed) { effects.playLanding(fallSpeed); }
+    void playMark() { effects.playMark(); }
+    // False silences the sequencer's notes and drums; booms and effects still sound.
     void setMusicEnabled(bool enabled);
     // The rate `render` fills buffers at; every voice, drum and the
     // sequencer take theirs from it. Only while nothing renders (before the
@@ -90,6 +98,7 @@ public:
     const SequencerCursor& sequencer() const { return cursor; }
     Callback* loopListener() const { return listener.get(); }
     int activeVoices(int group) const;
+    const SoundEffects& soundEffects() const { return effects; }
 
 private:
     struct NoteRequest {
@@ -111,6 +120,7 @@ private:
     PitchTable pitchTable;
     ListenerSlot<Callback> listener;
     SpscQueue<NoteRequest, pendingNoteCapacity> pendingNotes;
+    SoundEffects effects{static_cast<float>(SampleRate::reference)};
     std::atomic<bool> restartPending{false};
     std::atomic<bool> music{true};
     SampleRate rate;

@@ -1,7 +1,8 @@
 // Real-time factor of the audio engine's render: seconds of audio made per
-// second of computing, for the music heard in play and for the worst case of
-// every voice and drum sounding at once, at each rate a stream may run at
-// (the benchmark's argument, in Hz).
+// second of computing, for the music heard in play (alone and with every
+// sound effect sounding all the time) and for the worst case of every voice
+// and drum sounding at once, at each rate a stream may run at (the
+// benchmark's argument, in Hz).
 #include "app/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr int bufferFrames = 512;  // a typical callback size
+constexpr int buffersPerMark = 86;  // the mark's chord struck again about every second
 constexpr int noteLengthLine = 38;  // 1-based line of "noteLength" in a patch file
 constexpr const char* patchNames[] = {"SeqBass", "SeqPad", "SeqHi", "SeqDuck", "Bom"};
 
@@ -52,7 +54,7 @@ void setRate(benchmark::State& state)
     state.counters["realtime_factor"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
 }
 
-void inGameMusic(benchmark::State& state)
+void playMusic(benchmark::State& state, bool withEffects)
 {
     RandomGenerator::instance().setCounter(1);
     auto engine = std::make_unique<AudioSingleton>(FilePath::executableDirectory());
@@ -60,7 +62,15 @@ void inGameMusic(benchmark::State& state)
     GameLoop loop(*engine);
     engine->setLoopListener(&loop);
     std::vector<float> buffer(2 * bufferFrames);
+    int buffers = 0;
     for (auto _ : state) {
+        if (withEffects) {
+            // A kick and a landing restarted on every buffer keep both sounding.
+            engine->playWallKick(1.5f);
+            engine->playLanding(1.0f);
+            if (buffers++ % buffersPerMark == 0)
+                engine->playMark();
+        }
         std::fill(buffer.begin(), buffer.end(), 0.0f);
         engine->render(buffer.data(), bufferFrames);
         benchmark::DoNotOptimize(buffer.data());
@@ -68,6 +78,9 @@ void inGameMusic(benchmark::State& state)
     engine->setLoopListener(nullptr);
     setRate(state);
 }
+
+void inGameMusic(benchmark::State& state) { playMusic(state, false); }
+void inGameMusicWithEffects(benchmark::State& state) { playMusic(state, true); }
 
 // Patches beside the executable, but with notes that never end.
 std::string endlessPatchFolder()
@@ -126,5 +139,6 @@ void everyVoiceAndDrum(benchmark::State& state)
 } // namespace
 
 BENCHMARK(inGameMusic)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(inGameMusicWithEffects)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(everyVoiceAndDrum)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_MAIN();

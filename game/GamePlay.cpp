@@ -43,6 +43,17 @@ PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
                       static_cast<uint8_t>(held.right | tapped.right), static_cast<uint8_t>(held.down | tapped.down)};
 }
 
+// Unseen catch-up steps sound too: their sounds start together in the next buffer.
+void soundStepEvents(const PilotBody::StepEvents& events)
+{
+    if (events.wallKickSpeed > 0.0f) {
+        AudioSingleton::instance().playWallKick(events.wallKickSpeed);
+    }
+    if (events.landingSpeed > 0.0f) {
+        AudioSingleton::instance().playLanding(events.landingSpeed);
+    }
+}
+
 } // namespace
 
 GamePlay::GamePlay(Application& owner)
@@ -82,6 +93,7 @@ void GamePlay::frame(Drawer& drawer)
         runClock.tick();
         body.update(stepInput, level);
         kickFlash.step(body.events);
+        soundStepEvents(body.events);
         publishedVx.store(body.vx, std::memory_order_relaxed);
         publishedVy.store(body.vy, std::memory_order_relaxed);
         if (body.airborne) {
@@ -90,6 +102,7 @@ void GamePlay::frame(Drawer& drawer)
         if (body.flightSpeed() >= PilotBody::winningFlightSpeed) {
             finished = true;
             body.beginWarp();
+            AudioSingleton::instance().playMark();
             std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
             std::fflush(stdout);
             owner.setRunMilliseconds(runClock.milliseconds()); // for the ending, built after this screen is gone

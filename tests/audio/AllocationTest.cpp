@@ -62,7 +62,10 @@ TEST(AudioAllocation, RenderNeverAllocates)
     for (int i = 0; i < 200; ++i) {
         const int frames = 64 + (i * 97) % 4000;
         engine->render(buffer.data(), frames);
+        engine->playWallKick(0.5f + 0.01f * static_cast<float>(i % 100));
+        engine->playLanding(i % 3 == 0 ? 1.0f : 0.0f);
         if (i % 50 == 0) {
+            engine->playMark();
             engine->playBoom();
             engine->restartSequence();
         }

@@ -387,6 +387,10 @@ TEST(AudioEngine, LoudestMixOfDamagedPatchesStaysWithinFullScale)
     for (int block = 0; block < 4 * 44100 / 512; ++block) {
         if (block % 8 == 0)
             engine->playBoom();
+        // The sound effects mix in before the clip, however many pile up.
+        engine->playWallKick(2.0f);
+        engine->playLanding(block % 2 == 0 ? 1.0f : 0.0f);
+        engine->playMark();
         std::fill(buffer.begin(), buffer.end(), 0.0f);
         engine->render(buffer.data(), 512);
         for (float s : buffer) {

@@ -1,5 +1,5 @@
 // Renders on one thread while another edits the grid, registers and removes
-// loop listeners and plays booms: run under ThreadSanitizer, and checks that
+// loop listeners and plays booms and effects: run under ThreadSanitizer, and checks that
 // a removed listener is never called again.
 #include "app/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
@@ -75,6 +75,8 @@ TEST(AudioThread, StressEditsListenersAndBoomsWhileRendering)
         engine->restartSequence();
         if (round % 10 == 0)
             engine->playBoom();
+        engine->playWallKick(0.01f * static_cast<float>(round % 200));
+        engine->playMark();
         // Usually let the restart reach the audio thread; sometimes remove at once.
         const long seen = buffers.load();
         while (round % 3 != 0 && buffers.load() < seen + 2)

@@ -1,5 +1,6 @@
 // Renders the audio engine offline into a WAV file, so the music and the
-// impact sound can be heard and measured without a sound card.
+// impact sound and the sound effects can be heard and measured without a
+// sound card.
 #include "LoopMusic.h"
 #include "WavWriter.h"
 
@@ -23,6 +24,13 @@ namespace {
 
 constexpr int defaultBuffer = 512; // frames per render call, like a sound card
 constexpr double defaultSeconds = 16.0;
+// Wall kicks climb like a chain up a shaft: from the slowest kick off a
+// standing start, faster by a tenth each time, and round again once the
+// next would reach the winning speed.
+constexpr float firstKickSpeed = 0.56f; // cells per frame
+constexpr float kickSpeedStep = 0.1f;   // cells per frame
+constexpr float winningSpeed = 1.5f;    // cells per frame, the game's mark
+constexpr float landingSpeed = 1.0f;    // cells per frame: a fall from any real height
 
 struct Options {
     std::string output = "vantorrel.wav";
@@ -35,6 +43,9 @@ struct Options {
     bool music = true;
     bool game = true;
     double boomEvery = 0.0;  // seconds between booms; 0: none
+    double kickEvery = 0.0;  // seconds between wall kicks; 0: none
+    double landEvery = 0.0;  // seconds between landings; 0: none
+    double markAt = -1.0;    // seconds; below 0: no mark
     int buffer = defaultBuffer;
     double rate = SampleRate::reference;  // Hz
 };
@@ -50,6 +61,9 @@ void printUsage()
                  "  --no-game           no game music: an empty grid\n"
                  "  --nomusic           the sequencer stays silent, as with the game's --nomusic\n"
                  "  --boom-every S      play the impact sound at 0 s and every S seconds\n"
+                 "  --kick-every S      a wall kick's sound at 0 s and every S seconds, rising in speed\n"
+                 "  --land-every S      a landing's thud at 0 s and every S seconds\n"
+                 "  --mark-at S         the sound of crossing the mark at S seconds\n"
                  "  --buffer N          frames per render call (default 512)\n"
                  "  --rate HZ           frames per second, 8000 to 192000 (default 44100)\n"
                  "  --data DIR          folder holding synthPatches and pitches (default: beside renderwav)\n"
@@ -78,6 +92,12 @@ bool parse(int argc, char** argv, Options& options)
             options.music = false;
         else if (word == "--boom-every" && hasValue)
             options.boomEvery = std::atof(value().c_str());
+        else if (word == "--kick-every" && hasValue)
+            options.kickEvery = std::atof(value().c_str());
+        else if (word == "--land-every" && hasValue)
+            options.landEvery = std::atof(value().c_str());
+        else if (word == "--mark-at" && hasValue)
+            options.markAt = std::atof(value().c_str());
         else if (word == "--buffer" && hasValue)
             options.buffer = std::atoi(value().c_str());
         else if (word == "--rate" && hasValue)
@@ -174,12 +194,32 @@ int main(int argc, char** argv)
     std::vector<float> samples(static_cast<size_t>(totalFrames) * 2, 0.0f);
     const long long boomFrames = static_cast<long long>(options.boomEvery * sampleRate);
     long long nextBoom = options.boomEvery > 0.0 ? 0 : -1;
+    // Each sound is asked for before the buffer holding its time, as the
+    // game asks between two buffers.
+    auto due = [&](double every, long long& next, long long frame) {
+        if (next < 0 || frame < next)
+            return false;
+        next = every > 0.0 ? next + std::max(1LL, static_cast<long long>(every * sampleRate)) : -1;
+        return true;
+    };
+    long long nextKick = options.kickEvery > 0.0 ? 0 : -1;
+    long long nextLanding = options.landEvery > 0.0 ? 0 : -1;
+    long long markFrame = options.markAt >= 0.0 ? static_cast<long long>(options.markAt * sampleRate) : -1;
+    float kickSpeed = firstKickSpeed;
     const long long slowFrame = options.slowAfter >= 0.0 ? static_cast<long long>(options.slowAfter * sampleRate) : -1;
     for (long long frame = 0; frame < totalFrames; frame += options.buffer) {
         if (nextBoom >= 0 && frame >= nextBoom) {
             engine->playBoom();
             nextBoom = boomFrames > 0 ? nextBoom + boomFrames : -1;
         }
+        if (due(options.kickEvery, nextKick, frame)) {
+            engine->playWallKick(kickSpeed);
+            kickSpeed = kickSpeed + kickSpeedStep < winningSpeed ? kickSpeed + kickSpeedStep : firstKickSpeed;
+        }
+        if (due(options.landEvery, nextLanding, frame))
+            engine->playLanding(landingSpeed);
+        if (due(0.0, markFrame, frame))
+            engine->playMark();
         if (music && slowFrame >= 0 && frame >= slowFrame)
             music->setPilotSpeed(0.0f);
         const int count = static_cast<int>(std::min<long long>(options.buffer, totalFrames - frame));

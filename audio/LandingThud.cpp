@@ -1,0 +1,75 @@
+#include "audio/LandingThud.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr float startFrequency = 110.0f; // Hz: the knock
+constexpr float endFrequency = 45.0f;    // Hz: the body, below the bass line's notes
+constexpr float dropSeconds = 0.03f;     // s, time constant of the fall from start to end pitch
+constexpr float attackSeconds = 0.003f;  // s
+constexpr float decaySeconds = 0.05f;    // s, time constant: −60 dB after about 0.35 s
+constexpr float dustCutoff = 500.0f;     // Hz, one-pole low-pass on the noise
+constexpr float dustLevel = 0.6f;        // relative to the tone
+constexpr float dustSeconds = 0.02f;     // s, time constant of the noise
+// The fall speed is held to 1 cell per frame outside a kick: a landing from
+// any real height lands at it and sounds loudest; a hop lands at about half.
+constexpr float fullSpeed = 1.0f;        // cells per frame
+constexpr float level = 0.3f;            // peak at fullSpeed, of full scale; low, so it sounds soft
+constexpr float twoPi = 6.2831853f;
+
+} // namespace
+
+float LandingThud::peakFor(float fallSpeed)
+{
+    return level * std::fmin(std::fmax(fallSpeed, 0.0f), fullSpeed) / fullSpeed;
+}
+
+void LandingThud::trigger(float fallSpeed)
+{
+    drop = 1.0f;
+    dropFall = std::exp(-1.0f / (dropSeconds * rate));
+    dust = 1.0f;
+    dustFall = std::exp(-1.0f / (dustSeconds * rate));
+    dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate);
+    envelope.start(peakFor(fallSpeed), attackSeconds, decaySeconds, rate);
+    active = true;
+}
+
+void LandingThud::render(StereoFrame* out, int frames)
+{
+    if (!active)
+        return;
+    StrikeEnvelope e = envelope;
+    EffectNoise n = noise;
+    float p = phase, d = drop, dusty = dust, low = muffled;
+    const float dFall = dropFall, dustStep = dustFall, smoothing = dustSmoothing;
+    const float span = startFrequency - endFrequency, inverseRate = 1.0f / rate;
+    bool ended = false;
+    for (int i = 0; i < frames; ++i) {
+        const float amplitude = e.next();
+        if (!e.sounding()) {
+            ended = true;
+            break;
+        }
+        low += smoothing * (n.next() - low);
+        const float sample = amplitude * (std::sin(twoPi * p) + dustLevel * dusty * low);
+        p += (endFrequency + span * d) * inverseRate;
+        if (p >= 1.0f)
+            p -= 1.0f;
+        d *= dFall;
+        dusty *= dustStep;
+        out[i].left += sample;
+        out[i].right += sample;
+    }
+    envelope = e;
+    noise = n;
+    phase = p;
+    drop = d;
+    dust = dusty;
+    muffled = low;
+    if (ended) {
+        active = false;
+        envelope = StrikeEnvelope{};
+    }
+}

@@ -1,0 +1,23 @@
+#include "audio/SoundEffects.h"
+
+void SoundEffects::setSampleRate(float sampleRate)
+{
+    chirp.setSampleRate(sampleRate);
+    thud.setSampleRate(sampleRate);
+    fanfare.setSampleRate(sampleRate);
+}
+
+void SoundEffects::render(StereoFrame* out, int frames, const float* pitchTable)
+{
+    Request request{Kind::wallKick, 0.0f};
+    while (pending.pop(request)) {
+        switch (request.kind) {
+        case Kind::wallKick: chirp.trigger(request.speed); break;
+        case Kind::landing: thud.trigger(request.speed); break;
+        case Kind::mark: fanfare.trigger(pitchTable); break;
+        }
+    }
+    chirp.render(out, frames);
+    thud.render(out, frames);
+    fanfare.render(out, frames);
+}

@@ -1,0 +1,91 @@
+#include "audio/WallKickChirp.h"
+
+#include "audio/FastTanh.h"
+
+#include <cmath>
+
+namespace {
+
+// The slowest kick, off a wall from a standstill, pushes 0.5 cells per frame
+// sideways and a quarter upward: about 0.56. It starts at E4, above the bass
+// and the pad, and the winning 1.5 cells per frame sounds two octaves higher.
+constexpr float baseFrequency = 330.0f; // Hz at baseSpeed
+constexpr float baseSpeed = 0.5f;       // cells per frame
+constexpr float speedPerOctave = 0.5f;  // cells per frame
+constexpr float topSpeed = 2.0f;        // cells per frame; faster kicks keep its pitch (2640 Hz)
+constexpr float glideRatio = 1.5f;      // the tone rises a fifth...
+constexpr float glideSeconds = 0.06f;   // ...over its first 60 ms, like a spring let go
+constexpr float attackSeconds = 0.002f; // s: quick, but no click of its own
+constexpr float decaySeconds = 0.035f;  // s, time constant: −60 dB after about 0.25 s
+constexpr float drive = 1.5f;           // into the tanh: odd harmonics, so the tone cuts through the pad
+constexpr float clickLevel = 0.5f;      // the noise click, relative to the tone
+constexpr float clickSeconds = 0.004f;  // s, time constant of the click
+constexpr float level = 0.22f;          // peak of the tone, of full scale (−13 dBFS)
+constexpr float twoPi = 6.2831853f;
+
+const float toneScale = 1.0f / std::tanh(drive); // the shaped tone peaks at 1
+
+} // namespace
+
+float WallKickChirp::startFrequency(float flightSpeed)
+{
+    // fmax first: a NaN speed becomes the lowest pitch instead of a NaN phase.
+    const float speed = std::fmin(std::fmax(flightSpeed, 0.0f), topSpeed);
+    return baseFrequency * std::exp2((speed - baseSpeed) / speedPerOctave);
+}
+
+void WallKickChirp::trigger(float flightSpeed)
+{
+    phaseStep = startFrequency(flightSpeed) / rate;
+    glideFrames = static_cast<int>(glideSeconds * rate);
+    glideFactor = std::pow(glideRatio, 1.0f / static_cast<float>(glideFrames));
+    click = 1.0f;
+    clickFall = std::exp(-1.0f / (clickSeconds * rate));
+    envelope.start(level, attackSeconds, decaySeconds, rate);
+    active = true;
+}
+
+void WallKickChirp::render(StereoFrame* out, int frames)
+{
+    if (!active)
+        return;
+    StrikeEnvelope e = envelope;
+    EffectNoise n = noise;
+    float p = phase, step = phaseStep, c = click, previous = lastNoise;
+    int glide = glideFrames;
+    const float glideStep = glideFactor, cFall = clickFall;
+    bool ended = false;
+    for (int i = 0; i < frames; ++i) {
+        const float amplitude = e.next();
+        if (!e.sounding()) {
+            ended = true;
+            break;
+        }
+        const float tone = fastTanh(drive * std::sin(twoPi * p)) * toneScale;
+        // The first difference takes the rumble out of the click.
+        const float white = n.next();
+        const float sample = amplitude * (tone + clickLevel * c * 0.5f * (white - previous));
+        previous = white;
+        c *= cFall;
+        p += step;
+        if (p >= 1.0f)
+            p -= 1.0f;
+        if (glide > 0) {
+            step *= glideStep;
+            --glide;
+        }
+        out[i].left += sample;
+        out[i].right += sample;
+    }
+    envelope = e;
+    noise = n;
+    phase = p;
+    phaseStep = step;
+    click = c;
+    lastNoise = previous;
+    glideFrames = glide;
+    if (ended) {
+        active = false;
+        envelope = StrikeEnvelope{};
+    }
+}
