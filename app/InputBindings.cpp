@@ -92,13 +92,18 @@ void InputBindings::installDefaults()
     bind(65, "Escape");
     bind(41, "Action");
     bind(26, "Action");
+    bind(18, "Retry"); // R
+    bind(16, "Pause"); // P
     // The pads: the left stick (and the D-pad, which reports through the same
-    // codes) steers, the two main face buttons jump. Nothing on a pad quits.
+    // codes) steers, the two main face buttons jump, Back restarts and Start
+    // pauses. Nothing on a pad quits.
     for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {
         bind(joystickCode(joystick, stickLeftCode), "P1Left");
         bind(joystickCode(joystick, stickRightCode), "P1Right");
         bind(joystickCode(joystick, firstButtonCode + 0), "Action");
         bind(joystickCode(joystick, firstButtonCode + 1), "Action");
+        bind(joystickCode(joystick, firstButtonCode + retryButton), "Retry");
+        bind(joystickCode(joystick, firstButtonCode + pauseButton), "Pause");
     }
 }
 

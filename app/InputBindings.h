@@ -16,6 +16,9 @@ public:
     static constexpr int numberedJoysticks = 4;
     // Buttons from this number on reach into the next joystick's codes.
     static constexpr int buttonsPerJoystick = 16;
+    // Where most pads (the common console layout under Linux) put Back and Start.
+    static constexpr int retryButton = 6;
+    static constexpr int pauseButton = 7;
 
     // One joystick axis event yields one or two of these.
     struct AxisReport {

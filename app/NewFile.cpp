@@ -77,9 +77,7 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-} // namespace
-
-int createFileWhole(const std::string& path, std::string_view bytes)
+int writeWhole(const std::string& path, std::string_view bytes, bool replace)
 {
     std::string temporary;
     int fd = -1;
@@ -103,7 +101,8 @@ int createFileWhole(const std::string& path, std::string_view bytes)
     if (close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0)
-        error = nameWithoutReplacing(temporary, path);
+        error = replace ? (rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno)
+                        : nameWithoutReplacing(temporary, path);
     if (error != 0) {
         unlink(temporary.c_str());
         return error;
@@ -116,5 +115,11 @@ int createFileWhole(const std::string& path, std::string_view bytes)
     }
     return 0;
 }
+
+} // namespace
+
+int createFileWhole(const std::string& path, std::string_view bytes) { return writeWhole(path, bytes, false); }
+
+int replaceFileWhole(const std::string& path, std::string_view bytes) { return writeWhole(path, bytes, true); }
 
 } // namespace platform

@@ -12,4 +12,10 @@ namespace platform {
 // the step that failed (EEXIST when an entry is there).
 int createFileWhole(const std::string& path, std::string_view bytes);
 
+// The same, but a regular file already at `path` is replaced in one step by
+// the finished new one: a reader, a crash or a full disk sees the old file
+// whole or the new file whole, never a mixture or a short file. 0 on
+// success, else the errno of the step that failed (the old file then stays).
+int replaceFileWhole(const std::string& path, std::string_view bytes);
+
 } // namespace platform

@@ -5,7 +5,10 @@
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/Camera.h"
+#include "game/PauseOverlay.h"
 #include "game/PictureTexture.h"
+#include "game/RunClockHud.h"
+#include "game/RunOutcome.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
 #include "render/FilePath.h"
@@ -35,6 +38,14 @@ ProcessTexture grainTexture;
 ProcessFont hudFont;
 ProcessStill skyStill;
 
+LevelGrid loadedLevel(const FilePath& file)
+{
+    // A missing level prints its own line; the pilot then stands walled in.
+    LevelGrid level;
+    level.load(file);
+    return level;
+}
+
 PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 {
     return PilotInput{static_cast<uint8_t>(held.up | tapped.up), static_cast<uint8_t>(held.left | tapped.left),
@@ -48,10 +59,13 @@ GamePlay::GamePlay(Application& owner)
 {
 }
 
-GamePlay::GamePlay(Application& owner, const FilePath& levelFile) : GameState(owner)
+GamePlay::GamePlay(Application& owner, const FilePath& levelFile)
+    : GameState(owner), level(loadedLevel(levelFile)),
+      climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
 {
-    // A missing level prints its own line; the pilot then stands walled in.
-    level.load(levelFile);
+    // A level that is not there has nothing worth a record.
+    if (!level.empty())
+        records.emplace(level.contentHash());
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();
@@ -64,6 +78,8 @@ GamePlay::~GamePlay()
     // audio thread any more.
     AudioSingleton::instance().setLoopListener(nullptr);
     AudioSingleton::instance().clearSteps();
+    if (paused)
+        AudioSingleton::instance().setMusicEnabled(musicBeforePause);
 }
 
 void GamePlay::frame(Drawer& drawer)
@@ -71,34 +87,22 @@ void GamePlay::frame(Drawer& drawer)
     const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
     const int font = hudFont.number(drawer, hudFontFile, hudFontSize);
 
-    // A direction pressed since the last step holds for this one even if it
-    // was released before it (app/FramePacer.h, rule 4).
-    const PilotInput stepInput = heldOrTapped(input, tapped);
-    tapped = PilotInput{};
-    if (!finished) {
-        runClock.tick();
-        body.update(stepInput, level);
-        publishedVx.store(body.vx, std::memory_order_relaxed);
-        publishedVy.store(body.vy, std::memory_order_relaxed);
-        if (body.airborne) {
-            trail.spawn(body);
-        }
-        if (body.flightSpeed() >= PilotBody::winningFlightSpeed) {
-            finished = true;
-            body.beginWarp();
-            std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
-            std::fflush(stdout);
-            owner.setRunMilliseconds(runClock.milliseconds()); // for the ending, built after this screen is gone
-        }
+    if (paused) {
+        // Drawn from copies: the animation, the trail and the clouds hold
+        // still until play goes on.
+        PilotBody stillBody = body;
+        TrailParticles stillTrail = trail;
+        CloudLayer stillClouds = clouds;
+        drawWorld(drawer, grain, font, stillBody, stillTrail, stillClouds);
+    } else {
+        step();
+        drawWorld(drawer, grain, font, body, trail, clouds);
     }
-
-    const Camera camera{body.x + cameraRight, body.y - cameraUp};
-    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
-    clouds.draw(drawer, camera);
-    tiles.draw(drawer, level, camera);
-    trail.draw(drawer, camera);
-    body.draw(drawer);
-    speedHud::draw(drawer, font, body.flightSpeed());
+    const int64_t best =
+        records && records->record().hasBest() ? RunClock::millisecondsFor(records->record().bestSteps) : -1;
+    runClockHud::draw(drawer, font, runClock.milliseconds(), best);
+    if (paused)
+        pauseOverlay::draw(drawer, font);
 
     if (finished) {
         warp.draw(drawer);
@@ -109,10 +113,107 @@ void GamePlay::frame(Drawer& drawer)
     }
 }
 
+void GamePlay::step()
+{
+    // A direction pressed since the last step holds for this one even if it
+    // was released before it (app/FramePacer.h, rule 4).
+    const PilotInput stepInput = heldOrTapped(input, tapped);
+    tapped = PilotInput{};
+    if (finished)
+        return;
+    runClock.tick();
+    body.update(stepInput, level);
+    publishedVx.store(body.vx, std::memory_order_relaxed);
+    publishedVy.store(body.vy, std::memory_order_relaxed);
+    if (body.airborne) {
+        trail.spawn(body);
+    }
+    for (const int reached = climb.tenthsAt(body.y); splitsReached < reached; ++splitsReached)
+        splits[static_cast<size_t>(splitsReached)] = runClock.steps();
+    if (body.flightSpeed() >= PilotBody::winningFlightSpeed)
+        win();
+}
+
+void GamePlay::win()
+{
+    finished = true;
+    body.beginWarp();
+    std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
+    std::fflush(stdout);
+    RunOutcome outcome;
+    outcome.milliseconds = runClock.milliseconds();
+    if (records) {
+        if (records->record().hasBest())
+            outcome.previousBestMilliseconds = RunClock::millisecondsFor(records->record().bestSteps);
+        if (!replayed)
+            outcome.newBest = records->offer(runClock.steps(), splits);
+    }
+    owner.setRunOutcome(outcome); // for the ending, built after this screen is gone
+}
+
+void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& shownBody, TrailParticles& shownTrail,
+                         CloudLayer& shownClouds)
+{
+    const Camera camera{shownBody.x + cameraRight, shownBody.y - cameraUp};
+    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
+    shownClouds.draw(drawer, camera);
+    tiles.draw(drawer, level, camera);
+    shownTrail.draw(drawer, camera);
+    shownBody.draw(drawer);
+    speedHud::draw(drawer, font, shownBody.flightSpeed());
+}
+
+void GamePlay::restart()
+{
+    if (finished)
+        return;
+    if (paused)
+        resume();
+    body = PilotBody{startX, startY};
+    trail = TrailParticles{};
+    runClock = RunClock{};
+    splits = LevelRecord::noSplits();
+    splitsReached = 0;
+    tapped = PilotInput{};
+    publishedVx.store(0.0f, std::memory_order_relaxed);
+    publishedVy.store(0.0f, std::memory_order_relaxed);
+}
+
+void GamePlay::pause()
+{
+    if (paused || finished)
+        return;
+    paused = true;
+    input = PilotInput{};
+    tapped = PilotInput{};
+    body.jumpRequested = false;
+    musicBeforePause = AudioSingleton::instance().musicEnabled();
+    AudioSingleton::instance().setMusicEnabled(false);
+}
+
+void GamePlay::resume()
+{
+    if (!paused)
+        return;
+    paused = false;
+    AudioSingleton::instance().setMusicEnabled(musicBeforePause);
+}
+
+void GamePlay::focusLost()
+{
+    pause();
+}
+
 void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
 {
     if (action == "Escape") {
         quit();
+    } else if (action == "Pause") {
+        paused ? resume() : pause();
+    } else if (action == "Retry") {
+        restart();
+    } else if (paused) {
+        return; // nothing else reaches a stopped pilot
     } else if (action == "P1Up") {
         input.up = tapped.up = 1;
     } else if (action == "P1Left") {

@@ -148,6 +148,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "--nosound | -ns:\t\tSwitches off the sound output.\n"
               "--nomusic | -nm:\t\tSwitches off the background music.\n"
               "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be ALSA, JACK, OSS.\n"
+              "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.\n"
               "--help:\t\t\t\tDisplay this help.\n");
 }
 
