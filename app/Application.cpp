@@ -175,8 +175,7 @@ void Application::switchState(const std::string& name)
 {
     // The old screen goes before the new one is built, so whatever it holds
     // (the audio loop listener, say) is released first.
-    if (name == "GamePlay" || (name == "TitleScreen" && playStarted)) {
-        playStarted = true;
+    if (name == "GamePlay") {
         state.reset();
         state = levelFile.empty() ? std::make_unique<GamePlay>(*this)
                                   : std::make_unique<GamePlay>(*this, FilePath(levelFile));

@@ -83,5 +83,4 @@ private:
     LoopClock* clock;
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
-    bool playStarted = false; // the title story is told once a process
 };

@@ -103,6 +103,7 @@ class ApplicationLoop : public testing::Test {
 protected:
     TempFolder config;
     ScopedEnvironment xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+    ScopedEnvironment records{"XDG_DATA_HOME", config.path().c_str()};
     Journal journal;
 
     std::unique_ptr<Application> start(std::vector<std::string> arguments = {"-win", "-ns", "-w", "640", "-h", "360"})

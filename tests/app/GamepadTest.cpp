@@ -110,6 +110,7 @@ protected:
 
     TempFolder config;
     ScopedEnvironment xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+    ScopedEnvironment records{"XDG_DATA_HOME", config.path().c_str()};
     InstantClock clock;
     std::unique_ptr<Application> app;
 };

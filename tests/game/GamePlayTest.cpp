@@ -36,6 +36,7 @@ protected:
         configFolder = std::filesystem::temp_directory_path() / ("vantorrel-play-" + std::to_string(getpid()));
         std::filesystem::create_directories(configFolder);
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
+        setenv("XDG_DATA_HOME", configFolder.c_str(), 1); // records of won runs
         ProcessTexture::forgetAll(); // the drawer is new
         // A virtual X server started without -noreset resets when its last
         // client leaves and turns connections away meanwhile; that says
