@@ -24,8 +24,10 @@ constexpr float endX = 360.0f;
 constexpr float endY = 200.0f;
 constexpr float runTimeX = 360.0f;   // logical pixels: under "TO BE CONTINUED"
 constexpr float runTimeY = 290.0f;
-constexpr float resultLineHeight = 72.0f; // logical pixels between result lines
-constexpr float againY = 560.0f;          // logical pixels: the play-again line
+// Logical pixels: the best time goes under "Wait, this isn't right...",
+// which stands at waitY, so that no two lines overlap.
+constexpr float bestY = 480.0f;
+constexpr float againY = 580.0f; // logical pixels: the play-again line
 constexpr const char* againLine = "Space or Z to climb again";
 
 // Made on the first frame and kept for the process.
@@ -102,8 +104,8 @@ void Epilogue::frame(Drawer& drawer)
     if (step.showsEnd) {
         drawer.drawText("TO BE CONTINUED", resources.font, endX, endY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
         for (size_t i = 0; i < results.size(); ++i)
-            readableText::draw(drawer, results[i], resources.font, runTimeX,
-                               runTimeY + resultLineHeight * static_cast<float>(i), textWidth, {1.0f, 0.0f, 0.0f});
+            readableText::draw(drawer, results[i], resources.font, runTimeX, i == 0 ? runTimeY : bestY, textWidth,
+                               {1.0f, 0.0f, 0.0f});
     }
 }
 

@@ -22,8 +22,7 @@ std::vector<std::string> RunOutcome::endingLines() const
     if (newBest && previousBestMilliseconds < 0)
         lines.push_back("New best!");
     else if (newBest)
-        lines.push_back("New best! Was " + RunClock::format(previousBestMilliseconds) + " (" +
-                        signedDifference(difference) + ")");
+        lines.push_back("New best! (" + signedDifference(difference) + ")");
     else if (previousBestMilliseconds >= 0)
         lines.push_back("Best " + RunClock::format(previousBestMilliseconds) + " (" + signedDifference(difference) +
                         ")");

@@ -11,7 +11,8 @@ struct RunOutcome {
     bool newBest = false;              // this run set the level's best time
 
     // The ending's lines under "TO BE CONTINUED": the run time, then the best
-    // time with the difference (+ slower, - faster), or the new-best mark.
+    // time with the difference (+ slower, - faster), or the new-best mark
+    // with what it took off the old best.
     // Nothing before a win.
     std::vector<std::string> endingLines() const;
 };

@@ -172,7 +172,7 @@ TEST(RunOutcome, TheEndingSaysTheTimeTheBestAndTheDifference)
         {{-1, 5000, true}, {}},
         {{42825, -1, false}, {"Run time 0:42.82"}},
         {{42825, -1, true}, {"Run time 0:42.82", "New best!"}},
-        {{42825, 43870, true}, {"Run time 0:42.82", "New best! Was 0:43.87 (-0:01.04)"}},
+        {{42825, 43870, true}, {"Run time 0:42.82", "New best! (-0:01.04)"}},
         {{62010, 40100, false}, {"Run time 1:02.01", "Best 0:40.10 (+0:21.91)"}},
         {{40100, 40100, false}, {"Run time 0:40.10", "Best 0:40.10 (+0:00.00)"}},
         {{39000, 40100, false}, {"Run time 0:39.00", "Best 0:40.10 (-0:01.10)"}}, // a replay beats no record
