@@ -95,8 +95,8 @@ void InputBindings::installDefaults()
     bind(18, "Retry"); // R
     bind(16, "Pause"); // P
     // The pads: the left stick (and the D-pad, which reports through the same
-    // codes) steers, the two main face buttons jump, Back restarts and Start
-    // pauses. Nothing on a pad quits.
+    // codes) steers, the two main face buttons jump, Start pauses and the
+    // button after it restarts. Nothing on a pad quits.
     for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {
         bind(joystickCode(joystick, stickLeftCode), "P1Left");
         bind(joystickCode(joystick, stickRightCode), "P1Right");

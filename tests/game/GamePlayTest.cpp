@@ -379,9 +379,10 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
         }
     }
     // Clouds and outlines are plain textures, tiles regions, the airborne
-    // pilot's first stars transformed, then the pilot, the labels and the bar.
+    // pilot's first stars transformed, then the pilot, the labels, the bar
+    // and the run's clock.
     const std::vector<std::string> expected = {"drawTexture", "drawTextureRegion", "drawTextureTransformed",
-                                               "drawTexture", "drawText", "fillRect"};
+                                               "drawTexture", "drawText", "fillRect", "drawText"};
     EXPECT_EQ(layers, expected);
     // The pilot is the last plain texture before the labels.
     const auto firstLabel = std::find_if(second.begin(), second.end(),
@@ -391,7 +392,10 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
     EXPECT_EQ(pilot.op, "drawTexture");
     EXPECT_EQ(pilot.args[0], 608.0f);
     EXPECT_EQ(pilot.args[1], 480.0f);
-    EXPECT_EQ(second.back().args[0], 1098.0f); // the mark last
+    const auto bar = recorder.callsOf("fillRect");
+    ASSERT_FALSE(bar.empty());
+    EXPECT_EQ(bar.back().args[0], 1098.0f); // the mark last of the bar
+    EXPECT_EQ(second.back().text, "0:00.03"); // the clock, after two steps of 15 ms
     EXPECT_TRUE(recorder.callsOf("drawTextureTransformed").size() >= 2u);
 }
 
