@@ -44,8 +44,6 @@ public:
     const PilotBody& pilot() const { return body; }
     // The won run's time as the ending shows it, empty when it shows none.
     const std::string& runTimeText() const { return runTime; }
-    // Every line shown under "TO BE CONTINUED": the time, then the best.
-    const std::vector<std::string>& resultLines() const { return results; }
     const LevelGrid& levelGrid() const { return level; }
 
 private:

@@ -81,7 +81,6 @@ public:
     }
     void mouseMoved(int x, int y) override { journal.add("moved " + std::to_string(x) + "," + std::to_string(y)); }
     void mouseWheel(bool down) override { journal.add(down ? "wheel down" : "wheel up"); }
-    void focusLost() override { journal.add("focus lost"); }
     void joystickAxis(const std::string& action, float amount, int joystick, int direction) override
     {
         std::ostringstream line;
@@ -316,10 +315,7 @@ TEST_F(ApplicationLoop, PacingWithAFakeClock)
 
 TEST_F(ApplicationLoop, APressMadeWhileTheLoopSleepsReachesTheStepRightAfterTheSleep)
 {
-    // Before, such a press waited for the next iteration's poll: one step,
-    // 15 ms, later than needed.
-    class PressingClock : public FakeClock {
-    public:
+    struct PressingClock : FakeClock {
         void delay(uint32_t milliseconds) override
         {
             FakeClock::delay(milliseconds);
@@ -335,24 +331,6 @@ TEST_F(ApplicationLoop, APressMadeWhileTheLoopSleepsReachesTheStepRightAfterTheS
     application->runIteration();
     EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame", "pressed 'Action' sym 32", "recorder frame"}));
     application->setClock(nullptr);
-}
-
-TEST_F(ApplicationLoop, LosingTheKeyboardOrTheWindowTellsTheScreenButMouseFocusDoesNot)
-{
-    auto application = start();
-    record(*application);
-    const std::pair<Uint8, Uint8> events[] = {
-        {0, SDL_APPINPUTFOCUS}, {0, SDL_APPACTIVE}, {0, SDL_APPMOUSEFOCUS}, {1, SDL_APPINPUTFOCUS},
-        {0, SDL_APPMOUSEFOCUS | SDL_APPINPUTFOCUS},
-    };
-    for (const auto& [gain, state] : events) {
-        SDL_Event event{};
-        event.type = SDL_ACTIVEEVENT;
-        event.active.gain = gain;
-        event.active.state = state;
-        application->dispatchEvent(event);
-    }
-    EXPECT_EQ(journal.lines, std::vector<std::string>(3, "focus lost"));
 }
 
 TEST_F(ApplicationLoop, SlowFramesRunTheMissingStepsUnseenBeforeTheShownOne)
