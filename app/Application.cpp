@@ -71,6 +71,7 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     height = options.height;
     noSound = options.noSound;
     noMusic = options.noMusic;
+    levelFile = options.levelFile;
 
     drawer = std::make_unique<OpenGLDrawer>(logicalWidth, logicalHeight);
     // Both sides lie in 1..16384 by now, so the 16-bit sizes cannot wrap.
@@ -137,9 +138,19 @@ bool Application::runIteration()
 
     // Timing rules: app/FramePacer.h.
     uint32_t now = clock->ticks();
+    bool slept = false;
     for (uint32_t wait = pacer.waitAt(now); wait > 0; wait = pacer.waitAt(now)) {
         clock->delay(wait);
         now = clock->ticks();
+        slept = true;
+    }
+    // What came in during the sleep reaches the step about to run instead of
+    // waiting for the next iteration (rule 4).
+    if (slept) {
+        while (SDL_PollEvent(&event))
+            dispatchEvent(event);
+        if (quitRequested)
+            return false;
     }
     const int steps = pacer.stepsAt(now);
 
@@ -182,7 +193,8 @@ void Application::switchState(const std::string& name)
     // (the audio loop listener, say) is released first.
     if (name == "GamePlay") {
         state.reset();
-        state = std::make_unique<GamePlay>(*this);
+        state = levelFile.empty() ? std::make_unique<GamePlay>(*this)
+                                  : std::make_unique<GamePlay>(*this, FilePath(levelFile));
     } else if (name == "Epilogue") {
         state.reset();
         state = std::make_unique<Epilogue>(*this);
@@ -311,6 +323,11 @@ void Application::dispatchEvent(const SDL_Event& event)
         state->actionPressed(bindings.buttonAction(event.jbutton.which, event.jbutton.button), none);
         break;
     }
+    case SDL_ACTIVEEVENT:
+        // Mouse focus alone does not count: the keys still reach the game.
+        if (event.active.gain == 0 && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0)
+            state->focusLost();
+        break;
     case SDL_JOYBUTTONUP: {
         const SDL_keysym none{};
         state->actionReleased(bindings.buttonAction(event.jbutton.which, event.jbutton.button), none);

@@ -4,6 +4,7 @@
 #include "app/PadSteering.h"
 #include "audio/PortAudioCallback.h"
 #include "audio/PortAudioDevice.h"
+#include "game/RunOutcome.h"
 
 #include <SDL/SDL_events.h>
 #include <SDL/SDL_joystick.h>
@@ -45,10 +46,13 @@ public:
     // Installs a screen directly, destroying the current one first (tests).
     void replaceState(std::unique_ptr<GameState> next);
 
-    // The time of the run just won, handed from the play screen to the
-    // ending, which is built after the play screen is gone; -1 before a win.
-    void setRunMilliseconds(int64_t milliseconds) { runMilliseconds = milliseconds; }
-    int64_t getRunMilliseconds() const { return runMilliseconds; }
+    // The run just won and how it compares with the level's best, handed
+    // from the play screen to the ending, which is built after the play
+    // screen is gone; a time of -1 before a win.
+    void setRunOutcome(const RunOutcome& outcome) { lastRun = outcome; }
+    const RunOutcome& getRunOutcome() const { return lastRun; }
+    void setRunMilliseconds(int64_t milliseconds) { lastRun = RunOutcome{milliseconds, -1, false}; }
+    int64_t getRunMilliseconds() const { return lastRun.milliseconds; }
 
     Drawer* getDrawer() { return drawer.get(); }
     GameState* currentState() { return state.get(); }
@@ -78,5 +82,6 @@ private:
     std::unique_ptr<Drawer> drawer;
     std::unique_ptr<GameState> state;
     LoopClock* clock;
-    int64_t runMilliseconds = -1;
+    RunOutcome lastRun;
+    std::string levelFile; // from --level; empty: the shipped play level
 };

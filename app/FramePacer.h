@@ -10,7 +10,8 @@
 //    whether or not that call is shown, and never measures time itself.
 // 2. Steps fall due on a fixed grid of 15 ms from the first one. Each
 //    iteration of the main loop polls the pending input, sleeps until the
-//    next step is due if none is yet, then runs every step that is due: all
+//    next step is due if none is yet (polling again after a sleep, rule 4),
+//    then runs every step that is due: all
 //    but the last with a drawer that only makes textures and fonts (nothing
 //    reaches the screen), the last one drawn and shown. So drawing that keeps
 //    up gives one step and one frame per 15 ms, evenly spaced; a 40 ms frame
@@ -18,7 +19,10 @@
 // 3. At most `maxStepsPerFrame` steps run in one iteration. When more are due
 //    the rest are dropped and the grid starts again from now: the game then
 //    slows down instead of falling ever further behind.
-// 4. Input polled at the start of an iteration reaches its first step. A
+// 4. Input is polled at the start of an iteration and, when the iteration
+//    slept, again right after the sleep, just before the steps run; either
+//    way it reaches the iteration's first step. So a press made during the
+//    sleep reaches the next step, not the one after it, a step later. A
 //    direction pressed and released before that step still holds for it, and
 //    a jump pressed is kept until a step takes it (GamePlay, PilotBody).
 // 5. The clock is SDL's millisecond counter; it wraps after 49.7 days, and

@@ -9,6 +9,7 @@ void GameState::mouseReleased(int, int, int) {}
 void GameState::mouseMoved(int, int) {}
 void GameState::mouseWheel(bool) {}
 void GameState::joystickAxis(const std::string&, float, int, int) {}
+void GameState::focusLost() {}
 
 void GameState::quit() { owner.quit(); }
 

@@ -23,6 +23,8 @@ public:
     virtual void mouseMoved(int x, int y);
     virtual void mouseWheel(bool down);
     virtual void joystickAxis(const std::string& action, float amount, int joystick, int direction);
+    // The window lost the keyboard or was hidden.
+    virtual void focusLost();
     virtual std::string name() const = 0;
 
     void quit();

@@ -92,9 +92,11 @@ void InputBindings::installDefaults()
     bind(65, "Escape");
     bind(41, "Action");
     bind(26, "Action");
+    bind(18, "Retry"); // R
+    bind(16, "Pause"); // P
     // The pads: the left stick (and the D-pad, which reports through the same
-    // codes) steers and looks up and down, the two main face buttons jump.
-    // Nothing on a pad quits.
+    // codes) steers and looks up and down, the two main face buttons jump,
+    // Start pauses and the button after it restarts. Nothing on a pad quits.
     for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {
         bind(joystickCode(joystick, stickLeftCode), "P1Left");
         bind(joystickCode(joystick, stickRightCode), "P1Right");
@@ -102,6 +104,8 @@ void InputBindings::installDefaults()
         bind(joystickCode(joystick, stickDownCode), "P1Down");
         bind(joystickCode(joystick, firstButtonCode + 0), "Action");
         bind(joystickCode(joystick, firstButtonCode + 1), "Action");
+        bind(joystickCode(joystick, firstButtonCode + retryButton), "Retry");
+        bind(joystickCode(joystick, firstButtonCode + pauseButton), "Pause");
     }
 }
 

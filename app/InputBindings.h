@@ -19,6 +19,12 @@ public:
     static constexpr int numberedJoysticks = 4;
     // Buttons from this number on reach into the next joystick's codes.
     static constexpr int buttonsPerJoystick = 16;
+    // Start on the common console layout under Linux; the button after it
+    // (the middle one there) restarts. Button 6 would share joystick 0's code
+    // with every input of joysticks 4 and up, and buttons 0 to 5 share codes
+    // with axis directions that resting triggers report.
+    static constexpr int pauseButton = 7;
+    static constexpr int retryButton = 8;
 
     // One joystick axis event yields one or two of these.
     struct AxisReport {

@@ -101,6 +101,7 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         "--nosound | -ns:\t\tSwitches off the sound output.",
         "--nomusic | -nm:\t\tSwitches off the background music.",
         audioLine,
+        "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.",
         "--help:\t\t\t\tDisplay this help.",
     };
     for (const std::string& line : lines)
@@ -137,6 +138,14 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
             options.audioApi = words[i + 1];
             ++i;
         }
+    }
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != "--level")
+            continue;
+        if (i + 1 < words.size())
+            options.levelFile = words[++i];
+        else
+            out << "No picture after --level; playing the shipped level." << std::endl;
     }
     bool antialiasAsked = false;
     readIntegerOption(words, "--antialias", "-a", options.antialias, &antialiasAsked);

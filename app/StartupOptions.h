@@ -17,6 +17,7 @@ struct StartupOptions {
     bool noSound = false;
     bool noMusic = false;
     std::string audioApi;
+    std::string levelFile; // --level: a picture played instead of the play level
 };
 
 // "--help" anywhere among the words: prints the help text to `out` and throws

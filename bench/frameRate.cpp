@@ -167,6 +167,7 @@ int main(int argc, char* argv[])
         std::filesystem::temp_directory_path() / ("vantorrel-frames-" + std::to_string(getpid()));
     std::filesystem::create_directories(config);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_DATA_HOME", config.c_str(), 1); // records of won runs
 
     int status = 0;
     try {

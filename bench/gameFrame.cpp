@@ -29,6 +29,7 @@ struct Owner {
         folder = std::filesystem::temp_directory_path() / ("vantorrel-bench-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
         setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        setenv("XDG_DATA_HOME", folder.c_str(), 1); // records of won runs
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         try {
             app = std::make_unique<Application>(std::vector<std::string>{"-win", "-ns", "-w", "1280", "-h", "720"});

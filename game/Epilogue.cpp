@@ -6,7 +6,6 @@
 #include "game/Backdrop.h"
 #include "game/PictureTexture.h"
 #include "game/ReadableText.h"
-#include "game/RunClock.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -25,6 +24,11 @@ constexpr float endX = 360.0f;
 constexpr float endY = 200.0f;
 constexpr float runTimeX = 360.0f;   // logical pixels: under "TO BE CONTINUED"
 constexpr float runTimeY = 290.0f;
+// Logical pixels: the best time goes under "Wait, this isn't right...",
+// which stands at waitY, so that no two lines overlap.
+constexpr float bestY = 480.0f;
+constexpr float againY = 580.0f; // logical pixels: the play-again line
+constexpr const char* againLine = "Space or Z to climb again";
 
 // Made on the first frame and kept for the process.
 ProcessTexture grainTexture;
@@ -64,8 +68,9 @@ Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY),
 {
     // A missing level prints its own line; the pilot then rests walled in.
     level.load(FilePath::dataFolder("levels").join(std::string(levelFile)));
-    if (owner.getRunMilliseconds() >= 0)
-        runTime = "Run time " + RunClock::format(owner.getRunMilliseconds());
+    results = owner.getRunOutcome().endingLines();
+    if (!results.empty())
+        runTime = results.front();
 }
 
 void Epilogue::frame(Drawer& drawer)
@@ -86,6 +91,11 @@ void Epilogue::frame(Drawer& drawer)
     warp.draw(drawer);
 
     const EpilogueTimeline::Step step = timeline.tick();
+    if (step.showsEnd) {
+        endShown = true;
+        // Low on the screen and first, under the lines that say how it went.
+        readableText::draw(drawer, againLine, resources.font, runTimeX, againY, textWidth, {1.0f, 1.0f, 1.0f});
+    }
     if (step.showsWait)
         drawer.drawText("Wait, this isn't right...", resources.font, waitX, waitY, textWidth, 1.0f,
                         0.0f, 0.0f, 0.0f, 1.0f);
@@ -93,13 +103,19 @@ void Epilogue::frame(Drawer& drawer)
         AudioSingleton::instance().playBoom();
     if (step.showsEnd) {
         drawer.drawText("TO BE CONTINUED", resources.font, endX, endY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
-        if (!runTime.empty())
-            readableText::draw(drawer, runTime, resources.font, runTimeX, runTimeY, textWidth, {1.0f, 0.0f, 0.0f});
+        for (size_t i = 0; i < results.size(); ++i)
+            readableText::draw(drawer, results[i], resources.font, runTimeX, i == 0 ? runTimeY : bestY, textWidth,
+                               {1.0f, 0.0f, 0.0f});
     }
 }
 
 void Epilogue::actionPressed(const std::string& action, const SDL_keysym&)
 {
-    if (action == "Escape")
+    if (action == "Escape") {
         quit();
+    } else if (action == "Action" && endShown) {
+        // Only once the ending has had its say: a jump still pressed in the
+        // last moments of the run must not skip it.
+        switchTo("GamePlay"); // destroys this screen: nothing may follow
+    }
 }

@@ -8,6 +8,7 @@
 #include "game/WarpOverlay.h"
 
 #include <string>
+#include <vector>
 
 // The ending's two delays, apart from drawing and sound so that their frames
 // can be checked one by one.
@@ -30,7 +31,8 @@ private:
 };
 
 // The ending: a second level where the pilot, out of control, drops to the
-// ground, then two lines of text and a boom. Stays until the player quits.
+// ground, then two lines of text and a boom, the run's time against the
+// level's best, and Action to play again.
 class Epilogue : public GameState {
 public:
     explicit Epilogue(Application& owner);
@@ -53,4 +55,6 @@ private:
     WarpOverlay warp;
     EpilogueTimeline timeline;
     std::string runTime;
+    std::vector<std::string> results;
+    bool endShown = false;
 };

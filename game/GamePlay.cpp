@@ -5,8 +5,11 @@
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/Camera.h"
+#include "game/PauseOverlay.h"
 #include "game/PictureTexture.h"
 #include "game/PilotPlacement.h"
+#include "game/RunClockHud.h"
+#include "game/RunOutcome.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
 #include "render/FilePath.h"
@@ -37,6 +40,14 @@ ProcessTexture grainTexture;
 ProcessFont hudFont;
 ProcessStill skyStill;
 
+LevelGrid loadedLevel(const FilePath& file)
+{
+    // A missing level prints its own line; the pilot then stands walled in.
+    LevelGrid level;
+    level.load(file);
+    return level;
+}
+
 PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 {
     return PilotInput{static_cast<uint8_t>(held.up | tapped.up), static_cast<uint8_t>(held.left | tapped.left),
@@ -61,10 +72,13 @@ GamePlay::GamePlay(Application& owner)
 {
 }
 
-GamePlay::GamePlay(Application& owner, const FilePath& levelFile) : GameState(owner)
+GamePlay::GamePlay(Application& owner, const FilePath& levelFile)
+    : GameState(owner), level(loadedLevel(levelFile)),
+      climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
 {
-    // A missing level prints its own line; the pilot then stands walled in.
-    level.load(levelFile);
+    // A level that is not there has nothing worth a record.
+    if (!level.empty())
+        records.emplace(level.contentHash());
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();
@@ -77,6 +91,8 @@ GamePlay::~GamePlay()
     // audio thread any more.
     AudioSingleton::instance().setLoopListener(nullptr);
     AudioSingleton::instance().clearSteps();
+    if (paused)
+        AudioSingleton::instance().setMusicEnabled(musicBeforePause);
 }
 
 void GamePlay::frame(Drawer& drawer)
@@ -84,46 +100,22 @@ void GamePlay::frame(Drawer& drawer)
     const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
     const int font = hudFont.number(drawer, hudFontFile, hudFontSize);
 
-    // A direction pressed since the last step holds for this one even if it
-    // was released before it (app/FramePacer.h, rule 4).
-    const PilotInput stepInput = heldOrTapped(input, tapped);
-    tapped = PilotInput{};
-    stepsPlayed = std::min(stepsPlayed + 1, startSettleSteps);
-    if (!finished) {
-        runClock.tick();
-        body.update(stepInput, level);
-        kickFlash.step(body.events);
-        soundStepEvents(body.events);
-        publishedVx.store(body.vx, std::memory_order_relaxed);
-        publishedVy.store(body.vy, std::memory_order_relaxed);
-        if (body.airborne) {
-            trail.spawn(body);
-        }
-        if (body.flightSpeed() >= PilotBody::winningFlightSpeed) {
-            finished = true;
-            body.beginWarp();
-            AudioSingleton::instance().playMark();
-            std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
-            std::fflush(stdout);
-            owner.setRunMilliseconds(runClock.milliseconds()); // for the ending, built after this screen is gone
-        }
+    if (paused) {
+        // Drawn from copies: the animation, the trail and the clouds hold
+        // still until play goes on.
+        PilotBody stillBody = body;
+        TrailParticles stillTrail = trail;
+        CloudLayer stillClouds = clouds;
+        drawWorld(drawer, grain, font, stillBody, stillTrail, stillClouds);
     } else {
-        kickFlash.step(PilotBody::StepEvents{});
+        step();
+        drawWorld(drawer, grain, font, body, trail, clouds);
     }
-    // After the win the keys no longer look around: the view settles back.
-    look.step(finished ? PilotInput{} : stepInput);
-
-    const Camera camera{body.x + cameraRight, body.y - cameraUp + look.rows()};
-    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
-    clouds.draw(drawer, camera);
-    tiles.draw(drawer, level, camera);
-    trail.draw(drawer, camera);
-    kickFlash.draw(drawer, camera);
-    // The pilot's square is fixed on screen while the view rests; looking
-    // moves it the other way, and it is drawn clear of the walls.
-    const pilotPlacement::Place drawn = drawnPilot();
-    body.draw(drawer, view::cellPixels * (drawn.x - body.x), view::cellPixels * (drawn.y - body.y - look.rows()));
-    speedHud::draw(drawer, font, body.flightSpeed());
+    const int64_t best =
+        records && records->record().hasBest() ? RunClock::millisecondsFor(records->record().bestSteps) : -1;
+    runClockHud::draw(drawer, font, runClock.milliseconds(), best);
+    if (paused)
+        pauseOverlay::draw(drawer, font);
 
     if (finished) {
         warp.draw(drawer);
@@ -134,15 +126,121 @@ void GamePlay::frame(Drawer& drawer)
     }
 }
 
-pilotPlacement::Place GamePlay::drawnPilot() const
+void GamePlay::step()
 {
-    return pilotPlacement::drawn(body.x, body.y, level);
+    // A direction pressed since the last step holds for this one even if it
+    // was released before it (app/FramePacer.h, rule 4).
+    const PilotInput stepInput = heldOrTapped(input, tapped);
+    tapped = PilotInput{};
+    stepsPlayed = std::min(stepsPlayed + 1, startSettleSteps);
+    // After the win the keys no longer look around: the view settles back.
+    look.step(finished ? PilotInput{} : stepInput);
+    if (finished) {
+        kickFlash.step(PilotBody::StepEvents{});
+        return;
+    }
+    runClock.tick();
+    body.update(stepInput, level);
+    kickFlash.step(body.events);
+    soundStepEvents(body.events);
+    publishedVx.store(body.vx, std::memory_order_relaxed);
+    publishedVy.store(body.vy, std::memory_order_relaxed);
+    if (body.airborne) {
+        trail.spawn(body);
+    }
+    for (const int reached = climb.tenthsAt(body.y); splitsReached < reached; ++splitsReached)
+        splits[static_cast<size_t>(splitsReached)] = runClock.steps();
+    if (body.flightSpeed() >= PilotBody::winningFlightSpeed)
+        win();
+}
+
+void GamePlay::win()
+{
+    finished = true;
+    body.beginWarp();
+    AudioSingleton::instance().playMark();
+    std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
+    std::fflush(stdout);
+    RunOutcome outcome;
+    outcome.milliseconds = runClock.milliseconds();
+    if (records) {
+        if (records->record().hasBest())
+            outcome.previousBestMilliseconds = RunClock::millisecondsFor(records->record().bestSteps);
+        if (!replayed)
+            outcome.newBest = records->offer(runClock.steps(), splits);
+    }
+    owner.setRunOutcome(outcome); // for the ending, built after this screen is gone
+}
+
+void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& shownBody, TrailParticles& shownTrail,
+                         CloudLayer& shownClouds)
+{
+    const Camera camera{shownBody.x + cameraRight, shownBody.y - cameraUp + look.rows()};
+    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
+    shownClouds.draw(drawer, camera);
+    tiles.draw(drawer, level, camera);
+    shownTrail.draw(drawer, camera);
+    kickFlash.draw(drawer, camera);
+    // The pilot's square is fixed on screen while the view rests; looking
+    // moves it the other way, and it is drawn clear of the walls.
+    const pilotPlacement::Place drawn = pilotPlacement::drawn(shownBody.x, shownBody.y, level);
+    shownBody.draw(drawer, view::cellPixels * (drawn.x - shownBody.x),
+                   view::cellPixels * (drawn.y - shownBody.y - look.rows()));
+    speedHud::draw(drawer, font, shownBody.flightSpeed());
+}
+
+void GamePlay::restart()
+{
+    if (finished)
+        return;
+    if (paused)
+        resume();
+    body = PilotBody{startX, startY};
+    trail = TrailParticles{};
+    kickFlash = KickFlash{};
+    runClock = RunClock{};
+    splits = LevelRecord::noSplits();
+    splitsReached = 0;
+    tapped = PilotInput{};
+    publishedVx.store(0.0f, std::memory_order_relaxed);
+    publishedVy.store(0.0f, std::memory_order_relaxed);
+}
+
+void GamePlay::pause()
+{
+    if (paused || finished)
+        return;
+    paused = true;
+    input = PilotInput{};
+    tapped = PilotInput{};
+    body.jumpRequested = false;
+    musicBeforePause = AudioSingleton::instance().musicEnabled();
+    AudioSingleton::instance().setMusicEnabled(false);
+}
+
+void GamePlay::resume()
+{
+    if (!paused)
+        return;
+    paused = false;
+    AudioSingleton::instance().setMusicEnabled(musicBeforePause);
+}
+
+void GamePlay::focusLost()
+{
+    pause();
 }
 
 void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
 {
     if (action == "Escape") {
         quit();
+    } else if (action == "Pause") {
+        paused ? resume() : pause();
+    } else if (action == "Retry") {
+        restart();
+    } else if (paused) {
+        return; // nothing else reaches a stopped pilot
     } else if (action == "P1Up") {
         input.up = tapped.up = 1;
     } else if (action == "P1Left") {
@@ -175,4 +273,9 @@ void GamePlay::onLoopStart()
     const float vy = publishedVy.load(std::memory_order_relaxed);
     EngineSteps steps;
     music.onLoopStart(steps, std::sqrt(vx * vx + vy * vy), RandomGenerator::instance());
+}
+
+pilotPlacement::Place GamePlay::drawnPilot() const
+{
+    return pilotPlacement::drawn(body.x, body.y, level);
 }

@@ -1,14 +1,16 @@
 #pragma once
 #include "app/GameState.h"
 #include "audio/AudioSingleton.h"
+#include "game/ClimbSplits.h"
+#include "game/KickFlash.h"
 #include "game/CloudLayer.h"
 #include "game/GameMusic.h"
-#include "game/KickFlash.h"
 #include "game/LevelGrid.h"
-#include "game/LookCamera.h"
 #include "game/PilotBody.h"
 #include "game/PilotInput.h"
+#include "game/LookCamera.h"
 #include "game/PilotPlacement.h"
+#include "game/RecordFile.h"
 #include "game/RunClock.h"
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
@@ -16,10 +18,12 @@
 #include "render/FilePath.h"
 
 #include <atomic>
+#include <optional>
 
 // The play screen: the pilot runs through the level until a wall kick reaches
 // the winning speed, the screen warps and the ending follows. It also steers
-// the music while the player moves.
+// the music while the player moves, keeps the run's clock and splits against
+// the level's record, and can restart the climb or pause.
 class GamePlay : public GameState, public AudioSingleton::Callback {
 public:
     static constexpr float startX = 60.0f; // cells
@@ -38,7 +42,20 @@ public:
     void frame(Drawer& drawer) override;
     void actionPressed(const std::string& action, const SDL_keysym& key) override;
     void actionReleased(const std::string& action, const SDL_keysym& key) override;
+    void focusLost() override;
     std::string name() const override { return "GamePlay"; }
+
+    // Back to the start cell with a fresh clock and no splits, at once; the
+    // held directions stay held. Nothing once the run is won.
+    void restart();
+    // Steps, the clock and the music stop until resume; held directions are
+    // let go, since their releases may go to another window meanwhile.
+    void pause();
+    void resume();
+    bool isPaused() const { return paused; }
+    // A replayed run plays like a live one but never sets a record.
+    void setReplaying(bool replaying) { replayed = replaying; }
+    bool isReplaying() const { return replayed; }
 
     // Audio thread, once per sequencer loop.
     void onLoopStart() override;
@@ -50,25 +67,42 @@ public:
     const PilotInput& getTapped() const { return tapped; }
     const LevelGrid& getLevel() const { return level; }
     const WarpOverlay& getWarp() const { return warp; }
-    const LookCamera& getLook() const { return look; }
-    // Where the pilot's box is drawn, in cells: clear of solid cells.
-    pilotPlacement::Place drawnPilot() const;
     bool isFinished() const { return finished; }
     const RunClock& getRunClock() const { return runClock; }
     int32_t getLoopCount() const { return music.getLoopCount(); }
+    const LookCamera& getLook() const { return look; }
+    // Where the pilot's box is drawn, in cells: clear of solid cells.
+    pilotPlacement::Place drawnPilot() const;
+    const ClimbSplits& getClimb() const { return climb; }
+    // The step at which this run first reached each tenth of the climb; -1: not yet.
+    const LevelRecord::Splits& getSplits() const { return splits; }
+    // None when the level could not be loaded.
+    const std::optional<RecordFile>& getRecords() const { return records; }
 
 private:
+    void step();
+    void win();
+    void drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& shownBody, TrailParticles& shownTrail,
+                   CloudLayer& shownClouds);
+
     LevelGrid level;
+    ClimbSplits climb;
+    std::optional<RecordFile> records;
     TileSet tiles;
     CloudLayer clouds;
     PilotBody body{startX, startY};
     TrailParticles trail;
-    int32_t stepsPlayed = 0; // counted up to startSettleSteps
-    LookCamera look;
-    KickFlash kickFlash;
     WarpOverlay warp{false};
     bool finished = false;
     RunClock runClock; // steps from the first frame to the win
+    LevelRecord::Splits splits = LevelRecord::noSplits();
+    int splitsReached = 0;
+    bool paused = false;
+    bool musicBeforePause = true;
+    bool replayed = false;
+    int32_t stepsPlayed = 0; // counted up to startSettleSteps
+    LookCamera look;
+    KickFlash kickFlash;
     PilotInput input;
     PilotInput tapped; // pressed since the last step
     GameMusic music;

@@ -12,7 +12,7 @@ constexpr int64_t secondsPerMinute = 60;
 
 } // namespace
 
-int64_t RunClock::milliseconds() const { return stepCount * static_cast<int64_t>(FramePacer::framePeriod); }
+int64_t RunClock::millisecondsFor(int64_t steps) { return steps * static_cast<int64_t>(FramePacer::framePeriod); }
 
 std::string RunClock::format(int64_t milliseconds)
 {

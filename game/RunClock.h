@@ -9,7 +9,8 @@ class RunClock {
 public:
     void tick() { ++stepCount; }
     int64_t steps() const { return stepCount; }
-    int64_t milliseconds() const;
+    int64_t milliseconds() const { return millisecondsFor(stepCount); }
+    static int64_t millisecondsFor(int64_t steps);
     // "m:ss.cc": minutes (as many digits as needed), seconds and hundredths,
     // the hundredths cut, not rounded, as a stopwatch shows them.
     static std::string format(int64_t milliseconds);

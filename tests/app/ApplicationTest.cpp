@@ -103,6 +103,7 @@ class ApplicationLoop : public testing::Test {
 protected:
     TempFolder config;
     ScopedEnvironment xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+    ScopedEnvironment records{"XDG_DATA_HOME", config.path().c_str()};
     Journal journal;
 
     std::unique_ptr<Application> start(std::vector<std::string> arguments = {"-win", "-ns", "-w", "640", "-h", "360"})
@@ -311,6 +312,26 @@ TEST_F(ApplicationLoop, PacingWithAFakeClock)
     EXPECT_EQ(clock.delays, (std::vector<uint32_t>{13, 13, 13, 13}));
     EXPECT_EQ(clock.now, 1000u + 4 * 15 + 2);
     EXPECT_EQ(journal.lines, std::vector<std::string>(5, "recorder frame"));
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, APressMadeWhileTheLoopSleepsReachesTheStepRightAfterTheSleep)
+{
+    struct PressingClock : FakeClock {
+        void delay(uint32_t milliseconds) override
+        {
+            FakeClock::delay(milliseconds);
+            SDL_Event press = keyEvent(SDL_KEYDOWN, SDLK_SPACE);
+            SDL_PushEvent(&press);
+        }
+    };
+    auto application = start();
+    record(*application);
+    PressingClock clock;
+    application->setClock(&clock);
+    application->runIteration(); // the first step: no sleep
+    application->runIteration();
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame", "pressed 'Action' sym 32", "recorder frame"}));
     application->setClock(nullptr);
 }
 

@@ -117,6 +117,12 @@ TEST(CommandLine, SwitchesAndUnknownWords)
     EXPECT_EQ(r.printed, "");
 }
 
+TEST(CommandLine, LevelTakesTheNextWordAndSaysSoWhenThereIsNone)
+{
+    EXPECT_EQ(interpret({"--level", "a.png", "-w", "9", "-h", "9", "--level", "-win"}).options.levelFile, "-win");
+    EXPECT_EQ(interpret({"-w", "9", "-h", "9", "--level"}).printed, "No picture after --level; playing the shipped level.\n");
+}
+
 TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
 {
     std::ostringstream out;
@@ -149,6 +155,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "--nosound | -ns:\t\tSwitches off the sound output.\n"
               "--nomusic | -nm:\t\tSwitches off the background music.\n"
               "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be ALSA, JACK, OSS.\n"
+              "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.\n"
               "--help:\t\t\t\tDisplay this help.\n");
 }
 

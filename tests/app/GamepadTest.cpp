@@ -110,6 +110,7 @@ protected:
 
     TempFolder config;
     ScopedEnvironment xdg{"XDG_CONFIG_HOME", config.path().c_str()};
+    ScopedEnvironment records{"XDG_DATA_HOME", config.path().c_str()};
     InstantClock clock;
     std::unique_ptr<Application> app;
 };
@@ -201,6 +202,8 @@ TEST_F(Gamepad, ButtonsZeroAndOneJumpAndNoOtherDoes)
 {
     startPlayOnTheGround();
     for (int button = 2; button < 32; ++button) {
+        if (button == InputBindings::pauseButton || button == InputBindings::retryButton)
+            continue; // they stop or restart the play, not move the pilot
         pushButton(SDL_JOYBUTTONDOWN, 0, button);
         pushButton(SDL_JOYBUTTONUP, 0, button);
     }

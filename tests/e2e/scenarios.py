@@ -961,6 +961,14 @@ def damaged_patches(sandbox):
     check(loudest <= 1.0, "the stream left full scale: peak %.4f" % loudest)
 
 
+def level_option(sandbox):
+    """--level with a picture that cannot be used: the loader's line, and play goes on."""
+    own = sandbox.path("own.png")
+    with open(own, "wb") as f:
+        f.write(paletted_png(72, 994))
+    plays_on(GameRun(sandbox, WINDOWED + ["--level", own]), "LevelGrid: Could not load level picture: " + own)
+
+
 def free_display():
     for number in range(170, 300):
         if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
@@ -1006,6 +1014,7 @@ SCENARIOS = {
     "bad_sizes": bad_sizes,
     "oversized_full_screen": oversized_full_screen,
     "damaged_patches": damaged_patches,
+    "level_option": level_option,
 }
 
 

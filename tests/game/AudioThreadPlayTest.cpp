@@ -65,6 +65,7 @@ TEST(AudioThreadPlay, PlayScreenSteersTheMusicWhileTheAudioThreadRenders)
         std::filesystem::temp_directory_path() / ("vantorrel-audio-play-" + std::to_string(getpid()));
     std::filesystem::create_directories(configFolder);
     setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
+    setenv("XDG_DATA_HOME", configFolder.c_str(), 1); // records of won runs
     ProcessTexture::forgetAll();
     std::unique_ptr<Application> app;
     std::string failure;

@@ -5,6 +5,7 @@
 #include "RecordingDrawer.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
+#include "app/RegularFile.h"
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
@@ -38,6 +39,7 @@ protected:
         configFolder = std::filesystem::temp_directory_path() / ("vantorrel-play-" + std::to_string(getpid()));
         std::filesystem::create_directories(configFolder);
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
+        setenv("XDG_DATA_HOME", configFolder.c_str(), 1); // records of won runs
         ProcessTexture::forgetAll(); // the drawer is new
         // A virtual X server started without -noreset resets when its last
         // client leaves and turns connections away meanwhile; that says
@@ -381,9 +383,9 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
         }
     }
     // Clouds and outlines are plain textures, tiles regions, the airborne
-    // pilot's first stars transformed, then the pilot, the labels and the bar.
+    // pilot's first stars transformed, the pilot, the labels, the bar, the clock.
     const std::vector<std::string> expected = {"drawTexture", "drawTextureRegion", "drawTextureTransformed",
-                                               "drawTexture", "drawText", "fillRect"};
+                                               "drawTexture", "drawText", "fillRect", "drawText"};
     EXPECT_EQ(layers, expected);
     // The pilot is the last plain texture before the labels.
     const auto firstLabel = std::find_if(second.begin(), second.end(),
@@ -393,7 +395,7 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
     EXPECT_EQ(pilot.op, "drawTexture");
     EXPECT_EQ(pilot.args[0], 608.0f);
     EXPECT_EQ(pilot.args[1], 480.0f);
-    EXPECT_EQ(second.back().args[0], 1098.0f); // the mark last
+    EXPECT_EQ(recorder.callsOf("fillRect").back().args[0], 1098.0f); // the mark last of the bar
     EXPECT_TRUE(recorder.callsOf("drawTextureTransformed").size() >= 2u);
 }
 
@@ -713,4 +715,79 @@ TEST_F(PlayScreen, PressesRightAfterTheStoryEndsDoNotJumpAndAPressAfterThemDoes)
     press("Action");
     ASSERT_TRUE(app->runIteration());
     EXPECT_LT(play().getBody().vy, 0.0f) << "a press once play has settled jumps";
+}
+
+TEST_F(PlayScreen, RestartGivesAFreshClockNoSplitsAndTheStartCellWhileHeldKeysStayHeld)
+{
+    playOwnLevel(62, 990, [](int column, int row) { return column == 60 && row >= 970 && row <= 986; }); // a jump climbs a tenth
+    press("P1Right");
+    for (int frame = 0; play().getSplits()[0] < 0 && frame < 100; ++frame) {
+        if (frame == 30)
+            press("Action");
+        ASSERT_TRUE(app->runIteration());
+    }
+    ASSERT_GT(play().getSplits()[0], 0) << "the pilot never climbed a tenth";
+    press("Retry");
+    const PilotBody& body = play().getBody();
+    EXPECT_EQ(play().getSplits(), LevelRecord::noSplits());
+    EXPECT_EQ((std::vector<float>{body.x, body.y, body.vx, body.vy, float(play().getInput().right)}),
+              (std::vector<float>{60.0f, 984.0f, 0, 0, 1}));
+    ASSERT_TRUE(app->runIteration());
+    EXPECT_EQ(play().getRunClock().steps(), 1);
+}
+
+TEST_F(PlayScreen, PauseStopsTheStepsTheClockAndTheMusicUntilPlayGoesOn)
+{
+    press("P1Right");
+    for (int frame = 0; frame < 10; ++frame)
+        ASSERT_TRUE(app->runIteration());
+    press("Pause");
+    EXPECT_FALSE(AudioSingleton::instance().musicEnabled());
+    const PilotBody& b = play().getBody();
+    const auto still = [&] { return std::vector<float>{b.x, b.y, b.vx, float(b.runPhase), float(b.phaseCountdown)}; };
+    const std::vector<float> before = still();
+    for (int frame = 0; frame < 30; ++frame) {
+        press(frame % 2 == 0 ? "P1Left" : "Action");
+        ASSERT_TRUE(app->runIteration());
+    }
+    EXPECT_EQ(play().getRunClock().steps(), 10);
+    EXPECT_EQ(still(), before) << "the pilot moved or animated";
+    press("Pause");
+    ASSERT_TRUE(app->runIteration());
+    EXPECT_EQ(play().getRunClock().steps(), 11);
+    EXPECT_TRUE(AudioSingleton::instance().musicEnabled());
+    // Losing the keyboard pauses too (a mouse leaving does not); a restart goes on playing.
+    for (const Uint8 state : {SDL_APPMOUSEFOCUS, SDL_APPINPUTFOCUS}) {
+        EXPECT_FALSE(play().isPaused());
+        SDL_Event away{};
+        away.active = {SDL_ACTIVEEVENT, 0, state};
+        app->dispatchEvent(away);
+    }
+    EXPECT_TRUE(play().isPaused());
+    press("Retry"); // and goes on
+    EXPECT_FALSE(play().isPaused());
+}
+
+TEST_F(PlayScreen, OnlyALiveWinThatBeatsTheRecordWritesIt)
+{
+    // A slow live run, a faster replay, a faster live run, in a shaft whose tenths the kicks reach.
+    const auto shaft = [](int column, int row) { return column == 60 && row >= 900 && row <= 986; };
+    playOwnLevel(62, 990, shaft);
+    for (int frame = 0; frame < 40; ++frame)
+        ASSERT_TRUE(app->runIteration());
+    const int64_t slow = 40 + kickUpUntilWon();
+    const std::string path = configFolder.string() + "/vantorrel/" + play().getLevel().contentHash() + ".record";
+    auto text = [&] { return platform::readRegularFile(path, 4096).bytes; };
+    const std::string first = text();
+    EXPECT_EQ(first.rfind("vantorrel record 1\nbest " + std::to_string(slow) + "\nsplit 1 ", 0), 0u) << first;
+    EXPECT_EQ(app->getRunOutcome().endingLines().back(), "New best!");
+    playOwnLevel(62, 990, shaft);
+    play().setReplaying(true);
+    EXPECT_LT(kickUpUntilWon(), slow);
+    EXPECT_FALSE(app->getRunOutcome().newBest);
+    EXPECT_EQ(text(), first) << "a replay set a record";
+    playOwnLevel(62, 990, shaft);
+    const int fast = kickUpUntilWon();
+    EXPECT_EQ(app->getRunOutcome().previousBestMilliseconds, slow * 15);
+    EXPECT_EQ(text().rfind("vantorrel record 1\nbest " + std::to_string(fast) + "\n", 0), 0u) << text();
 }

@@ -145,6 +145,19 @@ TEST_F(EpilogueTest, KeysOtherThanEscapeChangeNothing)
     EXPECT_TRUE(app->isQuitRequested());
 }
 
+TEST_F(EpilogueTest, ActionPlaysAgainOnlyOnceTheResultIsUp)
+{
+    app->switchState("Epilogue");
+    for (int frame = 1; frame <= 301; ++frame) {
+        ASSERT_EQ(stateName(), "Epilogue") << "frame " << frame;
+        pushKey(SDLK_SPACE);
+        ASSERT_TRUE(app->runIteration());
+    }
+    pushKey(SDLK_SPACE);
+    ASSERT_TRUE(app->runIteration());
+    EXPECT_EQ(stateName(), "GamePlay");
+}
+
 TEST_F(EpilogueTest, EscapeThroughTheKeyboardEndsTheGame)
 {
     app->switchState("Epilogue");

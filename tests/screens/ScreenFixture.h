@@ -27,6 +27,7 @@ protected:
         home = std::filesystem::temp_directory_path() / ("vantorrel-screens-" + std::to_string(::getpid()));
         std::filesystem::create_directories(home);
         setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", home.c_str(), 1); // records of won runs
         // Xvfb refuses connections for a moment after its last client left.
         for (int attempt = 0; attempt < 50 && !app; ++attempt) {
             try {
