@@ -70,7 +70,7 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     displayReady = drawer->initDisplay(static_cast<uint16_t>(width), static_cast<uint16_t>(height),
                                        options.fullScreen, options.antialias);
 
-    state = std::make_unique<TitleScreen>(*this);
+    state = firstScreen(options.replayFile);
 
     SDL_JoystickEventState(SDL_ENABLE);
     for (int index = 0; index < SDL_NumJoysticks(); ++index)
@@ -99,6 +99,16 @@ Application::~Application()
     drawer.reset();
     state.reset();
     SDL_Quit();
+}
+
+std::unique_ptr<GameState> Application::firstScreen(const std::string& replayFile)
+{
+    if (!replayFile.empty()) {
+        auto play = std::make_unique<GamePlay>(*this);
+        if (play->playReplay(replayFile))
+            return play;
+    }
+    return std::make_unique<TitleScreen>(*this);
 }
 
 void Application::run()

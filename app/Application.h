@@ -59,6 +59,8 @@ public:
     int windowHeight() const { return height; }
 
 private:
+    // The title, or straight into play for a replay that can be played.
+    std::unique_ptr<GameState> firstScreen(const std::string& replayFile);
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
     // Hands the pad's steering changes to the screen as presses and releases.
     void steer(int joystick, const PadSteering::Changes& changes);

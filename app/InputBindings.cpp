@@ -92,6 +92,7 @@ void InputBindings::installDefaults()
     bind(65, "Escape");
     bind(41, "Action");
     bind(26, "Action");
+    bind(firstLetterCode + ('g' - 'a'), "Ghost");
     // The pads: the left stick (and the D-pad, which reports through the same
     // codes) steers, the two main face buttons jump. Nothing on a pad quits.
     for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {

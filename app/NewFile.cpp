@@ -77,9 +77,8 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-} // namespace
-
-int createFileWhole(const std::string& path, std::string_view bytes)
+// The one writer behind both names: only the last step, the naming, differs.
+int writeFileWhole(const std::string& path, std::string_view bytes, bool replace)
 {
     std::string temporary;
     int fd = -1;
@@ -102,7 +101,9 @@ int createFileWhole(const std::string& path, std::string_view bytes)
         error = errno;
     if (close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0)
+    if (error == 0 && replace)
+        error = rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+    else if (error == 0)
         error = nameWithoutReplacing(temporary, path);
     if (error != 0) {
         unlink(temporary.c_str());
@@ -115,6 +116,18 @@ int createFileWhole(const std::string& path, std::string_view bytes)
         close(folder);
     }
     return 0;
+}
+
+} // namespace
+
+int createFileWhole(const std::string& path, std::string_view bytes)
+{
+    return writeFileWhole(path, bytes, false);
+}
+
+int replaceFileWhole(const std::string& path, std::string_view bytes)
+{
+    return writeFileWhole(path, bytes, true);
 }
 
 } // namespace platform

@@ -12,4 +12,9 @@ namespace platform {
 // the step that failed (EEXIST when an entry is there).
 int createFileWhole(const std::string& path, std::string_view bytes);
 
+// The same, except that an entry at `path` is replaced in one rename: a
+// reader sees the old file whole or the new one whole, never a mix, and a
+// failed or killed write leaves the old one as it was.
+int replaceFileWhole(const std::string& path, std::string_view bytes);
+
 } // namespace platform

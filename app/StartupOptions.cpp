@@ -88,7 +88,7 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         "Vantorrel",
         "",
         "Usage:",
-        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name]",
+        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --replay [file]",
         "",
         "Flags:",
         "--width [val] | -w [val]:\tSet the width of the window.",
@@ -98,6 +98,7 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         "--nosound | -ns:\t\tSwitches off the sound output.",
         "--nomusic | -nm:\t\tSwitches off the background music.",
         audioLine,
+        "--replay [file]:\t\t\tPlays a replay or a levelcheck route instead of the title.",
         "--help:\t\t\t\tDisplay this help.",
     };
     for (const std::string& line : lines)
@@ -132,6 +133,12 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
     for (size_t i = 0; i < words.size(); ++i) {
         if (isEither(words[i], "--audio-api", "-aa") && i + 1 < words.size()) {
             options.audioApi = words[i + 1];
+            ++i;
+        }
+    }
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "--replay") {
+            options.replayFile = words[i + 1];
             ++i;
         }
     }

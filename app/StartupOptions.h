@@ -17,6 +17,7 @@ struct StartupOptions {
     bool noSound = false;
     bool noMusic = false;
     std::string audioApi;
+    std::string replayFile; // "--replay FILE": a run to play instead of the title; "" for none
 };
 
 // "--help" anywhere among the words: prints the help text to `out` and throws

@@ -6,12 +6,14 @@
 #include "game/Backdrop.h"
 #include "game/Camera.h"
 #include "game/PictureTexture.h"
+#include "game/ReplayShelf.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
 #include "render/FilePath.h"
 
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 namespace {
 
@@ -51,7 +53,10 @@ GamePlay::GamePlay(Application& owner)
 GamePlay::GamePlay(Application& owner, const FilePath& levelFile) : GameState(owner)
 {
     // A missing level prints its own line; the pilot then stands walled in.
-    level.load(levelFile);
+    if (level.load(levelFile)) {
+        if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
+            ghost.race(std::move(best->steps));
+    }
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();
@@ -73,11 +78,12 @@ void GamePlay::frame(Drawer& drawer)
 
     // A direction pressed since the last step holds for this one even if it
     // was released before it (app/FramePacer.h, rule 4).
-    const PilotInput stepInput = heldOrTapped(input, tapped);
+    const PilotInput heldNow = heldOrTapped(input, tapped);
     tapped = PilotInput{};
     if (!finished) {
         runClock.tick();
-        body.update(stepInput, level);
+        body.update(tape.next(heldNow, body), level);
+        ghost.step(level);
         publishedVx.store(body.vx, std::memory_order_relaxed);
         publishedVy.store(body.vy, std::memory_order_relaxed);
         if (body.airborne) {
@@ -89,6 +95,8 @@ void GamePlay::frame(Drawer& drawer)
             std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
             std::fflush(stdout);
             owner.setRunMilliseconds(runClock.milliseconds()); // for the ending, built after this screen is gone
+            if (!tape.isPlayback())
+                ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
         }
     }
 
@@ -97,6 +105,7 @@ void GamePlay::frame(Drawer& drawer)
     clouds.draw(drawer, camera);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
+    ghost.draw(drawer, camera);
     body.draw(drawer);
     speedHud::draw(drawer, font, body.flightSpeed());
 
@@ -123,6 +132,8 @@ void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
         input.down = tapped.down = 1;
     } else if (action == "Action") {
         body.requestJump();
+    } else if (action == "Ghost") {
+        ghost.toggle();
     }
 }
 
@@ -137,6 +148,20 @@ void GamePlay::actionReleased(const std::string& action, const SDL_keysym&)
     } else if (action == "P1Down") {
         input.down = 0;
     }
+}
+
+bool GamePlay::playReplay(const std::string& path)
+{
+    std::string error;
+    std::optional<Replay> replay = replayfile::load(path, error);
+    const std::string hash = level.contentHash();
+    if (replay && !replay->levelHash.empty() && replay->levelHash != hash)
+        error = "made on level " + replay->levelHash + ", this is " + hash;
+    else if (replay)
+        tape.playBack(std::move(replay->steps));
+    if (!error.empty())
+        std::cout << "GamePlay: Not playing " << path << ": " << error << std::endl;
+    return error.empty();
 }
 
 void GamePlay::onLoopStart()

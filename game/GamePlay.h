@@ -3,10 +3,13 @@
 #include "audio/AudioSingleton.h"
 #include "game/CloudLayer.h"
 #include "game/GameMusic.h"
+#include "game/Ghost.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/PilotInput.h"
+#include "game/ReplayFile.h"
 #include "game/RunClock.h"
+#include "game/RunTape.h"
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
@@ -46,6 +49,18 @@ public:
     const RunClock& getRunClock() const { return runClock; }
     int32_t getLoopCount() const { return music.getLoopCount(); }
 
+    // Plays the replay or levelcheck route in the file from the first step,
+    // in place of the player's keys; call it before the first step. One that
+    // cannot be read, is damaged or was made on another level is refused
+    // with one line: false, and this screen stays a live run.
+    bool playReplay(const std::string& path);
+    // A replay's win is not the player's: it is never kept and never sets a
+    // record.
+    bool isReplay() const { return tape.isPlayback(); }
+    // What each step so far really took.
+    const Route& getTakenSteps() const { return tape.taken(); }
+    const Ghost& getGhost() const { return ghost; }
+
 private:
     LevelGrid level;
     TileSet tiles;
@@ -57,6 +72,8 @@ private:
     RunClock runClock; // steps from the first frame to the win
     PilotInput input;
     PilotInput tapped; // pressed since the last step
+    RunTape tape;
+    Ghost ghost{startX, startY}; // the level's best run
     GameMusic music;
     // The pilot's velocities as last published by the game thread; the audio
     // thread reads these instead of the body, which the game thread writes.

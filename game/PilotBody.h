@@ -36,6 +36,9 @@ public:
     int32_t frameNumber() const;
     // Draws the pilot at its fixed screen square and advances the animation.
     void draw(Drawer& drawer);
+    // Draws the pilot with its cell box's top left at (left, top) on screen,
+    // at this opacity, and advances the animation.
+    void drawAt(Drawer& drawer, float left, float top, float alpha);
     // The animation step that follows every draw.
     void advanceAnimation();
 
