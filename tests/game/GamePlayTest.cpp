@@ -8,6 +8,7 @@
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
+#include "game/ReplayShelf.h"
 #include "render/Drawer.h"
 
 #include <SDL/SDL.h>
@@ -20,6 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -36,6 +39,14 @@ protected:
         configFolder = std::filesystem::temp_directory_path() / ("vantorrel-play-" + std::to_string(getpid()));
         std::filesystem::create_directories(configFolder);
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
+        setenv("XDG_DATA_HOME", (configFolder / "data").c_str(), 1); // runs won here are kept here
+        start({});
+        app->switchState("GamePlay");
+    }
+    // A new Application with these arguments after the usual ones.
+    void start(const std::vector<std::string>& more)
+    {
+        app.reset();
         ProcessTexture::forgetAll(); // the drawer is new
         // A virtual X server started without -noreset resets when its last
         // client leaves and turns connections away meanwhile; that says
@@ -43,8 +54,9 @@ protected:
         std::string failure;
         // Full size when screenshots are wanted, small otherwise (software rendering is slow).
         const bool shots = std::getenv("VANTORREL_SHOT_DIR") != nullptr;
-        const std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "320", "-h",
-                                                    shots ? "720" : "180"};
+        std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "320", "-h",
+                                              shots ? "720" : "180"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
         for (int attempt = 0; attempt < 5 && !app; ++attempt) {
             try {
                 app = std::make_unique<Application>(arguments);
@@ -56,7 +68,6 @@ protected:
         ASSERT_TRUE(app) << "the application did not start: " << failure;
         app->setClock(&clock);
         app->loadGlyphs();
-        app->switchState("GamePlay");
     }
     void TearDown() override
     {
@@ -102,7 +113,7 @@ protected:
     // Replaces the play screen by one on a small level of its own: solid
     // everywhere except the cells `open` names (column, row).
     template <typename Open>
-    void playOwnLevel(int width, int height, Open open)
+    void playOwnLevel(int width, int height, Open open, const std::string& keptAt = "")
     {
         std::vector<uint8_t> rgb(static_cast<std::size_t>(width * height * 3), 0);
         for (int row = 0; row < height; ++row) {
@@ -113,11 +124,12 @@ protected:
                 }
             }
         }
-        const std::string path = "/tmp/vantorrel-level-" + std::to_string(getpid()) + ".png";
+        const std::string path = keptAt.empty() ? "/tmp/vantorrel-level-" + std::to_string(getpid()) + ".png" : keptAt;
         ASSERT_TRUE(pngwriter::write(path, width, height, 2, rgb));
         app->switchState("TitleScreen"); // the first play screen lets go of the music before the next starts
         app->replaceState(std::make_unique<GamePlay>(*app, FilePath(path)));
-        std::remove(path.c_str());
+        if (keptAt.empty())
+            std::remove(path.c_str());
     }
 
     // A level that is one tall shaft above the start: a few kicks win.
@@ -645,4 +657,124 @@ TEST_F(PlayScreen, TheWinPrintsTheRunTimeOnceAndHandsItToTheEnding)
     EXPECT_EQ(play().getRunClock().steps(), frames);
     EXPECT_EQ(printed, "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
     EXPECT_EQ(app->getRunMilliseconds(), frames * 15);
+}
+
+namespace {
+
+// The movement alone: the animation runs on with every drawn step, the win's
+// included, however many a frame holds.
+PilotStep motionOf(const PilotBody& body)
+{
+    PilotStep step = stepOf(body);
+    step.frame = 0;
+    return step;
+}
+
+} // namespace
+
+TEST_F(PlayScreen, ReplayingLevelchecksRouteFromTheCommandLineWinsAtItsStepWithItsTime)
+{
+    start({"--replay", VANTORREL_LEVEL_ROUTE});
+    ASSERT_EQ(stateName(), "GamePlay"); // no title
+    EXPECT_TRUE(play().isReplay());
+    press("P1Left"); // the player's keys do not reach the pilot
+    testing::internal::CaptureStdout();
+    int frames = 0;
+    while (!play().isFinished() && frames < 4000) {
+        ASSERT_TRUE(app->runIteration());
+        ++frames;
+    }
+    EXPECT_EQ(static_cast<std::size_t>(frames), PlaythroughBot().winningFrame());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(configFolder / "data" / "vantorrel")); // a replay's win is not kept
+    while (stateName() == "GamePlay" && frames < 5000) {
+        ASSERT_TRUE(app->runIteration());
+        ++frames;
+    }
+    EXPECT_EQ(stateName(), "Epilogue");
+}
+
+TEST_F(PlayScreen, ALiveRunThroughTheEventLoopReplaysToTheSamePilotBitForBit)
+{
+    // Frames of 50 ms run three or four steps each: a tap and a jump pressed
+    // and released in one poll hold for the first step only, which the
+    // replay must have taken from the step, not from the keys held.
+    // A shaft two cells wide: the directions move the pilot in it.
+    const std::string level = (configFolder / "shaft.png").string();
+    playOwnLevel(62, 990, [](int column, int row) { return column >= 59 && column <= 60 && row >= 400 && row <= 986; }, level);
+    DrawingClock slow;
+    app->setClock(&slow);
+    const SDLKey taps[] = {SDLK_LEFT, SDLK_SPACE, SDLK_RIGHT, SDLK_SPACE, SDLK_SPACE};
+    for (int frame = 0; frame < 300 && !play().isFinished(); ++frame) {
+        for (const Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            SDL_Event event{};
+            event.type = event.key.type = type;
+            event.key.keysym.sym = taps[frame % 5];
+            SDL_PushEvent(&event);
+        }
+        slow.now += 50;
+        ASSERT_TRUE(app->runIteration());
+    }
+    ASSERT_TRUE(play().isFinished());
+    const PilotStep live = motionOf(play().getBody());
+    const int64_t liveSteps = play().getRunClock().steps();
+    app->setClock(&clock);
+
+    app->switchState("TitleScreen");
+    app->replaceState(std::make_unique<GamePlay>(*app, FilePath(level)));
+    const std::string kept = ReplayShelf(play().getLevel().contentHash()).lastPath();
+    ASSERT_TRUE(play().playReplay(kept));
+    while (!play().isFinished() && play().getRunClock().steps() < 2 * liveSteps)
+        ASSERT_TRUE(app->runIteration());
+    EXPECT_EQ(play().getRunClock().steps(), liveSteps);
+    EXPECT_TRUE(motionOf(play().getBody()) == live);
+}
+
+TEST_F(PlayScreen, AReplayOfAnotherLevelIsRefusedWithOneLineAndTheTitleComes)
+{
+    const std::string foreign = (configFolder / "foreign.replay").string();
+    std::ofstream(foreign) << replayfile::text(Replay{"0123456789abcdef", Route(5)});
+    const std::string hash = play().getLevel().contentHash();
+    testing::internal::CaptureStdout();
+    start({"--replay", foreign});
+    const std::string line =
+        "\nGamePlay: Not playing " + foreign + ": made on level 0123456789abcdef, this is " + hash + "\n";
+    EXPECT_TRUE(testing::internal::GetCapturedStdout().ends_with(line));
+    EXPECT_EQ(stateName(), "TitleScreen");
+}
+
+TEST_F(PlayScreen, TheGhostRunsTheBestRunBesideThePilotAndGTurnsItOnAndOff)
+{
+    EXPECT_FALSE(play().getGhost().isShown());
+    press("Ghost"); // no best run yet: stays off
+    EXPECT_FALSE(play().getGhost().isShown());
+
+    PlaythroughBot bot;
+    Route best;
+    for (std::size_t step = 0; step < bot.winningFrame(); ++step) {
+        const PlaythroughBot::Keys keys = bot.next(play().getBody(), play().getLevel());
+        best.push_back(RouteStep{keys.left, keys.right, keys.jump});
+    }
+    std::ostringstream lines;
+    ReplayShelf(play().getLevel().contentHash()).keep(best, lines);
+    app->switchState("GamePlay");
+    ASSERT_TRUE(play().getGhost().isShown());
+    constexpr int steps = 700;
+    for (int frame = 0; frame < steps; ++frame)
+        ASSERT_TRUE(app->runIteration());
+    const PilotBody expected = routescript::replay(play().getLevel(), GamePlay::startX, GamePlay::startY, best)[steps - 1];
+    EXPECT_TRUE(motionOf(play().getGhost().getBody()) == motionOf(expected));
+    EXPECT_EQ(play().getBody().x, GamePlay::startX); // the live pilot stood still
+    EXPECT_EQ(play().getBody().y, 986.0f);
+    shot("play-ghost");
+    RecordingDrawer drawer;
+    for (const bool shown : {false, true}) {
+        press("Ghost");
+        drawer.clear();
+        play().frame(drawer);
+        const auto textures = drawer.callsOf("drawTexture");
+        EXPECT_EQ(std::count_if(textures.begin(), textures.end(),
+                                [](const RecordingDrawer::Call& call) { return call.args[7] == Ghost::opacity; }),
+                  shown ? 1 : 0);
+    }
 }
