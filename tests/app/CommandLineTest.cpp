@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -116,6 +117,17 @@ TEST(CommandLine, SwitchesAndUnknownWords)
     EXPECT_EQ(r.printed, "");
 }
 
+TEST(CommandLine, ReplayTakesTheWordAfterItsLastOccurrence)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--replay", "a.replay", "-w", "1", "-h", "1", "--replay", "-win"}, "-win"},
+        {{"-w", "1", "-h", "1", "--replay"}, ""}, // no word after it: no replay
+        {{"-w", "1", "-h", "1", "-replay", "a.replay"}, ""},
+    };
+    for (const auto& [words, file] : cases)
+        EXPECT_EQ(interpret(words).options.replayFile, file) << words.back();
+}
+
 TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
 {
     std::ostringstream out;
@@ -138,7 +150,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "Vantorrel\n"
               "\n"
               "Usage:\n"
-              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name]\n"
+              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --replay [file]\n"
               "\n"
               "Flags:\n"
               "--width [val] | -w [val]:\tSet the width of the window.\n"
@@ -148,6 +160,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "--nosound | -ns:\t\tSwitches off the sound output.\n"
               "--nomusic | -nm:\t\tSwitches off the background music.\n"
               "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be ALSA, JACK, OSS.\n"
+              "--replay [file]:\t\t\tPlays a replay or a levelcheck route instead of the title.\n"
               "--help:\t\t\t\tDisplay this help.\n");
 }
 
