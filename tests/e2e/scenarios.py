@@ -38,6 +38,10 @@ def magenta(r, g, b):   # the send-off line: (1, 0, 1)
     return r > 170 and b > 170 and g < 110
 
 
+def red(r, g, b):       # the ending's lines: (1, 0, 0)
+    return r > 170 and g < 80 and b < 80
+
+
 def white(r, g, b):     # the speed bar's frame and mark, the HUD texts
     return r > 225 and g > 225 and b > 225
 
@@ -435,6 +439,55 @@ def no_sound(sandbox):
     check(peak(samples) == 0.0, "something played: peak %.4f" % peak(samples))
 
 
+# --- replays ------------------------------------------------------------------
+
+ROUTE = os.path.join(HERE, "..", "..", "tools", "levels", "pilot-route.txt")
+
+
+def run_time(steps):
+    milliseconds = steps * 15
+    return "%d:%02d.%02d" % (milliseconds // 60000, milliseconds // 1000 % 60, milliseconds % 1000 // 10)
+
+
+def replay_route(sandbox):
+    """--replay with levelcheck's route of the shipped level: no title, the
+    win at the route's last step with its run time, then the ending with
+    "TO BE CONTINUED" and the time in red; a replay's win is never kept."""
+    with open(ROUTE) as route:
+        steps = sum(1 for _ in route)
+    expected = "GamePlay: Run time " + run_time(steps)
+    run = GameRun(sandbox, ["-win", "-w", "1280", "-h", "720", "--replay", ROUTE])
+    run.wait_window()
+    view = View(letterbox(1280, 720, 1280, 720))  # in the window's own shots
+    deadline = time.monotonic() + 3 * steps * 0.015 + WINDOW_WAIT  # a loaded machine draws slower
+    while expected not in lines_of(run) and run.alive() and time.monotonic() < deadline:
+        time.sleep(0.5)
+    check(lines_of(run).count(expected) == 1, "want %r once, got:\n%s" % (expected, run.output()))
+    # The warp (about 3 s), then the ending's lines after 300 of its steps:
+    # red text over a small part of each line's box, standing still from one
+    # screenshot to the next (the warp's turning colours pass through red;
+    # clouds drifting behind the text change a few edge pixels).
+    title_box, time_box = view.box(360, 150, 1000, 280), view.box(360, 290, 900, 370)
+    deadline = time.monotonic() + 60.0
+    last = None
+    while True:
+        shot = screenshot("replay-ending", window=run.window)
+        title, title_total = shot.count(*title_box, red, step=2)
+        time_line, time_total = shot.count(*time_box, red, step=2)
+        still = last is not None and abs(last[0] - title) <= title // 20 and abs(last[1] - time_line) <= time_line // 20
+        shown = 0.04 < title / title_total < 0.4 and 0.02 < time_line / time_total < 0.4 and still
+        last = (title, time_line)
+        if shown or time.monotonic() > deadline:
+            break
+        time.sleep(0.5)
+    check(shown, "the ending's lines: %d of %d and %d of %d pixels red"
+          % (title, title_total, time_line, time_total))
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    kept = os.path.join(sandbox.home, ".local", "share", "vantorrel")
+    check(not os.path.exists(kept), "a replay's win was kept in " + kept)
+
+
 # --- fault injection ----------------------------------------------------------
 
 def plays_on(run, expected_line, shot=None, started=False, times=1):
@@ -807,6 +860,7 @@ SCENARIOS = {
     "booms": booms,
     "booms_slow_drawing": booms_slow_drawing,
     "nosound": no_sound,
+    "replay_route": replay_route,
     "no_levels": missing_folder("levels", level_message),
     "no_synth_patches": missing_folder(
         "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "
