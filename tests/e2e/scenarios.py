@@ -459,7 +459,7 @@ def replay_route(sandbox):
     run = GameRun(sandbox, ["-win", "-w", "1280", "-h", "720", "--replay", ROUTE])
     run.wait_window()
     view = View(letterbox(1280, 720, 1280, 720))  # in the window's own shots
-    deadline = time.monotonic() + 3 * steps * 0.015 + WINDOW_WAIT  # a loaded machine draws slower
+    deadline = time.monotonic() + 2 * steps * 0.015 + WINDOW_WAIT  # a loaded machine draws slower
     while expected not in lines_of(run) and run.alive() and time.monotonic() < deadline:
         time.sleep(0.5)
     check(lines_of(run).count(expected) == 1, "want %r once, got:\n%s" % (expected, run.output()))
