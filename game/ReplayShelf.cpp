@@ -48,9 +48,14 @@ std::optional<Replay> ReplayShelf::readBest(std::string& error) const
 
 void ReplayShelf::keep(const Route& run, std::ostream& out) const
 {
+    const Replay replay{levelHash, run};
+    if (replayfile::text(replay).size() > replayfile::largestFile) {
+        out << "ReplayShelf: Not keeping a run of " << run.size() << " steps: longer than a replay can be"
+            << std::endl;
+        return;
+    }
     if (folder.empty() || !makeFolder(out))
         return;
-    const Replay replay{levelHash, run};
     write(lastPath(), replay, out);
     // A kept best that cannot be used is the player's to look at: it is
     // left as it is, like a record that cannot be read.

@@ -26,7 +26,9 @@ public:
     std::optional<Replay> best(std::ostream& out) const;
     // Keeps a won live run as the last one, and as the best one when it won
     // in fewer steps than the kept best or there is none. A kept best that
-    // cannot be used is left as it is, with one line. Each file that cannot be written gets one line on `out`; play goes on.
+    // cannot be used is left as it is, with one line; a run longer than a
+    // replay file may be is not kept, with one line; so is each file that
+    // cannot be written. Play goes on.
     void keep(const Route& run, std::ostream& out) const;
 
 private:

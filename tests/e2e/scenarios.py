@@ -491,6 +491,23 @@ def replay_route(sandbox):
     check(not os.path.exists(kept), "a replay's win was kept in " + kept)
 
 
+def bad_replays(sandbox):
+    """A replay that is a FIFO, a damaged one and one made on another level:
+    each gets its one line, and the game starts with the title as usual."""
+    fifo = sandbox.path("fifo.replay")
+    os.mkfifo(fifo)
+    damaged = sandbox.write("damaged.replay", "---\nLRX\n")
+    foreign = sandbox.write("foreign.replay", "vantorrel-replay 1 0123456789abcdef 1\n---\n")
+    for path, reason in ((fifo, "not a regular file"),
+                         (damaged, 'line 2: want three characters [L-][R-][J-], got "LRX"'),
+                         (foreign, "made on level 0123456789abcdef, this is ")):
+        run = GameRun(sandbox, WINDOWED + ["--replay", path])
+        plays_on(run, None)
+        refused = [line for line in lines_of(run) if line.startswith("GamePlay: Not playing ")]
+        check(len(refused) == 1 and refused[0].startswith("GamePlay: Not playing %s: %s" % (path, reason)),
+              "want one refusal for %s, got %r" % (path, refused))
+
+
 # --- fault injection ----------------------------------------------------------
 
 def plays_on(run, expected_line, shot=None, started=False, times=1):
@@ -865,6 +882,7 @@ SCENARIOS = {
     "booms_slow_drawing": booms_slow_drawing,
     "nosound": no_sound,
     "replay_route": replay_route,
+    "bad_replays": bad_replays,
     "no_levels": missing_folder("levels", level_message),
     "no_synth_patches": missing_folder(
         "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "

@@ -82,6 +82,11 @@ TEST(ReplayShelf, KeepsEveryWinAsTheLastAndOnlyAFasterOneAsTheBest)
         EXPECT_EQ(shelf.best(out)->steps.size(), steps == 8u ? 8u : 10u);
     }
     EXPECT_EQ(out.str(), "");
+    const std::size_t tooLong = replayfile::largestFile / 4; // with the header, one byte too many
+    shelf.keep(Route(tooLong), out);
+    EXPECT_EQ(out.str(), "ReplayShelf: Not keeping a run of 1048576 steps: longer than a replay can be\n");
+    EXPECT_EQ(shelf.best(out)->steps.size(), 8u);
+    out.str("");
     // A damaged best is the player's: reported, used for nothing, kept.
     folder.write("data/vantorrel/" + hash + ".best.replay", "garbage\n");
     shelf.keep(Route(3), out);
