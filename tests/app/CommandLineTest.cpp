@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
-#include <utility>
 
 namespace {
 
@@ -115,17 +114,6 @@ TEST(CommandLine, SwitchesAndUnknownWords)
     EXPECT_FALSE(r.options.fullScreen);
     EXPECT_EQ(r.options.audioApi, "ALSA");
     EXPECT_EQ(r.printed, "");
-}
-
-TEST(CommandLine, ReplayTakesTheWordAfterItsLastOccurrence)
-{
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--replay", "a.replay", "-w", "1", "-h", "1", "--replay", "-win"}, "-win"},
-        {{"-w", "1", "-h", "1", "--replay"}, ""}, // no word after it: no replay
-        {{"-w", "1", "-h", "1", "-replay", "a.replay"}, ""},
-    };
-    for (const auto& [words, file] : cases)
-        EXPECT_EQ(interpret(words).options.replayFile, file) << words.back();
 }
 
 TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
