@@ -7,7 +7,6 @@
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/PilotInput.h"
-#include "game/ReplayFile.h"
 #include "game/RunClock.h"
 #include "game/RunTape.h"
 #include "game/TileSet.h"
@@ -57,8 +56,6 @@ public:
     // A replay's win is not the player's: it is never kept and never sets a
     // record.
     bool isReplay() const { return tape.isPlayback(); }
-    // What each step so far really took.
-    const Route& getTakenSteps() const { return tape.taken(); }
     const Ghost& getGhost() const { return ghost; }
 
 private:
