@@ -83,7 +83,7 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
         height = opened->h;
     }
 
-    state = std::make_unique<TitleScreen>(*this);
+    state = firstScreen(options.replayFile);
 
     SDL_JoystickEventState(SDL_ENABLE);
     for (int index = 0; index < SDL_NumJoysticks(); ++index)
@@ -116,6 +116,22 @@ Application::~Application()
     drawer.reset();
     state.reset();
     SDL_Quit();
+}
+
+std::unique_ptr<GameState> Application::firstScreen(const std::string& replayFile)
+{
+    if (!replayFile.empty()) {
+        std::unique_ptr<GamePlay> play = newPlayScreen();
+        if (play->playReplay(replayFile))
+            return play;
+    }
+    return std::make_unique<TitleScreen>(*this);
+}
+
+std::unique_ptr<GamePlay> Application::newPlayScreen()
+{
+    return levelFile.empty() ? std::make_unique<GamePlay>(*this)
+                             : std::make_unique<GamePlay>(*this, FilePath(levelFile));
 }
 
 void Application::run()
@@ -193,8 +209,7 @@ void Application::switchState(const std::string& name)
     // (the audio loop listener, say) is released first.
     if (name == "GamePlay") {
         state.reset();
-        state = levelFile.empty() ? std::make_unique<GamePlay>(*this)
-                                  : std::make_unique<GamePlay>(*this, FilePath(levelFile));
+        state = newPlayScreen();
     } else if (name == "Epilogue") {
         state.reset();
         state = std::make_unique<Epilogue>(*this);

@@ -15,6 +15,7 @@
 
 class Drawer;
 class GameState;
+class GamePlay;
 
 // The one top-level object: brings the system up, runs the paced main loop
 // that hands input and fixed 15 ms steps to the current screen, and
@@ -64,6 +65,10 @@ public:
     int windowHeight() const { return height; }
 
 private:
+    // The title, or straight into play for a replay that can be played.
+    std::unique_ptr<GameState> firstScreen(const std::string& replayFile);
+    // The play screen, on the --level picture when one was given.
+    std::unique_ptr<GamePlay> newPlayScreen();
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
     // Hands the pad's steering changes to the screen as presses and releases.
     void steer(int joystick, const PadSteering::Changes& changes);

@@ -94,6 +94,7 @@ void InputBindings::installDefaults()
     bind(26, "Action");
     bind(18, "Retry"); // R
     bind(16, "Pause"); // P
+    bind(firstLetterCode + ('g' - 'a'), "Ghost");
     // The pads: the left stick (and the D-pad, which reports through the same
     // codes) steers and looks up and down, the two main face buttons jump,
     // Start pauses and the button after it restarts. Nothing on a pad quits.

@@ -91,7 +91,7 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         "Vantorrel",
         "",
         "Usage:",
-        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name]",
+        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --level [file] --replay [file]",
         "",
         "Flags:",
         "--width [val] | -w [val]:\tSet the width of the window.",
@@ -102,6 +102,7 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         "--nomusic | -nm:\t\tSwitches off the background music.",
         audioLine,
         "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.",
+        "--replay [file]:\t\t\tPlays a replay or a levelcheck route instead of the title.",
         "--help:\t\t\t\tDisplay this help.",
     };
     for (const std::string& line : lines)
@@ -146,6 +147,12 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
             options.levelFile = words[++i];
         else
             out << "No picture after --level; playing the shipped level." << std::endl;
+    }
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "--replay") {
+            options.replayFile = words[i + 1];
+            ++i;
+        }
     }
     bool antialiasAsked = false;
     readIntegerOption(words, "--antialias", "-a", options.antialias, &antialiasAsked);

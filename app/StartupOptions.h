@@ -18,6 +18,7 @@ struct StartupOptions {
     bool noMusic = false;
     std::string audioApi;
     std::string levelFile; // --level: a picture played instead of the play level
+    std::string replayFile; // "--replay FILE": a run to play instead of the title; "" for none
 };
 
 // "--help" anywhere among the words: prints the help text to `out` and throws

@@ -8,6 +8,7 @@
 #include "game/PauseOverlay.h"
 #include "game/PictureTexture.h"
 #include "game/PilotPlacement.h"
+#include "game/ReplayShelf.h"
 #include "game/RunClockHud.h"
 #include "game/RunOutcome.h"
 #include "game/SpeedHud.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 namespace {
 
@@ -76,9 +78,12 @@ GamePlay::GamePlay(Application& owner, const FilePath& levelFile)
     : GameState(owner), level(loadedLevel(levelFile)),
       climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
 {
-    // A level that is not there has nothing worth a record.
-    if (!level.empty())
+    // A level that is not there has nothing worth a record, nor a best run.
+    if (!level.empty()) {
         records.emplace(level.contentHash());
+        if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
+            ghost.race(std::move(best->steps));
+    }
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();
@@ -140,7 +145,8 @@ void GamePlay::step()
         return;
     }
     runClock.tick();
-    body.update(stepInput, level);
+    body.update(tape.next(stepInput, body), level);
+    ghost.step(level);
     kickFlash.step(body.events);
     soundStepEvents(body.events);
     publishedVx.store(body.vx, std::memory_order_relaxed);
@@ -169,6 +175,8 @@ void GamePlay::win()
         if (!replayed)
             outcome.newBest = records->offer(runClock.steps(), splits);
     }
+    if (!replayed)
+        ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
     owner.setRunOutcome(outcome); // for the ending, built after this screen is gone
 }
 
@@ -181,6 +189,7 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& sh
     tiles.draw(drawer, level, camera);
     shownTrail.draw(drawer, camera);
     kickFlash.draw(drawer, camera);
+    ghost.draw(drawer, camera);
     // The pilot's square is fixed on screen while the view rests; looking
     // moves it the other way, and it is drawn clear of the walls.
     const pilotPlacement::Place drawn = pilotPlacement::drawn(shownBody.x, shownBody.y, level);
@@ -191,13 +200,16 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& sh
 
 void GamePlay::restart()
 {
-    if (finished)
+    // A replay is a recording: it plays as it was kept.
+    if (finished || replayed)
         return;
     if (paused)
         resume();
     body = PilotBody{startX, startY};
     trail = TrailParticles{};
     kickFlash = KickFlash{};
+    tape = RunTape{};
+    ghost.restart();
     runClock = RunClock{};
     splits = LevelRecord::noSplits();
     splitsReached = 0;
@@ -239,6 +251,8 @@ void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
         paused ? resume() : pause();
     } else if (action == "Retry") {
         restart();
+    } else if (action == "Ghost") {
+        ghost.toggle();
     } else if (paused) {
         return; // nothing else reaches a stopped pilot
     } else if (action == "P1Up") {
@@ -265,6 +279,22 @@ void GamePlay::actionReleased(const std::string& action, const SDL_keysym&)
     } else if (action == "P1Down") {
         input.down = 0;
     }
+}
+
+bool GamePlay::playReplay(const std::string& path)
+{
+    std::string error;
+    std::optional<Replay> replay = replayfile::load(path, error);
+    const std::string hash = level.contentHash();
+    if (replay && !replay->levelHash.empty() && replay->levelHash != hash)
+        error = "made on level " + replay->levelHash + ", this is " + hash;
+    else if (replay) {
+        tape.playBack(std::move(replay->steps));
+        setReplaying(true);
+    }
+    if (!error.empty())
+        std::cout << "GamePlay: Not playing " << path << ": " << error << std::endl;
+    return error.empty();
 }
 
 void GamePlay::onLoopStart()

@@ -5,6 +5,7 @@
 #include "game/KickFlash.h"
 #include "game/CloudLayer.h"
 #include "game/GameMusic.h"
+#include "game/Ghost.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/PilotInput.h"
@@ -12,6 +13,7 @@
 #include "game/PilotPlacement.h"
 #include "game/RecordFile.h"
 #include "game/RunClock.h"
+#include "game/RunTape.h"
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
@@ -79,6 +81,15 @@ public:
     // None when the level could not be loaded.
     const std::optional<RecordFile>& getRecords() const { return records; }
 
+    // Plays the replay or levelcheck route in the file from the first step,
+    // in place of the player's keys; call it before the first step. One that
+    // cannot be read, is damaged or was made on another level is refused
+    // with one line: false, and this screen stays a live run.
+    bool playReplay(const std::string& path);
+    // A replay's win is not the player's: it is never kept and never sets a
+    // record (isReplaying).
+    const Ghost& getGhost() const { return ghost; }
+
 private:
     void step();
     void win();
@@ -105,6 +116,8 @@ private:
     KickFlash kickFlash;
     PilotInput input;
     PilotInput tapped; // pressed since the last step
+    RunTape tape;
+    Ghost ghost{startX, startY}; // the level's best run
     GameMusic music;
     // The pilot's velocities as last published by the game thread; the audio
     // thread reads these instead of the body, which the game thread writes.

@@ -29,7 +29,7 @@ constexpr int32_t jumpRecoverySteps = 4;
 
 // Screen placement of the pilot's cell box: the camera keeps it fixed.
 constexpr float screenX = 608.0f;
-constexpr float screenXMirrored = 672.0f; // right edge, for the mirrored sprite
+constexpr float mirrorShift = 64.0f;      // pixels from the left edge to the right one, for the mirrored sprite
 constexpr float screenY = 480.0f;
 constexpr float spriteScale = 2.0f;       // 32-pixel pictures on a 64-pixel cell
 constexpr float spritePivot = 16.0f;      // centre of the 32-pixel picture
@@ -210,20 +210,24 @@ uint32_t frameTexture(Drawer& drawer, int32_t frame)
 void PilotBody::draw(Drawer& drawer, float shiftX, float shiftY)
 {
     if (warpScale >= 1.0f) {
-        const uint32_t texture = frameTexture(drawer, frameNumber());
-        if (facingRight) {
-            drawer.drawTexture(texture, screenX + shiftX, screenY + shiftY, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f,
-                               1.0f);
-        } else {
-            // Mirrored about the same 64-pixel square.
-            drawer.drawTexture(texture, screenXMirrored + shiftX, screenY + shiftY, -spriteScale, spriteScale, 1.0f,
-                               1.0f, 1.0f, 1.0f);
-        }
+        drawAt(drawer, screenX + shiftX, screenY + shiftY, 1.0f);
+        return;
+    }
+    const uint32_t texture = frameTexture(drawer, firstAirFrame + airPhase);
+    drawer.drawTextureTransformed(texture, screenX, spinRise * warpScale + spinBaseY, spinTurn * warpScale,
+                                  spritePivot, spritePivot, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
+    warpScale -= warpStep;
+    advanceAnimation();
+}
+
+void PilotBody::drawAt(Drawer& drawer, float left, float top, float alpha)
+{
+    const uint32_t texture = frameTexture(drawer, frameNumber());
+    if (facingRight) {
+        drawer.drawTexture(texture, left, top, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, alpha);
     } else {
-        const uint32_t texture = frameTexture(drawer, firstAirFrame + airPhase);
-        drawer.drawTextureTransformed(texture, screenX, spinRise * warpScale + spinBaseY, spinTurn * warpScale,
-                                      spritePivot, spritePivot, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
-        warpScale -= warpStep;
+        // Mirrored about the same 64-pixel square.
+        drawer.drawTexture(texture, left + mirrorShift, top, -spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, alpha);
     }
     advanceAnimation();
 }

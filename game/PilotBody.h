@@ -43,6 +43,9 @@ public:
     // pixels, and advances the animation. The screens that slide their view
     // or keep the drawn pilot out of walls pass the shift.
     void draw(Drawer& drawer, float shiftX = 0.0f, float shiftY = 0.0f);
+    // Draws the pilot with its cell box's top left at (left, top) on screen,
+    // at this opacity, and advances the animation.
+    void drawAt(Drawer& drawer, float left, float top, float alpha);
     // The animation step that follows every draw.
     void advanceAnimation();
 

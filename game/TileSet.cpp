@@ -110,14 +110,14 @@ VisibleWindow TileSet::visibleWindow(Camera camera)
                          row - rowsAboveCamera, row + rowsAboveCamera};
 }
 
-float TileSet::screenX(int32_t column, Camera camera)
+float TileSet::screenX(float column, Camera camera)
 {
-    return cellPixels * (static_cast<float>(column) - (camera.x - static_cast<float>(columnsLeftOfCamera)));
+    return cellPixels * (column - (camera.x - static_cast<float>(columnsLeftOfCamera)));
 }
 
-float TileSet::screenY(int32_t row, Camera camera)
+float TileSet::screenY(float row, Camera camera)
 {
-    return cellPixels * (static_cast<float>(row) - (camera.y - static_cast<float>(rowsAboveCamera)));
+    return cellPixels * (row - (camera.y - static_cast<float>(rowsAboveCamera)));
 }
 
 namespace {

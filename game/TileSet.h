@@ -39,9 +39,10 @@ public:
     int32_t currentOverlayFrame() const { return overlayFrame; }
 
     static VisibleWindow visibleWindow(Camera camera);
-    // Screen position of a cell's top-left corner for a camera.
-    static float screenX(int32_t column, Camera camera);
-    static float screenY(int32_t row, Camera camera);
+    // Screen position of a cell's top-left corner for a camera; between
+    // cells for a body that is between them.
+    static float screenX(float column, Camera camera);
+    static float screenY(float row, Camera camera);
     // Solid cells except burning ones get a black frame towards open space.
     static bool hasOutline(uint8_t value) { return value != 255 && value != burningCell; }
 

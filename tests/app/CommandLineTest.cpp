@@ -145,7 +145,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "Vantorrel\n"
               "\n"
               "Usage:\n"
-              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name]\n"
+              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --level [file] --replay [file]\n"
               "\n"
               "Flags:\n"
               "--width [val] | -w [val]:\tSet the width of the window.\n"
@@ -156,6 +156,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "--nomusic | -nm:\t\tSwitches off the background music.\n"
               "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be ALSA, JACK, OSS.\n"
               "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.\n"
+              "--replay [file]:\t\t\tPlays a replay or a levelcheck route instead of the title.\n"
               "--help:\t\t\t\tDisplay this help.\n");
 }
 

@@ -44,6 +44,10 @@ def magenta(r, g, b):   # the send-off line: (1, 0, 1)
     return r > 170 and b > 170 and g < 110
 
 
+def red(r, g, b):       # the ending's lines: (1, 0, 0)
+    return r > 170 and g < 80 and b < 80
+
+
 def white(r, g, b):     # the speed bar's frame and mark, the HUD texts
     return r > 225 and g > 225 and b > 225
 
@@ -486,6 +490,38 @@ def jack_only_48000(sandbox):
     pitch = strongest_frequency(samples[clean[0]:clean[0] + rate], rate, 380, 520)
     log("the boom sounds at %.2f Hz through JACK at 48000 Hz" % pitch)
     check(abs(pitch / BOOM_PITCH - 1) <= 0.005, "the boom sounds at %.2f Hz, want %.0f Hz" % (pitch, BOOM_PITCH))
+
+
+def replay_route(sandbox):
+    """--replay with levelcheck's route of the shipped level: no title, the
+    win at the route's last step with its run time, then the ending's red
+    lines; a replay's win is never kept."""
+    with open(os.path.join(HERE, "..", "..", "tools", "levels", "pilot-route.txt")) as route:
+        milliseconds = 15 * sum(1 for _ in route)
+    expected = "GamePlay: Run time %d:%02d.%02d" % (milliseconds // 60000, milliseconds // 1000 % 60,
+                                                  milliseconds % 1000 // 10)
+    run = GameRun(sandbox, ["-win", "-w", "1280", "-h", "720", "--replay", route.name])
+    run.wait_window()
+    deadline = time.monotonic() + 2 * milliseconds / 1000 + WINDOW_WAIT  # a loaded machine draws slower
+    while expected not in lines_of(run) and run.alive() and time.monotonic() < deadline:
+        time.sleep(0.5)
+    check(lines_of(run).count(expected) == 1, "want %r once, got:\n%s" % (expected, run.output()))
+    # The ending's red lines on a small part of each box, still from one shot
+    # to the next (the warp's turning colours pass through red).
+    view, deadline, last = View(letterbox(1280, 720, 1280, 720)), time.monotonic() + 60.0, []
+    while True:
+        shot = screenshot("replay-ending", window=run.window)
+        counts = [shot.count(*view.box(*box), red, step=2) for box in ((360, 150, 1000, 280), (360, 290, 900, 370))]
+        red_parts = [hits for hits, total in counts if 0.02 < hits / total < 0.4]
+        shown = len(red_parts) == len(last) == 2 and all(abs(a - b) <= a // 20 for a, b in zip(red_parts, last))
+        last = red_parts
+        if shown or time.monotonic() > deadline:
+            break
+        time.sleep(0.5)
+    check(shown, "the ending's lines: %r red of all pixels" % counts)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds)
+    check(not os.path.exists(os.path.join(sandbox.home, ".local", "share", "vantorrel")), "a replay was kept")
 
 
 # --- fault injection ----------------------------------------------------------
@@ -986,6 +1022,7 @@ SCENARIOS = {
     "nosound": no_sound,
     "jack_only_48000": jack_only_48000,
     "kick_sounds": kick_sounds,
+    "replay_route": replay_route,
     "no_levels": missing_folder("levels", level_message),
     "no_synth_patches": missing_folder(
         "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "

@@ -10,6 +10,8 @@
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"
 #include "game/TitleScreen.h"
+
+#include "game/ReplayShelf.h"
 #include "render/Drawer.h"
 
 #include <SDL/SDL.h>
@@ -23,6 +25,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+
+#include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -39,7 +44,14 @@ protected:
         configFolder = std::filesystem::temp_directory_path() / ("vantorrel-play-" + std::to_string(getpid()));
         std::filesystem::create_directories(configFolder);
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
-        setenv("XDG_DATA_HOME", configFolder.c_str(), 1); // records of won runs
+        setenv("XDG_DATA_HOME", (configFolder / "data").c_str(), 1); // runs won here are kept here
+        start({});
+        app->switchState("GamePlay");
+    }
+    // A new Application with these arguments after the usual ones.
+    void start(const std::vector<std::string>& more)
+    {
+        app.reset();
         ProcessTexture::forgetAll(); // the drawer is new
         // A virtual X server started without -noreset resets when its last
         // client leaves and turns connections away meanwhile; that says
@@ -47,8 +59,9 @@ protected:
         std::string failure;
         // Full size when screenshots are wanted, small otherwise (software rendering is slow).
         const bool shots = std::getenv("VANTORREL_SHOT_DIR") != nullptr;
-        const std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "320", "-h",
-                                                    shots ? "720" : "180"};
+        std::vector<std::string> arguments = {"-win", "-ns", "-w", shots ? "1280" : "320", "-h",
+                                              shots ? "720" : "180"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
         for (int attempt = 0; attempt < 5 && !app; ++attempt) {
             try {
                 app = std::make_unique<Application>(arguments);
@@ -60,7 +73,6 @@ protected:
         ASSERT_TRUE(app) << "the application did not start: " << failure;
         app->setClock(&clock);
         app->loadGlyphs();
-        app->switchState("GamePlay");
     }
     void TearDown() override
     {
@@ -106,7 +118,7 @@ protected:
     // Replaces the play screen by one on a small level of its own: solid
     // everywhere except the cells `open` names (column, row).
     template <typename Open>
-    void playOwnLevel(int width, int height, Open open)
+    void playOwnLevel(int width, int height, Open open, const std::string& keptAt = "")
     {
         std::vector<uint8_t> rgb(static_cast<std::size_t>(width * height * 3), 0);
         for (int row = 0; row < height; ++row) {
@@ -117,11 +129,12 @@ protected:
                 }
             }
         }
-        const std::string path = "/tmp/vantorrel-level-" + std::to_string(getpid()) + ".png";
+        const std::string path = keptAt.empty() ? "/tmp/vantorrel-level-" + std::to_string(getpid()) + ".png" : keptAt;
         ASSERT_TRUE(pngwriter::write(path, width, height, 2, rgb));
         app->switchState("TitleScreen"); // the first play screen lets go of the music before the next starts
         app->replaceState(std::make_unique<GamePlay>(*app, FilePath(path)));
-        std::remove(path.c_str());
+        if (keptAt.empty())
+            std::remove(path.c_str());
     }
 
     // A level that is one tall shaft above the start: a few kicks win.
@@ -776,7 +789,7 @@ TEST_F(PlayScreen, OnlyALiveWinThatBeatsTheRecordWritesIt)
     for (int frame = 0; frame < 40; ++frame)
         ASSERT_TRUE(app->runIteration());
     const int64_t slow = 40 + kickUpUntilWon();
-    const std::string path = configFolder.string() + "/vantorrel/" + play().getLevel().contentHash() + ".record";
+    const std::string path = (configFolder / "data").string() + "/vantorrel/" + play().getLevel().contentHash() + ".record";
     auto text = [&] { return platform::readRegularFile(path, 4096).bytes; };
     const std::string first = text();
     EXPECT_EQ(first.rfind("vantorrel record 1\nbest " + std::to_string(slow) + "\nsplit 1 ", 0), 0u) << first;
@@ -790,4 +803,91 @@ TEST_F(PlayScreen, OnlyALiveWinThatBeatsTheRecordWritesIt)
     const int fast = kickUpUntilWon();
     EXPECT_EQ(app->getRunOutcome().previousBestMilliseconds, slow * 15);
     EXPECT_EQ(text().rfind("vantorrel record 1\nbest " + std::to_string(fast) + "\n", 0), 0u) << text();
+}
+
+TEST_F(PlayScreen, ReplayingLevelchecksRouteFromTheCommandLineWinsAtItsStepWithItsTime)
+{
+    start({"--replay", VANTORREL_LEVEL_ROUTE});
+    ASSERT_EQ(stateName(), "GamePlay"); // no title
+    press("P1Left"); // the player's keys do not reach the pilot
+    testing::internal::CaptureStdout();
+    int frames = 0;
+    for (; !play().isFinished() && frames < 4000; ++frames)
+        ASSERT_TRUE(app->runIteration());
+    EXPECT_EQ(static_cast<std::size_t>(frames), PlaythroughBot().winningFrame());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "GamePlay: Run time " + RunClock::format(frames * 15) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(configFolder / "data" / "vantorrel")); // a replay's win is not kept
+}
+
+TEST_F(PlayScreen, ALiveRunThroughTheEventLoopReplaysToTheSamePilotBitForBit)
+{
+    // Frames of 50 ms run three or four steps each: a key pressed and
+    // released in one poll holds for the first step only, which the replay
+    // must take from the step, not the keys held. Directions move the pilot
+    // in a shaft two cells wide.
+    const std::string level = (configFolder / "shaft.png").string();
+    playOwnLevel(62, 990, [](int column, int row) { return column >= 59 && column <= 60 && row >= 400; }, level);
+    DrawingClock slow;
+    app->setClock(&slow);
+    const SDLKey taps[] = {SDLK_LEFT, SDLK_SPACE, SDLK_RIGHT, SDLK_SPACE, SDLK_SPACE};
+    for (int frame = 0; frame < 300 && !play().isFinished(); ++frame, slow.now += 50) {
+        for (const Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            SDL_Event event{};
+            event.type = event.key.type = type;
+            event.key.keysym.sym = taps[frame % 5];
+            SDL_PushEvent(&event);
+        }
+        ASSERT_TRUE(app->runIteration());
+    }
+    ASSERT_TRUE(play().isFinished());
+    PilotStep live = stepOf(play().getBody());
+    const int64_t liveSteps = play().getRunClock().steps();
+    app->setClock(&clock);
+    app->switchState("TitleScreen");
+    app->replaceState(std::make_unique<GamePlay>(*app, FilePath(level)));
+    ASSERT_TRUE(play().playReplay(ReplayShelf(play().getLevel().contentHash()).lastPath()));
+    while (!play().isFinished() && play().getRunClock().steps() < 2 * liveSteps)
+        ASSERT_TRUE(app->runIteration());
+    EXPECT_EQ(play().getRunClock().steps(), liveSteps);
+    live.frame = stepOf(play().getBody()).frame; // the animation runs on after the win's step
+    EXPECT_TRUE(stepOf(play().getBody()) == live);
+}
+
+TEST_F(PlayScreen, AReplayOfAnotherLevelIsRefusedWithOneLineAndTheTitleComes)
+{
+    const std::string foreign = (configFolder / "foreign.replay").string();
+    std::ofstream(foreign) << replayfile::text(Replay{"0123456789abcdef", Route(5)});
+    const std::string hash = play().getLevel().contentHash();
+    testing::internal::CaptureStdout();
+    start({"--replay", foreign});
+    EXPECT_TRUE(testing::internal::GetCapturedStdout().ends_with(
+        "\nGamePlay: Not playing " + foreign + ": made on level 0123456789abcdef, this is " + hash + "\n"));
+    EXPECT_EQ(stateName(), "TitleScreen");
+}
+
+TEST_F(PlayScreen, TheGhostRunsTheBestRunBesideThePilotAndGTurnsItOnAndOff)
+{
+    press("Ghost"); // no best run yet: stays off
+    EXPECT_FALSE(play().getGhost().isShown());
+    std::string error;
+    const Route best = replayfile::load(VANTORREL_LEVEL_ROUTE, error)->steps;
+    ReplayShelf(play().getLevel().contentHash()).keep(best, std::cout);
+    app->switchState("GamePlay");
+    for (int frame = 1; frame <= 700; ++frame) {
+        ASSERT_TRUE(app->runIteration());
+        if (frame == 22)
+            shot("play-ghost"); // kicking off the wall on the right
+    }
+    PilotStep expected = stepOf(routescript::replay(play().getLevel(), GamePlay::startX, GamePlay::startY, best)[699]);
+    expected.frame = stepOf(play().getGhost().getBody()).frame; // drawing runs the animation
+    EXPECT_TRUE(stepOf(play().getGhost().getBody()) == expected);
+    EXPECT_EQ(play().getBody().x, GamePlay::startX); // the live pilot stood still
+    for (const bool shown : {false, true}) { // G hides it, G shows it again
+        press("Ghost");
+        RecordingDrawer drawer;
+        play().frame(drawer);
+        const auto textures = drawer.callsOf("drawTexture");
+        EXPECT_EQ(std::count_if(textures.begin(), textures.end(), [](auto& call) { return call.args[7] == Ghost::opacity; }),
+                  shown ? 1 : 0);
+    }
 }

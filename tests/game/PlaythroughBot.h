@@ -1,5 +1,5 @@
 #pragma once
-#include "RouteScript.h"
+#include "game/RouteScript.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 

@@ -2,7 +2,7 @@
 // lines, the exit status and the files it writes.
 #include "LevelCheck.h"
 #include "LevelFiles.h"
-#include "RouteScript.h"
+#include "game/RouteScript.h"
 
 #include "game/ImageLoader.h"
 #include "game/LevelGrid.h"

@@ -1,7 +1,7 @@
 // The search's parts: the bucket set, the route text, and what the search
 // finds on small levels whose answers are known.
 #include "BucketSet.h"
-#include "RouteScript.h"
+#include "game/RouteScript.h"
 #include "RouteSearch.h"
 
 #include "GridMaps.h"

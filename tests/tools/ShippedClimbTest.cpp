@@ -2,7 +2,7 @@
 // a press every eight frames along the route the game's tests play, no win
 // zone below the summit even at a press every third frame, and every section
 // within reach at a press every twelfth frame.
-#include "RouteScript.h"
+#include "game/RouteScript.h"
 #include "RouteSearch.h"
 
 #include "game/LevelGrid.h"

@@ -3,7 +3,7 @@
 #include "OutputFile.h"
 #include "PngFile.h"
 #include "RoutePicture.h"
-#include "RouteScript.h"
+#include "game/RouteScript.h"
 #include "RouteSearch.h"
 
 #include "app/RegularFile.h"

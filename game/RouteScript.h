@@ -28,7 +28,11 @@ namespace routescript {
 void write(std::ostream& out, const Route& route);
 // Reads a whole script. On a malformed line, returns false and says which
 // in `error` ("line 12: ..."); the route then holds the lines before it.
-bool read(std::istream& in, Route& route, std::string& error);
+// `linesBefore` counts lines of the file read before `in` (a replay's
+// header), so the error names the file's own line.
+bool read(std::istream& in, Route& route, std::string& error, int64_t linesBefore = 0);
+// The directions a step holds, as the pilot reads them.
+PilotInput inputOf(const RouteStep& step);
 // Number of jump presses in the route.
 int64_t presses(const Route& route);
 // Plays the route with the game's own movement from a pilot put at (x, y):

@@ -1,4 +1,4 @@
-#include "RouteScript.h"
+#include "game/RouteScript.h"
 
 namespace routescript {
 
@@ -10,11 +10,11 @@ void write(std::ostream& out, const Route& route)
     }
 }
 
-bool read(std::istream& in, Route& route, std::string& error)
+bool read(std::istream& in, Route& route, std::string& error, int64_t linesBefore)
 {
     route.clear();
     std::string line;
-    int64_t number = 0;
+    int64_t number = linesBefore;
     while (std::getline(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') {
@@ -30,6 +30,14 @@ bool read(std::istream& in, Route& route, std::string& error)
         route.push_back(RouteStep{line[0] == 'L', line[1] == 'R', line[2] == 'J'});
     }
     return true;
+}
+
+PilotInput inputOf(const RouteStep& step)
+{
+    PilotInput input;
+    input.left = step.left ? 1 : 0;
+    input.right = step.right ? 1 : 0;
+    return input;
 }
 
 int64_t presses(const Route& route)
@@ -50,10 +58,7 @@ std::vector<PilotBody> replay(const LevelGrid& grid, float x, float y, const Rou
         if (step.jump) {
             body.requestJump();
         }
-        PilotInput input;
-        input.left = step.left ? 1 : 0;
-        input.right = step.right ? 1 : 0;
-        body.update(input, grid);
+        body.update(inputOf(step), grid);
         path.push_back(body);
     }
     return path;

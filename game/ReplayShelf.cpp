@@ -1,0 +1,93 @@
+#include "game/ReplayShelf.h"
+
+#include "app/NewFile.h"
+#include "app/Platform.h"
+
+#include <cerrno>
+
+ReplayShelf::ReplayShelf(std::string hash) : levelHash(std::move(hash))
+{
+    if (const std::optional<std::string> home = platform::userDataHome())
+        folder = *home + "/" + folderName;
+}
+
+std::string ReplayShelf::bestPath() const
+{
+    return folder.empty() ? "" : folder + "/" + levelHash + ".best.replay";
+}
+
+std::string ReplayShelf::lastPath() const
+{
+    return folder.empty() ? "" : folder + "/" + levelHash + ".last.replay";
+}
+
+std::optional<Replay> ReplayShelf::best(std::ostream& out) const
+{
+    const std::string path = bestPath();
+    if (path.empty())
+        return std::nullopt;
+    const platform::PathStatus status = platform::examineEntry(path);
+    if (!status.exists && status.error == ENOENT)
+        return std::nullopt; // no best run yet
+    std::string error;
+    std::optional<Replay> replay = readBest(error);
+    if (!replay)
+        out << "ReplayShelf: Not using " << path << ": " << error << std::endl;
+    return replay;
+}
+
+std::optional<Replay> ReplayShelf::readBest(std::string& error) const
+{
+    std::optional<Replay> replay = replayfile::load(bestPath(), error);
+    if (replay && replay->levelHash != levelHash) {
+        error = "made on level " + (replay->levelHash.empty() ? std::string("(none)") : replay->levelHash);
+        return std::nullopt;
+    }
+    return replay;
+}
+
+void ReplayShelf::keep(const Route& run, std::ostream& out) const
+{
+    const Replay replay{levelHash, run};
+    if (replayfile::text(replay).size() > replayfile::largestFile) {
+        out << "ReplayShelf: Not keeping a run of " << run.size() << " steps: longer than a replay can be"
+            << std::endl;
+        return;
+    }
+    if (folder.empty() || !makeFolder(out))
+        return;
+    write(lastPath(), replay, out);
+    // A kept best that cannot be used is the player's to look at: it is
+    // left as it is, like a record that cannot be read.
+    const platform::PathStatus status = platform::examineEntry(bestPath());
+    if (!status.exists && status.error == ENOENT) {
+        write(bestPath(), replay, out);
+        return;
+    }
+    std::string error;
+    const std::optional<Replay> kept = readBest(error);
+    if (!kept)
+        out << "ReplayShelf: Not replacing " << bestPath() << ": " << error << std::endl;
+    else if (run.size() < kept->steps.size())
+        write(bestPath(), replay, out);
+}
+
+bool ReplayShelf::makeFolder(std::ostream& out) const
+{
+    const std::string home = folder.substr(0, folder.size() - std::string(folderName).size() - 1);
+    for (const std::string& path : {home, folder}) {
+        if (platform::examine(path).directory)
+            continue;
+        if (const int error = platform::makeDirectory(path); error != 0 && error != EEXIST) {
+            out << "ReplayShelf: Could not create " << path << ": " << platform::errorText(error) << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+void ReplayShelf::write(const std::string& path, const Replay& replay, std::ostream& out) const
+{
+    if (const int error = platform::replaceFileWhole(path, {replayfile::text(replay)}); error != 0)
+        out << "ReplayShelf: Could not write " << path << ": " << platform::errorText(error) << std::endl;
+}

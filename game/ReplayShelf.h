@@ -1,0 +1,44 @@
+#pragma once
+#include "game/ReplayFile.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+// The replays kept for one level, beside its record in the player's data
+// folder (<data home>/vantorrel/): "<hash>.last.replay", the last live run
+// that won, and "<hash>.best.replay", the fastest one. Both are replaced
+// whole or not at all.
+class ReplayShelf {
+public:
+    static constexpr const char* folderName = "vantorrel";
+
+    // The shelf of the level with this content hash in the data home
+    // (platform::userDataHome); none there means nothing is kept.
+    explicit ReplayShelf(std::string levelHash);
+
+    // "" when there is no data home.
+    std::string bestPath() const;
+    std::string lastPath() const;
+
+    // The best run, when there is one. A missing file is quietly nothing; a
+    // file that cannot be used is left alone, with one line on `out`.
+    std::optional<Replay> best(std::ostream& out) const;
+    // Keeps a won live run as the last one, and as the best one when it won
+    // in fewer steps than the kept best or there is none. A kept best that
+    // cannot be used is left as it is, with one line; a run longer than a
+    // replay file may be is not kept, with one line; so is each file that
+    // cannot be written. Play goes on.
+    void keep(const Route& run, std::ostream& out) const;
+
+private:
+    // The kept best, when it can be used and was made on this level.
+    std::optional<Replay> readBest(std::string& error) const;
+    // Makes the folder (and the data home) when missing; false, with one
+    // line, when it cannot be made.
+    bool makeFolder(std::ostream& out) const;
+    void write(const std::string& path, const Replay& replay, std::ostream& out) const;
+
+    std::string levelHash;
+    std::string folder; // "" when there is no data home
+};

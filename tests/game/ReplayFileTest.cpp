@@ -1,0 +1,53 @@
+// Replay files: what is read, what is refused and why, and which run is kept.
+#include "../app/TempFolder.h"
+#include "game/ReplayShelf.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <sys/stat.h>
+
+TEST(ReplayFile, ReadsRoutesAndReplaysAndSaysWhyItRefusesTheRest)
+{
+    const std::string header = "vantorrel-replay 1 00c0ffee12345678 ";
+    const std::string want = "line 1: want \"vantorrel-replay 1 <level hash> <steps>\", got ";
+    const std::pair<std::string, std::string> cases[] = { // text, error ("" if read)
+        {"---\nL-J\n", ""},
+        {header + "3\r\n-R-\r\n--J\r\nLRJ\r\n", ""},
+        {header + "99999999999\n---\n", "the header says 99999999999 steps, the file has 1"},
+        {"vantorrel-replay 2 00c0ffee12345678 1\n---\n", "format version 2, this game reads 1"},
+        {"vantorrel-replay 1 00C0FFEE12345678 1\n", want + "\"vantorrel-replay 1 00C0FFEE12345678 1\""},
+        {header + "2\n---\nL-X\n", "line 3: want three characters [L-][R-][J-], got \"L-X\""},
+        {header + "0\n", "no steps"},
+    };
+    for (const auto& [text, error] : cases) {
+        std::string said;
+        EXPECT_EQ(replayfile::parse(text, said).has_value(), error.empty()) << text;
+        EXPECT_EQ(said, error) << text;
+    }
+    TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.file("fifo").c_str(), 0600), 0);
+    folder.write("big", std::string(replayfile::largestFile + 1, '-'));
+    for (const auto& [name, error] : {std::pair{"fifo", "not a regular file"}, {"big", "larger than 4194304 bytes"}}) {
+        std::string said;
+        EXPECT_FALSE(replayfile::load(folder.file(name), said));
+        EXPECT_EQ(said, error);
+    }
+}
+
+TEST(ReplayShelf, KeepsEveryWinAsTheLastAndOnlyAFasterOneAsTheBest)
+{
+    TempFolder folder;
+    const ScopedEnvironment home("XDG_DATA_HOME", (folder.path() + "/data").c_str()); // not there yet
+    const ReplayShelf shelf("00c0ffee12345678");
+    EXPECT_EQ(shelf.lastPath(), folder.path() + "/data/vantorrel/00c0ffee12345678.last.replay");
+    std::ostringstream out;
+    for (const std::size_t steps : {10u, 12u, 10u, 8u}) { // the best falls to 8 and never rises
+        shelf.keep(Route(steps), out);
+        std::string error;
+        EXPECT_EQ(replayfile::load(shelf.lastPath(), error)->steps.size(), steps);
+        EXPECT_EQ(shelf.best(out)->steps.size(), steps == 8u ? 8u : 10u);
+    }
+    shelf.keep(Route(replayfile::largestFile / 4), out); // one byte too long with the header
+    EXPECT_EQ(out.str(), "ReplayShelf: Not keeping a run of 1048576 steps: longer than a replay can be\n");
+}
