@@ -9,16 +9,16 @@
 #include <optional>
 
 // A player that plays like a person who has never seen the level: it knows
-// only the cells the screen shows around the pilot (holding Up to look
-// further up), it acts on what it saw ten steps ago, and it presses jump at
-// most once every sixteen steps. It has no route and no map: in each room it
+// only the cells the screen shows around the pilot (the default view, and
+// above it what holding Up shows: a glance up and back), it acts on what it
+// saw ten steps ago, and it presses jump at most once every sixteen steps. It has no route and no map: in each room it
 // looks for a narrow way up in the ceiling, stands under it, jumps and kicks
 // up; with none in view it jumps onto a higher ledge it can see, and with
 // none of those it walks on and turns round at walls.
 class PersonBot {
 public:
     // What the screen shows around the pilot's cell, in cells: the camera's
-    // default view, and the view while Up is held.
+    // default view to the sides and below, and up to where Up lets it look.
     static constexpr float viewColumnsAside = 9.5f;
     static constexpr float viewRowsAboveLookingUp = 12.0f;
     static constexpr float viewRowsBelow = 2.75f;
@@ -39,7 +39,7 @@ public:
     // the player sees now; the decision uses what it saw reactionSteps ago.
     Keys next(const PilotBody& body, const LevelGrid& grid)
     {
-        seen[step % seen.size()] = Sight{body.x, body.y, body.vx, body.vy, body.airborne};
+        seen[step % seen.size()] = Sight{body.x, body.y, body.vx, body.airborne};
         const Sight& old = seen[(step + seen.size() - reactionSteps) % seen.size()];
         Keys keys;
         if (step >= reactionSteps) {
@@ -60,8 +60,7 @@ private:
         float x = 0.0f;
         float y = 0.0f;
         float vx = 0.0f;
-        float vy = 0.0f;
-        bool airborne = true;
+        bool airborne = true; // the pilot is drawn in the air
     };
 
     // A cell the player can see from where the pilot was; anything else is
@@ -111,7 +110,7 @@ private:
         for (int32_t r = row - ledgeReach; r < row; ++r) {
             std::optional<int32_t> best;
             for (int32_t c = column - 9; c <= column + 9; ++c) {
-                if (visible(at, c, r) && !grid.solid(c, r) && !grid.solid(c, r - 1) && wall(at, grid, c, r + 1) &&
+                if (visible(at, c, r) && !grid.solid(c, r) && !wall(at, grid, c, r - 1) && wall(at, grid, c, r + 1) &&
                     (!best || std::abs(c - column) < std::abs(*best - column))) {
                     best = c;
                 }
