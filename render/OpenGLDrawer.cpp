@@ -42,13 +42,17 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
     }
     const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
     const bool sixteenBit = desktop != nullptr && desktop->vfmt != nullptr && desktop->vfmt->BitsPerPixel == 16;
-    const DisplayAttributes attributes = DisplayAttributes::forDisplay(sixteenBit, samples);
-    say(attributes.depthLine);
-    for (int i = 0; i < attributes.count; ++i) {
-        const AttributeRequest& request = attributes.requests[static_cast<std::size_t>(i)];
-        if (SDL_GL_SetAttribute(request.attribute, request.value) < 0)
-            say(request.failure);
-    }
+    const auto requestAttributes = [sixteenBit](int sampleCount, bool sayDepth) {
+        const DisplayAttributes attributes = DisplayAttributes::forDisplay(sixteenBit, sampleCount);
+        if (sayDepth)
+            say(attributes.depthLine);
+        for (int i = 0; i < attributes.count; ++i) {
+            const AttributeRequest& request = attributes.requests[static_cast<std::size_t>(i)];
+            if (SDL_GL_SetAttribute(request.attribute, request.value) < 0)
+                say(request.failure);
+        }
+    };
+    requestAttributes(samples, true);
 
     Uint32 flags = SDL_OPENGL;
     if (fullScreen)
@@ -60,9 +64,22 @@ bool OpenGLDrawer::initDisplay(uint16_t width, uint16_t height, bool fullScreen,
         // A settings file without an "a" line asks for 6 samples, which many
         // drivers cannot give; a sharp-edged game beats no game.
         say("OpenGLDrawer: Could not get " + std::to_string(samples) + "x multisampling, trying without.");
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-        screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+        // The SDL 1.2 interface over SDL 2 keeps the window of the failed
+        // attempt, with the visual chosen for it, and then finds no visual
+        // for the second; a fresh start of the video side forgets both. The
+        // window's caption goes with it, so it is set again.
+        char* caption = nullptr;
+        char* iconCaption = nullptr;
+        SDL_WM_GetCaption(&caption, &iconCaption);
+        const std::string title = caption != nullptr ? caption : "";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            SDL_WM_SetCaption(title.c_str(), nullptr);
+            requestAttributes(0, false);
+            SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+            SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+            screen = SDL_SetVideoMode(windowWidth, windowHeight, 0, flags);
+        }
     }
     if (screen == nullptr) {
         // Without a context every OpenGL and GLEW call would be unsafe; say
