@@ -76,6 +76,12 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             airborne = false;
             y = static_cast<float>(cy);
         }
+        if (wallKick && vy == 0.0f) {
+            // A kick a ceiling stopped where the pilot stands on a step (a
+            // shaft that jogs sideways): its flight is over here as in the
+            // air, or the pilot could neither run nor turn until it jumped.
+            wallKick = false;
+        }
         if (vy == 0.0f && !jumping) {
             // Resting on the ground without having fallen onto it: at the
             // start, or after a jump that a ceiling stopped at once. Only

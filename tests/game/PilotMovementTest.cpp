@@ -441,6 +441,13 @@ TEST(PilotWallKick, AKickThatLeavesThePilotFallingEndsAtOnceAndAFallNeverWins)
     EXPECT_EQ(body.vy, 0.0f);
     body.update(PilotInput{}, capped);
     EXPECT_FALSE(body.wallKick);
+    // So does one a ceiling stopped over a step the pilot stands on: it runs.
+    const LevelGrid step = openFloor();
+    PilotBody onStep = standing(5.0f);
+    onStep.wallKick = true;
+    onStep.update(holding(false, true), step);
+    EXPECT_FALSE(onStep.wallKick);
+    EXPECT_EQ(onStep.vx, 0.01f);
 }
 
 TEST(PilotWallKick, PressesCloserThanFourStepsAreDroppedSoTurboMatchesAPressEveryFourth)

@@ -1,0 +1,235 @@
+#pragma once
+#include "game/LevelGrid.h"
+#include "game/PilotBody.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+// A player that plays like a person who has never seen the level: it knows
+// only the cells the screen shows around the pilot (the default view, and
+// above it what holding Up shows: a glance up and back), it acts on what it
+// saw ten steps ago, and it presses jump at most once every sixteen steps. It has no route and no map: in each room it
+// looks for a narrow way up in the ceiling, stands under it, jumps and kicks
+// up; with none in view it jumps onto a higher ledge it can see, and with
+// none of those it walks on and turns round at walls.
+class PersonBot {
+public:
+    // What the screen shows around the pilot's cell, in cells: the camera's
+    // default view to the sides and below, and up to where Up lets it look.
+    static constexpr float viewColumnsAside = 9.5f;
+    static constexpr float viewRowsAboveLookingUp = 12.0f;
+    static constexpr float viewRowsBelow = 2.75f;
+    static constexpr int32_t reactionSteps = 10;  // steps between seeing and acting
+    static constexpr int32_t pressGap = 16;       // steps from one jump press to the next, at least
+    static constexpr float cruiseSpeed = 0.15f;   // cells per step: it walks no faster when aiming
+    static constexpr float stillSpeed = 0.01f;    // cells per step: counts as standing still
+    static constexpr int32_t ledgeReach = 11;     // rows: ledges higher than this are not tried
+    static constexpr int32_t stopSteps = 3;       // steps the pilot slides on after the keys are let go
+
+    struct Keys {
+        bool left = false;
+        bool right = false;
+        bool jump = false;
+    };
+
+    // The keys for the next step. `body` is looked at only to remember what
+    // the player sees now; the decision uses what it saw reactionSteps ago.
+    Keys next(const PilotBody& body, const LevelGrid& grid)
+    {
+        seen[step % seen.size()] = Sight{body.x, body.y, body.vx, body.airborne};
+        const Sight& old = seen[(step + seen.size() - reactionSteps) % seen.size()];
+        Keys keys;
+        if (step >= reactionSteps) {
+            keys = decide(old, grid);
+        }
+        if (keys.jump) {
+            lastPress = step;
+            ++pressCount;
+        }
+        ++step;
+        return keys;
+    }
+
+    int64_t presses() const { return pressCount; }
+
+private:
+    struct Sight {
+        float x = 0.0f;
+        float y = 0.0f;
+        float vx = 0.0f;
+        bool airborne = true; // the pilot is drawn in the air
+    };
+
+    // A cell the player can see from where the pilot was; anything else is
+    // unknown to it, and it treats unknown cells as open.
+    bool visible(const Sight& at, int32_t column, int32_t row) const
+    {
+        return column + 1 > at.x - viewColumnsAside && column < at.x + 1.0f + viewColumnsAside &&
+               row + 1 > at.y - viewRowsAboveLookingUp && row < at.y + 1.0f + viewRowsBelow;
+    }
+    bool wall(const Sight& at, const LevelGrid& grid, int32_t column, int32_t row) const
+    {
+        return visible(at, column, row) && grid.solid(column, row);
+    }
+    bool canPress() const { return step - lastPress >= pressGap; }
+
+    // The lowest visible one-cell gap in a ceiling above the pilot with a
+    // clear column under it down to the pilot's row: the foot of a shaft.
+    std::optional<int32_t> shaftAbove(const Sight& at, const LevelGrid& grid, int32_t column, int32_t row) const
+    {
+        for (int32_t up = 4; up <= static_cast<int32_t>(viewRowsAboveLookingUp); ++up) {
+            std::optional<int32_t> best;
+            for (int32_t c = column - 9; c <= column + 9; ++c) {
+                const int32_t r = row - up;
+                if (!visible(at, c, r) || grid.solid(c, r) || !wall(at, grid, c - 1, r) || !wall(at, grid, c + 1, r)) {
+                    continue;
+                }
+                bool clear = true;
+                for (int32_t below = r + 1; below <= row && clear; ++below) {
+                    clear = !wall(at, grid, c, below);
+                }
+                if (clear && (!best || std::abs(c - column) < std::abs(*best - column))) {
+                    best = c;
+                }
+            }
+            if (best) {
+                return best;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // The nearest cell of the highest visible ledge within a jump: an open
+    // cell on solid ground, higher than the pilot, with head room.
+    std::optional<int32_t> ledgeAbove(const Sight& at, const LevelGrid& grid, int32_t column, int32_t row,
+                                      int32_t& ledgeRow) const
+    {
+        for (int32_t r = row - ledgeReach; r < row; ++r) {
+            std::optional<int32_t> best;
+            for (int32_t c = column - 9; c <= column + 9; ++c) {
+                if (visible(at, c, r) && !grid.solid(c, r) && !wall(at, grid, c, r - 1) && wall(at, grid, c, r + 1) &&
+                    (!best || std::abs(c - column) < std::abs(*best - column))) {
+                    best = c;
+                }
+            }
+            if (best) {
+                ledgeRow = r;
+                return best;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Walk towards `target` (a column of cells, x of its middle) without
+    // running past it: far off it walks at a steady pace, judging where the
+    // pilot will be by the time its eyes catch up; close by it taps the key
+    // for a few steps and waits to see where the pilot stopped.
+    void steerTo(const Sight& at, float target, Keys& keys)
+    {
+        const float error = target - (at.x + at.vx * (reactionSteps + stopSteps));
+        int32_t direction = error < 0.0f ? -1 : 1;
+        if (tapSteps > 0) {
+            --tapSteps;
+            direction = tapDirection;
+        } else if (std::fabs(error) < 0.4f) {
+            return;
+        } else if (std::fabs(error) > 2.5f) {
+            if (std::fabs(at.vx) > cruiseSpeed) {
+                return;
+            }
+        } else if (step >= tapWait && std::fabs(at.vx) < stillSpeed) {
+            tapSteps = std::clamp(static_cast<int32_t>(std::fabs(error) * 10.0f), 4, 10) - 1;
+            tapDirection = direction;
+            tapWait = step + tapSteps + reactionSteps + stopSteps;
+        } else {
+            return;
+        }
+        keys.left = direction < 0;
+        keys.right = direction > 0;
+    }
+
+    Keys decide(const Sight& at, const LevelGrid& grid)
+    {
+        Keys keys;
+        const int32_t column = static_cast<int32_t>(at.x);
+        const int32_t row = static_cast<int32_t>(at.y);
+        const bool wallLeft = wall(at, grid, column - 1, row);
+        const bool wallRight = wall(at, grid, column + 1, row);
+        if (at.airborne) {
+            if (aimingShaft && (wallLeft || wallRight) && canPress()) {
+                keys.jump = true; // kick on up, or out through a door
+            }
+            if (wallLeft && wallRight) {
+                // In a shaft: lean towards the first side opening above.
+                for (int32_t r = row - 1; r >= row - 12 && !wall(at, grid, column, r); --r) {
+                    const bool openLeft = !wall(at, grid, column - 1, r);
+                    const bool openRight = !wall(at, grid, column + 1, r);
+                    if (openLeft != openRight) {
+                        heading = openRight ? 1 : -1;
+                        break;
+                    }
+                }
+                keys.left = heading < 0;
+                keys.right = heading > 0;
+            } else if (aimingLedge && at.y < static_cast<float>(ledgeRow) + 1.0f) {
+                keys.left = heading < 0;
+                keys.right = heading > 0;
+            } else if (!wallLeft && !wallRight && !aimingShaft) {
+                keys.left = heading < 0; // out of a door: clear it
+                keys.right = heading > 0;
+            }
+            return keys;
+        }
+        aimingShaft = false;
+        aimingLedge = false;
+        if (!wall(at, grid, column, row - 1) && wall(at, grid, column - 1, row - 1) &&
+            wall(at, grid, column + 1, row - 1)) {
+            aimingShaft = true; // standing on a step inside a shaft: on up
+            keys.jump = canPress();
+            return keys;
+        }
+        if (const std::optional<int32_t> shaft = shaftAbove(at, grid, column, row)) {
+            aimingShaft = true;
+            if (column == *shaft && std::fabs(at.vx) < stillSpeed) {
+                keys.jump = canPress();
+            } else {
+                steerTo(at, static_cast<float>(*shaft) + 0.5f, keys);
+            }
+            return keys;
+        }
+        if (const std::optional<int32_t> ledge = ledgeAbove(at, grid, column, row, ledgeRow)) {
+            aimingLedge = true;
+            heading = *ledge < column ? -1 : 1;
+            if (std::abs(*ledge - column) <= 2) {
+                keys.jump = canPress();
+                keys.left = heading < 0;
+                keys.right = heading > 0;
+            } else {
+                steerTo(at, static_cast<float>(*ledge) + 0.5f, keys);
+                keys.jump = (keys.left && wallLeft) || (keys.right && wallRight) ? canPress() : false; // hop a wall
+            }
+            return keys;
+        }
+        if (wall(at, grid, column + heading, row)) {
+            heading = -heading;
+        }
+        keys.left = heading < 0;
+        keys.right = heading > 0;
+        return keys;
+    }
+
+    std::array<Sight, reactionSteps + 1> seen{};
+    int64_t step = 0;
+    int64_t lastPress = -pressGap;
+    int64_t pressCount = 0;
+    int32_t heading = -1; // the way it walks when it sees nothing better
+    int32_t ledgeRow = 0;
+    int32_t tapSteps = 0;      // steps left of a short press of a direction
+    int32_t tapDirection = 0;
+    int64_t tapWait = 0;       // no new tap before this step
+    bool aimingShaft = false;
+    bool aimingLedge = false;
+};
