@@ -1,4 +1,5 @@
 #pragma once
+#include "game/Camera.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 
@@ -18,10 +19,13 @@
 class PersonBot {
 public:
     // What the screen shows around the pilot's cell, in cells: the camera's
-    // default view to the sides and below, and up to where Up lets it look.
-    static constexpr float viewColumnsAside = 9.5f;
+    // default view to the sides and below, and up to where Up lets it look
+    // (12 rows, short of the 13.5 the game shows: a glance, not a study).
+    static constexpr float viewColumnsAside = view::columnsLeftOfPilot;
     static constexpr float viewRowsAboveLookingUp = 12.0f;
-    static constexpr float viewRowsBelow = 2.75f;
+    static constexpr float viewRowsBelow = view::rowsBelowPilot;
+    static_assert(view::columnsRightOfPilot == view::columnsLeftOfPilot);
+    static_assert(viewRowsAboveLookingUp <= view::rowsAbovePilotLookingUp);
     static constexpr int32_t reactionSteps = 10;  // steps between seeing and acting
     static constexpr int32_t pressGap = 16;       // steps from one jump press to the next, at least
     static constexpr float cruiseSpeed = 0.15f;   // cells per step: it walks no faster when aiming
