@@ -21,6 +21,8 @@ DATA_FOLDERS = ("levels", "synthPatches", "pitches", "fonts")
 # Generous, so that a slow sanitizer build on a busy machine still passes but
 # a hang ends the test instead of blocking it.
 WINDOW_WAIT = 60.0   # seconds until the game's window must exist
+FIRST_FRAME_LIT_BYTES = 3000  # colour bytes lit on the first drawn frame, at least
+                              # (the smallest window the tests open has 57,600 pixels)
 EXIT_WAIT = 3.0      # seconds from Escape to the end of the process
 START_WAIT = 60.0    # seconds for a run that should end on its own
 
@@ -205,13 +207,16 @@ class GameRun:
         # the first drawn frame: the screen, black around the game's window
         # and in it until then, is no longer all black. (A full-screen game's
         # named window lies under the one it draws in, so look at the root.)
+        # The game's probe of the swap shows frames with one lit pixel in a
+        # corner before anything is drawn, so a few lit pixels are not yet a
+        # frame: wait for more than any probe lights.
         while time.monotonic() < deadline:
             check(self.alive(), "the game ended before it drew:\n" + self.output() + self.errors())
             xwd = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, timeout=30).stdout
             ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, timeout=30).stdout
             if xwd and ppm:
                 pixels = read_ppm(ppm).pixels
-                if pixels.count(0) < len(pixels):
+                if len(pixels) - pixels.count(0) > FIRST_FRAME_LIT_BYTES:
                     return self.window
             time.sleep(0.1)
         raise Failure("the screen stayed black for %d s" % WINDOW_WAIT)
