@@ -75,7 +75,7 @@ test)
     cmake --build build-tsan -j"$jobs" --target audio_thread_tests audio_thread_play_tests audio_device_probe
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
         run_tests build-tsan -R "audio_thread|audio_device_sink"
-    say "fuzzing the settings, command-line, patch, pitch and level readers"
+    say "fuzzing the settings, command-line, patch, pitch, level, replay and record readers"
     tests/fuzz/run-fuzzers.sh build-fuzz "${VANTORREL_FUZZ_SECONDS:-30}"
     say "soak run of the game with random keys and recorded sound"
     tests/soak/soak.sh build/vantorrel "${VANTORREL_SOAK_SECONDS:-180}"

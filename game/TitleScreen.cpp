@@ -11,10 +11,6 @@
 namespace {
 
 constexpr const char* fontName = "MarsNeedsCunnilingus.ttf";
-constexpr float textX = TitleScreen::textX;
-constexpr float storyY = TitleScreen::storyY;
-constexpr float sendOffY = TitleScreen::sendOffY;
-constexpr float textWidth = TitleScreen::textWidth;
 constexpr float logoX = 128.0f;       // logical pixels
 constexpr float darkHeight = 480.0f;  // black band above the floor glow, logical pixels
 constexpr float glowHeight = 1280.0f; // only its darkest part shows, logical pixels

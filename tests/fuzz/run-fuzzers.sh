@@ -15,7 +15,8 @@ here=$(cd "$(dirname "$(readlink -f "$0")")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 build_dir=$(mkdir -p "$1" && cd "$1" && pwd)
 seconds=$2
-targets=(SettingsFuzz:settings CommandLineFuzz:commandline PatchFuzz:patch PitchFuzz:pitch LevelFuzz:level)
+targets=(SettingsFuzz:settings CommandLineFuzz:commandline PatchFuzz:patch PitchFuzz:pitch LevelFuzz:level
+         RunFilesFuzz:runfiles)
 jobs=$(nproc 2>/dev/null || echo 2)
 
 for compiler in clang clang++; do
