@@ -23,11 +23,6 @@ namespace {
 constexpr int16_t logicalWidth = 1280; // logical drawing units
 constexpr int16_t logicalHeight = 720;
 constexpr float axisScale = 1.0f / 32768.0f; // SDL axis value to about -1..1
-// A focus loss pauses play only when the focus has not come back within this
-// long. Handing focus over without a window manager (or a window manager
-// reparenting the window) sends a loss and a gain at once, and a pause the
-// player did not ask for would greet them.
-constexpr uint32_t focusLossGraceMs = 100; // milliseconds
 
 class SdlClock : public LoopClock {
 public:
@@ -173,7 +168,6 @@ bool Application::runIteration()
         if (quitRequested)
             return false;
     }
-    settleFocus(now);
     const int steps = pacer.stepsAt(now);
 
     // The steps drawing has fallen behind on run unseen; a switch inside one
@@ -190,22 +184,6 @@ bool Application::runIteration()
         state->frame(*drawer);
     drawer->endFrame();
     return true;
-}
-
-void Application::settleFocus(uint32_t now)
-{
-    if (!focusAway) {
-        focusAwaySince.reset();
-        return;
-    }
-    if (!focusAwaySince)
-        focusAwaySince = now;
-    if (now - *focusAwaySince < focusLossGraceMs)
-        return;
-    focusAway = false;
-    focusAwaySince.reset();
-    if (state)
-        state->focusLost();
 }
 
 void Application::loadGlyphs()
@@ -362,11 +340,8 @@ void Application::dispatchEvent(const SDL_Event& event)
     }
     case SDL_ACTIVEEVENT:
         // Mouse focus alone does not count: the keys still reach the game.
-        // The keyboard coming back answers any loss still waiting.
         if (event.active.gain == 0 && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0)
-            focusAway = true;
-        else if (event.active.gain != 0 && (event.active.state & SDL_APPINPUTFOCUS) != 0)
-            focusAway = false;
+            state->focusLost();
         break;
     case SDL_JOYBUTTONUP: {
         const SDL_keysym none{};

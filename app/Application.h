@@ -10,7 +10,6 @@
 #include <SDL/SDL_joystick.h>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,8 +72,6 @@ private:
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
     // Hands the pad's steering changes to the screen as presses and releases.
     void steer(int joystick, const PadSteering::Changes& changes);
-    // Tells the screen of a focus loss that has lasted the grace time.
-    void settleFocus(uint32_t now);
 
     PortAudioDevice audioDevice;
     bool quitRequested = false;
@@ -90,10 +87,6 @@ private:
     std::unique_ptr<Drawer> drawer;
     std::unique_ptr<GameState> state;
     LoopClock* clock;
-    // A keyboard focus loss not yet answered by a gain, and the loop's time
-    // when the loop first saw it (milliseconds of `clock`).
-    bool focusAway = false;
-    std::optional<uint32_t> focusAwaySince;
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
 };
