@@ -66,8 +66,9 @@ EpilogueTimeline::Step EpilogueTimeline::tick()
 
 Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY), warp(true)
 {
-    // A missing level prints its own line; the pilot then rests walled in.
-    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)));
+    // A refused level prints its own line; the pilot then rests walled in.
+    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)), static_cast<int32_t>(startX),
+               static_cast<int32_t>(startY));
     results = owner.getRunOutcome().endingLines();
     if (!results.empty())
         runTime = results.front();

@@ -44,9 +44,9 @@ ProcessStill skyStill;
 
 LevelGrid loadedLevel(const FilePath& file)
 {
-    // A missing level prints its own line; the pilot then stands walled in.
+    // A refused level prints its own line; the pilot then stands walled in.
     LevelGrid level;
-    level.load(file);
+    level.load(file, static_cast<int32_t>(GamePlay::startX), static_cast<int32_t>(GamePlay::startY));
     return level;
 }
 
@@ -78,8 +78,8 @@ GamePlay::GamePlay(Application& owner, const FilePath& levelFile)
     : GameState(owner), level(loadedLevel(levelFile)),
       climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
 {
-    // A level that is not there has nothing worth a record, nor a best run.
-    if (!level.empty()) {
+    // A refused level has nothing worth a record, nor a best run.
+    if (level.refusal().empty()) {
         records.emplace(level.contentHash());
         if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
             ghost.race(std::move(best->steps));

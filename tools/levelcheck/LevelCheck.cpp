@@ -562,8 +562,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     const bool loaded = grid.load(FilePath(options.level));
     std::fflush(stdout);
     if (!loaded) {
-        out << "levelcheck: " << options.level
-            << " does not load as a level: it must be a truecolour PNG or JPEG picture\n";
+        out << "levelcheck: " << options.level << " does not load as a level: " << grid.refusal() << '\n';
         return exitUnusable;
     }
     out << "levelcheck: " << options.level << ": a level of " << grid.getWidth() << " x " << grid.getHeight()
