@@ -325,8 +325,10 @@ TEST_F(PlayScreen, MissingLevelKeepsThePilotStandingInSolidSurroundings)
     testing::internal::CaptureStdout();
     app->replaceState(std::make_unique<GamePlay>(*app, missing));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png\n");
-    EXPECT_EQ(play().getLevel().getWidth(), 0);
+              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png: No such file or directory\n");
+    // Earth all round the start cell, so the walls are seen.
+    EXPECT_EQ(play().getLevel().getWidth(), 62);
+    EXPECT_TRUE(play().getLevel().solid(59, 984));
     press("P1Left");
     press("Action");
     for (int frame = 0; frame < 30; ++frame) {

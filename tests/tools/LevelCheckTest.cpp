@@ -91,9 +91,8 @@ TEST(LevelCheckInput, AMissingFileGetsTheGameLineThenOneOfItsOwn)
 {
     const CheckRun run = levelcheckRun({"/nonexistent/level.png"});
     EXPECT_EQ(run.status, levelcheck::exitUnusable);
-    EXPECT_EQ(run.printed, "LevelGrid: Could not load level picture: /nonexistent/level.png\n");
-    EXPECT_EQ(run.out, "levelcheck: /nonexistent/level.png does not load as a level: it must be a truecolour PNG "
-                       "or JPEG picture\n");
+    EXPECT_EQ(run.printed, "LevelGrid: Could not load level picture: /nonexistent/level.png: No such file or directory\n");
+    EXPECT_EQ(run.out, "levelcheck: /nonexistent/level.png does not load as a level: No such file or directory\n");
     EXPECT_EQ(run.progress, "");
 }
 

@@ -1,11 +1,11 @@
 #include "LevelCheck.h"
 
 #include "OutputFile.h"
-#include "PngFile.h"
 #include "RoutePicture.h"
 #include "game/RouteScript.h"
 #include "RouteSearch.h"
 
+#include "app/PngWriter.h"
 #include "app/RegularFile.h"
 
 #include "game/GamePlay.h"
@@ -486,7 +486,7 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
         try {
             const RoutePicture picture = RoutePicture::draw(grid, result, static_cast<float>(options.startColumn),
                                                             static_cast<float>(options.startRow), path);
-            bytes = pngfile::encodeRgb(picture.width, picture.height, picture.rgb);
+            bytes = pngwriter::encode(picture.width, picture.height, pngwriter::rgb, 8, picture.rgb);
             scale = picture.scale;
             error = bytes.empty() ? "could not encode the picture" : "";
         } catch (const std::bad_alloc&) {
