@@ -7,6 +7,7 @@
 
 #include "app/PngWriter.h"
 #include "app/RegularFile.h"
+#include "app/TextNumber.h"
 
 #include "game/GamePlay.h"
 #include "game/LevelGrid.h"
@@ -73,9 +74,10 @@ const char* const usage =
 
 bool parseNumber(const std::string& text, int32_t& value)
 {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && !text.empty();
+    const std::optional<int> number = wholeInteger(text);
+    if (number)
+        value = *number;
+    return number.has_value();
 }
 
 // False with one line in `problem` when the arguments cannot be used.
@@ -112,7 +114,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
             }
             options.pressGapGiven = true;
             if (options.pressGap < 1 || options.pressGap > largestPressGap) {
-                problem = "--press-gap must lie in 1.." + std::to_string(largestPressGap) + " frames";
+                problem = "--press-gap must lie in 1.." + std::to_string(largestPressGap) + " frames, not " + arguments[at];
                 return false;
             }
         } else if (word == "--threads") {
@@ -120,7 +122,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
                 return false;
             }
             if (options.threads < 1 || options.threads > largestThreads) {
-                problem = "--threads must lie in 1.." + std::to_string(largestThreads);
+                problem = "--threads must lie in 1.." + std::to_string(largestThreads) + ", not " + arguments[at];
                 return false;
             }
         } else if (word == "--memory") {
@@ -128,7 +130,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
                 return false;
             }
             if (options.memory < 1 || options.memory > largestMemory) {
-                problem = "--memory must lie in 1.." + std::to_string(largestMemory) + " MiB";
+                problem = "--memory must lie in 1.." + std::to_string(largestMemory) + " MiB, not " + arguments[at];
                 return false;
             }
         } else if (word == "--picture") {
