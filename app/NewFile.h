@@ -27,7 +27,9 @@ int removeStaleTemporaries(const std::string& path);
 // written.
 int replaceFileWhole(const std::string& path, std::initializer_list<std::string_view> pieces);
 
-// True when both paths name the same existing file (through links too).
+// True when both paths name the same existing file (through links too), or,
+// when one is missing, the same place once their folders are resolved, so
+// that two outputs "a.png" and "./a.png" are told apart before either exists.
 bool sameFile(const std::string& first, const std::string& second);
 
 } // namespace platform

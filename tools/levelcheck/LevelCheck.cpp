@@ -5,6 +5,7 @@
 #include "game/RouteScript.h"
 #include "RouteSearch.h"
 
+#include "app/NewFile.h"
 #include "app/PngWriter.h"
 #include "app/RegularFile.h"
 #include "app/TextNumber.h"
@@ -16,11 +17,13 @@
 #include "render/FilePath.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <charconv>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <iomanip>
 #include <new>
 #include <sstream>
@@ -179,7 +182,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
         problem = "--curve needs the sections: --sections MAP.txt or --band FIRST LAST";
         return false;
     }
-    if (!options.picture.empty() && !options.route.empty() && outputfile::sameFile(options.picture, options.route)) {
+    if (!options.picture.empty() && !options.route.empty() && platform::sameFile(options.picture, options.route)) {
         problem = "--picture and --route name the same file, " + options.route + "; name two";
         return false;
     }
@@ -475,6 +478,16 @@ std::string searchedText(const Options& options, const RouteSearch::Result& resu
     return out.str();
 }
 
+// A whole file or nothing, through the game's own writer; what is at the
+// path already stays as it was when anything fails.
+bool writeWhole(const std::string& path, const std::string& bytes, std::string& error)
+{
+    const int failure = platform::replaceFileWhole(path, {bytes});
+    if (failure != 0)
+        error = failure == EINVAL ? "not a regular file" : std::strerror(failure);
+    return failure == 0;
+}
+
 bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& grid, const RouteSearch::Result& result)
 {
     bool written = true;
@@ -494,7 +507,7 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
         } catch (const std::bad_alloc&) {
             error = "not enough memory to draw it";
         }
-        if (bytes.empty() || !outputfile::write(options.picture, bytes, error)) {
+        if (bytes.empty() || !writeWhole(options.picture, bytes, error)) {
             out << "levelcheck: could not write the picture " << options.picture << ": " << error << '\n';
             written = false;
         } else {
@@ -509,7 +522,7 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
             std::ostringstream text;
             routescript::write(text, result.fastestWin);
             std::string error;
-            if (!outputfile::write(options.route, text.str(), error)) {
+            if (!writeWhole(options.route, text.str(), error)) {
                 out << "levelcheck: could not write the route " << options.route << ": " << error << '\n';
                 written = false;
             } else {
@@ -547,7 +560,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         if (output->empty()) {
             continue;
         }
-        if (outputfile::sameFile(*output, options.level)) {
+        if (platform::sameFile(*output, options.level)) {
             out << "levelcheck: " << *output << " is the level itself; name another file to write\n";
             return exitUnusable;
         }
