@@ -4,6 +4,7 @@
 #include "RoutePicture.h"
 #include "game/RouteScript.h"
 #include "RouteSearch.h"
+#include "SectionMap.h"
 
 #include "app/NewFile.h"
 #include "app/PngWriter.h"
@@ -42,7 +43,6 @@ constexpr int64_t bytesPerMiB = int64_t{1} << 20;
 constexpr double stepsPerSecond = 1000.0 / 15.0; // the game's fixed step of 15 ms
 constexpr auto progressEvery = std::chrono::seconds(1);
 constexpr int32_t curveGaps[] = {8, 12, 16, 24}; // frames between presses: eight a second down to under three
-constexpr std::size_t largestSectionsFile = 16 << 20; // bytes of a text map read for its section lines
 
 struct Band {
     int32_t firstRow;
@@ -263,44 +263,19 @@ std::string kickText(const Summary& summary)
            cellText(summary.topColumn, summary.topRow);
 }
 
-// The sections a text map marks with lines "; section: rows A-B: name",
-// added to the bands. False with one line in `problem`.
+// The sections a text map marks, added to the bands. False with one line in
+// `problem`.
 bool readSections(const std::string& path, std::vector<Band>& bands, std::string& problem)
 {
-    const platform::FileBytes file = platform::readRegularFile(path, largestSectionsFile);
-    if (!file.ok()) {
-        problem = "cannot read the sections from " + path + ": " + file.reason();
+    std::vector<MapSection> sections;
+    if (!readSectionMap(path, sections, problem))
         return false;
-    }
-    const std::string marker = "; section: rows ";
-    std::istringstream lines(file.bytes);
-    int32_t lineNumber = 0;
-    const std::size_t before = bands.size();
-    for (std::string line; std::getline(lines, line);) {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.rfind(marker, 0) != 0) {
-            continue;
-        }
-        const std::size_t dash = line.find('-', marker.size());
-        const std::size_t colon = line.find(": ", marker.size());
+    for (const MapSection& section : sections) {
         Band band{};
-        if (dash == std::string::npos || colon == std::string::npos || dash > colon ||
-            !parseNumber(line.substr(marker.size(), dash - marker.size()), band.firstRow) ||
-            !parseNumber(line.substr(dash + 1, colon - dash - 1), band.lastRow) || band.firstRow > band.lastRow ||
-            colon + 2 >= line.size()) {
-            problem = path + " line " + std::to_string(lineNumber) + ": a section line reads \"" + marker +
-                      "FIRST-LAST: name\", with FIRST at most LAST";
-            return false;
-        }
-        band.name = line.substr(colon + 2);
+        band.firstRow = section.firstRow;
+        band.lastRow = section.lastRow;
+        band.name = section.name;
         bands.push_back(band);
-    }
-    if (bands.size() == before) {
-        problem = path + " marks no section (lines \"" + marker + "FIRST-LAST: name\")";
-        return false;
     }
     return true;
 }
