@@ -1,5 +1,7 @@
 #include "audio/LandingThud.h"
 
+#include "audio/TwoPi.h"
+
 #include <cmath>
 
 namespace {
@@ -16,7 +18,6 @@ constexpr float dustSeconds = 0.02f;     // s, time constant of the noise
 // any real height lands at it and sounds loudest; a hop lands at about half.
 constexpr float fullSpeed = 1.0f;        // cells per frame
 constexpr float level = 0.3f;            // peak at fullSpeed, of full scale; low, so it sounds soft
-constexpr float twoPi = 6.2831853f;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "audio/WallKickChirp.h"
 
 #include "audio/FastTanh.h"
+#include "audio/TwoPi.h"
 
 #include <cmath>
 
@@ -21,7 +22,6 @@ constexpr float drive = 1.5f;           // into the tanh: odd harmonics, so the 
 constexpr float clickLevel = 0.5f;      // the noise click, relative to the tone
 constexpr float clickSeconds = 0.004f;  // s, time constant of the click
 constexpr float level = 0.22f;          // peak of the tone, of full scale (−13 dBFS)
-constexpr float twoPi = 6.2831853f;
 
 const float toneScale = 1.0f / std::tanh(drive); // the shaped tone peaks at 1
 
