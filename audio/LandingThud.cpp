@@ -29,10 +29,9 @@ float LandingThud::peakFor(float fallSpeed)
 void LandingThud::trigger(float fallSpeed)
 {
     drop = 1.0f;
-    dropFall = std::exp(-1.0f / (dropSeconds * rate));
-    dust = 1.0f;
-    dustFall = std::exp(-1.0f / (dustSeconds * rate));
-    dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate);
+    dropFall = rate.fallPerFrame(dropSeconds);
+    dust.start(dustSeconds, rate);
+    dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate.hertz());
     envelope.start(peakFor(fallSpeed), attackSeconds, decaySeconds, rate);
     active = true;
 }
@@ -41,36 +40,21 @@ void LandingThud::render(StereoFrame* out, int frames)
 {
     if (!active)
         return;
-    StrikeEnvelope e = envelope;
-    EffectNoise n = noise;
-    float p = phase, d = drop, dusty = dust, low = muffled;
-    const float dFall = dropFall, dustStep = dustFall, smoothing = dustSmoothing;
-    const float span = startFrequency - endFrequency, inverseRate = 1.0f / rate;
-    bool ended = false;
-    for (int i = 0; i < frames; ++i) {
-        const float amplitude = e.next();
-        if (!e.sounding()) {
-            ended = true;
-            break;
-        }
-        low += smoothing * (n.next() - low);
-        const float sample = amplitude * (std::sin(twoPi * p) + dustLevel * dusty * low);
+    DecayingNoise puff = dust;
+    float p = phase, d = drop;
+    const float dFall = dropFall, smoothing = dustSmoothing;
+    const float span = startFrequency - endFrequency, inverseRate = rate.framePeriod();
+    active = runStrike(envelope, out, frames, [&](float amplitude) {
+        const float muffled = puff.lowPassed(smoothing);
+        const float sample = amplitude * (std::sin(twoPi * p) + dustLevel * puff.level * muffled);
         p += (endFrequency + span * d) * inverseRate;
         if (p >= 1.0f)
             p -= 1.0f;
         d *= dFall;
-        dusty *= dustStep;
-        out[i].left += sample;
-        out[i].right += sample;
-    }
-    envelope = e;
-    noise = n;
+        puff.decay();
+        return sample;
+    });
+    dust = puff;
     phase = p;
     drop = d;
-    dust = dusty;
-    muffled = low;
-    if (ended) {
-        active = false;
-        envelope = StrikeEnvelope{};
-    }
 }

@@ -37,9 +37,9 @@ void MarkFanfare::trigger(const float* pitchTable)
 {
     float chord[noteCount];
     chordFor(pitchTable, chord);
-    const int gap = static_cast<int>(noteGapSeconds * rate);
+    const int gap = rate.framesIn(noteGapSeconds);
     for (int i = 0; i < noteCount; ++i) {
-        notes[i].phaseStep = chord[i] / rate;
+        notes[i].phaseStep = chord[i] / rate.hertz();
         notes[i].delay = i * gap;
         notes[i].struck = false;
     }

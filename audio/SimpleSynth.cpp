@@ -53,7 +53,7 @@ bool SimpleSynth::noteOn(float frequency, int frameOffset)
 void SimpleSynth::setSampleRate(SampleRate rate)
 {
     timeStep = rate.framePeriod();
-    framesPerSecond = static_cast<float>(rate.framesPerSecond());
+    framesPerSecond = rate.hertz();
     filter.setSampleRate(rate);
 }
 
