@@ -15,15 +15,21 @@ constexpr float dustCutoff = 500.0f;     // Hz, one-pole low-pass on the noise
 constexpr float dustLevel = 0.6f;        // relative to the tone
 constexpr float dustSeconds = 0.02f;     // s, time constant of the noise
 // The fall speed is held to 1 cell per frame outside a kick: a landing from
-// any real height lands at it and sounds loudest; a hop lands at about half.
+// any real height lands at it and sounds loudest. Most landings in a run
+// come at 0.03 to 0.2 (a step down, a short drop), and the level rises
+// steeply over those speeds and flattens above them, so that an ordinary
+// landing stands level with the music in its band while the hardest peaks
+// no higher than full level.
 constexpr float fullSpeed = 1.0f;        // cells per frame
+constexpr float halfLevelSpeed = 0.05f;  // cells per frame: a landing this fast peaks at about half level
 constexpr float level = 0.3f;            // peak at fullSpeed, of full scale; low, so it sounds soft
 
 } // namespace
 
 float LandingThud::peakFor(float fallSpeed)
 {
-    return level * std::fmin(std::fmax(fallSpeed, 0.0f), fullSpeed) / fullSpeed;
+    const float speed = std::fmin(std::fmax(fallSpeed, 0.0f), fullSpeed); // fmax first: NaN lands silent
+    return level * (speed / fullSpeed) * ((fullSpeed + halfLevelSpeed) / (speed + halfLevelSpeed));
 }
 
 void LandingThud::trigger(float fallSpeed)

@@ -81,7 +81,10 @@ TEST(SoundEffects, EachSoundsWithTheMusicOffAtItsOwnLevelHoweverOftenRepeated)
         {"hard landing", [](AudioSingleton& e) { e.playLanding(1.0f); }, 0, 0.27f, 0.33f},
         {"landing beyond the fall limit", [](AudioSingleton& e) { e.playLanding(4.0f); }, 0, 0.27f, 0.33f},
         {"landing on every third buffer", [](AudioSingleton& e) { e.playLanding(1.0f); }, 3, 0.27f, 0.37f},
-        {"landing from a hop", [](AudioSingleton& e) { e.playLanding(0.5f); }, 0, 0.13f, 0.17f},
+        {"landing from a hop", [](AudioSingleton& e) { e.playLanding(0.5f); }, 0, 0.26f, 0.285f},
+        // A run's ordinary landings must not sink under the music.
+        {"landing off a short drop", [](AudioSingleton& e) { e.playLanding(0.1f); }, 0, 0.19f, 0.22f},
+        {"landing off a step", [](AudioSingleton& e) { e.playLanding(0.03f); }, 0, 0.1f, 0.13f},
         {"the mark twice a second", [](AudioSingleton& e) { e.playMark(); }, 86, 0.3f, 0.42f},
     };
     for (const Case& c : cases) {
