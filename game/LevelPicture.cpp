@@ -1,8 +1,8 @@
 #include "game/LevelPicture.h"
 
-#include "app/RegularFile.h"
-#include "game/ImageLoader.h"
-#include "game/PngChunkCheck.h"
+#include "base/RegularFile.h"
+#include "base/ImageLoader.h"
+#include "base/PngChunkCheck.h"
 
 #include <png.h>
 

@@ -2,9 +2,9 @@
 // screen, acts ten steps late and presses at most every sixteen steps.
 #include "PersonBot.h"
 #include "SectionMap.h"
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 #include "game/LevelGrid.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <gtest/gtest.h>
 

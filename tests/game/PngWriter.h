@@ -1,5 +1,5 @@
 #pragma once
-#include "app/PngWriter.h"
+#include "base/PngWriter.h"
 
 #include <cstdio>
 #include <string>

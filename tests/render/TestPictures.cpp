@@ -1,5 +1,5 @@
 #include "TestPictures.h"
-#include "app/PngWriter.h"
+#include "base/PngWriter.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

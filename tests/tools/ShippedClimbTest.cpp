@@ -9,7 +9,7 @@
 #include "SectionMap.h"
 
 #include "game/LevelGrid.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <gtest/gtest.h>
 

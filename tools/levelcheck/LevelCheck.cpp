@@ -6,16 +6,16 @@
 #include "RouteSearch.h"
 #include "SectionMap.h"
 
-#include "app/NewFile.h"
-#include "app/PngWriter.h"
-#include "app/RegularFile.h"
-#include "app/TextNumber.h"
+#include "base/NewFile.h"
+#include "base/PngWriter.h"
+#include "base/RegularFile.h"
+#include "base/TextNumber.h"
 
 #include "game/GamePlay.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/RunClock.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <algorithm>
 #include <cerrno>

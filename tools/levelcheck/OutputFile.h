@@ -2,7 +2,7 @@
 #include <string>
 
 // levelcheck's outputs are written whole or not at all with
-// platform::replaceFileWhole (app/NewFile.h); this asks before the search,
+// platform::replaceFileWhole (base/NewFile.h); this asks before the search,
 // which can take minutes, whether that could put a file there.
 namespace outputfile {
 

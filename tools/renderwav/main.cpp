@@ -4,10 +4,10 @@
 #include "LoopMusic.h"
 #include "WavWriter.h"
 
-#include "app/NewFile.h"
-#include "app/Platform.h"
-#include "app/TextNumber.h"
-#include "app/RandomGenerator.h"
+#include "base/NewFile.h"
+#include "base/Platform.h"
+#include "base/RandomGenerator.h"
+#include "base/TextNumber.h"
 #include "audio/AudioSingleton.h"
 
 #include <sys/stat.h>

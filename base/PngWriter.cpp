@@ -1,4 +1,4 @@
-#include "app/PngWriter.h"
+#include "base/PngWriter.h"
 
 #include <zlib.h>
 
