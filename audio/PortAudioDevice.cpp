@@ -10,6 +10,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <cstring>
 #include <atomic>
 #include <iostream>
 #include <memory>
@@ -22,9 +23,9 @@ constexpr double fallbackRate = 48000.0;  // Hz, tried when 44100 Hz is refused
 // Seconds of output latency asked for. A key takes up to one 15 ms step to
 // reach the engine, so this keeps a key's sound within 60 ms of the press.
 constexpr double outputLatencyBudget = 0.045;
-// SCHED_FIFO priority the audio thread asks for through ALSA: above every
-// ordinary process, so that busy programs cannot starve the stream, and
-// below the sound servers' own threads (JACK runs its clients itself).
+// SCHED_FIFO priority the audio thread asks for on a sound card of its own:
+// above every ordinary process, so that busy programs cannot starve the
+// stream, and below the sound servers' own threads.
 constexpr int realtimePriority = 4;
 
 struct HostApiName {
@@ -200,7 +201,8 @@ OpenedStream openStream(const StreamRequest& request)
     }
     if (request.callback != nullptr)
         request.callback->prepare(opened.sampleRate);
-    realtimeWanted.store(opened.hostApiType == PortAudioDevice::alsaApi, std::memory_order_relaxed);
+    realtimeWanted.store(PortAudioDevice::wantsRealtime(opened.hostApiType, outputInfo ? outputInfo->name : nullptr),
+                         std::memory_order_relaxed);
     opened.underflowsAtOpen = PortAudioDevice::underflowCount();
     if (Pa_StartStream(stream) != paNoError) {
         std::cout << "PortAudioDevice Error: Could not start stream." << std::endl;
@@ -258,6 +260,11 @@ std::vector<std::string> PortAudioDevice::offeredHostApiNames()
                 break;
             }
     return names;
+}
+
+bool PortAudioDevice::wantsRealtime(int hostApiType, const char* deviceName)
+{
+    return hostApiType == alsaApi && deviceName != nullptr && std::strstr(deviceName, "(hw:") != nullptr;
 }
 
 int PortAudioDevice::underflowCount()

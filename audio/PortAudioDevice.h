@@ -65,6 +65,13 @@ public:
     void setSuggestedLatency(double seconds) { latencyOverride = seconds; }
     // Output underflows PortAudio has reported to any stream of the process.
     static int underflowCount();
+    // Whether the audio thread asks for real-time scheduling (SCHED_FIFO, on
+    // its first callback; refused quietly where the system does not allow
+    // it): only on an ALSA sound card of its own ("(hw:" in PortAudio's
+    // name). Through a sound server (ALSA's "default" or "pulse") the
+    // server's own thread in the process carries the sound, and an audio
+    // thread above it only took time from it: more dropouts, measured.
+    static bool wantsRealtime(int hostApiType, const char* deviceName);
     // The line close() prints when its stream dropped buffers, so that a
     // player or a soak run can tell; empty when none were dropped.
     static std::string underflowReport(int count);
