@@ -2,7 +2,7 @@
 
 #include "app/FatalError.h"
 #include "app/GameState.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
 #include "app/TerminationSignals.h"
@@ -10,7 +10,7 @@
 #include "data/Pictures.h"
 #include "game/Epilogue.h"
 #include "game/GamePlay.h"
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 #include "game/TitleScreen.h"
 #include "render/OpenGLDrawer.h"
 #include "render/StepOnlyDrawer.h"
@@ -170,7 +170,7 @@ bool Application::runIteration()
     if (quitRequested)
         return false;
 
-    // Timing rules: app/FramePacer.h.
+    // Timing rules: base/FramePacer.h.
     uint32_t now = clock->ticks();
     bool slept = false;
     for (uint32_t wait = pacer.waitAt(now); wait > 0; wait = pacer.waitAt(now)) {
