@@ -11,9 +11,10 @@ constexpr float outlineAlpha = 0.85f; // dark enough over the palest stones, yet
 
 namespace readableText {
 
-void draw(Drawer& drawer, const std::string& text, int font, float x, float y, float wrapWidth, Colour colour)
+void draw(Drawer& drawer, const std::string& text, int font, float x, float y, float wrapWidth, Colour colour,
+          float scale)
 {
-    drawer.drawOutlinedText(text, font, x, y, wrapWidth, 1.0f, colour.r, colour.g, colour.b, outlineWidth,
+    drawer.drawOutlinedText(text, font, x, y, wrapWidth, scale, colour.r, colour.g, colour.b, outlineWidth,
                             outlineAlpha);
 }
 
