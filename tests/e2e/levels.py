@@ -127,7 +127,7 @@ SCENARIOS = {
     "garbage_level": bad_level(name="garbage_level", make=lambda good: bytes((i * 7919 + 13) % 256 for i in range(len(good))),
                                reason="neither a PNG nor a JPEG picture"),
     "paletted_level": converted_level([], colour_type=3, depth=8, out_prefix="PNG8:"),
-    "two_colour_level": converted_level(["-channel", "R", "-separate", "+channel", "-threshold", "99%",
+    "two_colour_level": converted_level(["-channel", "R", "-separate", "+channel", "-threshold", "99.9%",
                                          "-type", "Bilevel"], colour_type=0, depth=1),
     "huge_chunk_level": huge_chunk_level,
     "level_option": level_option,
