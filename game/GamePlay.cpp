@@ -170,10 +170,14 @@ void GamePlay::win()
     RunOutcome outcome;
     outcome.milliseconds = runClock.milliseconds();
     if (records) {
-        if (records->record().hasBest())
-            outcome.previousBestMilliseconds = RunClock::millisecondsFor(records->record().bestSteps);
-        if (!replayed)
-            outcome.newBest = records->offer(runClock.steps(), splits);
+        int64_t previousBest = records->record().bestSteps;
+        if (!replayed) {
+            const RecordFile::Offer offered = records->offer(runClock.steps(), splits);
+            outcome.newBest = offered.newBest;
+            previousBest = offered.previousBestSteps;
+        }
+        if (previousBest > 0)
+            outcome.previousBestMilliseconds = RunClock::millisecondsFor(previousBest);
     }
     if (!replayed)
         ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
