@@ -148,11 +148,15 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
         else
             out << "No picture after --level; playing the shipped level." << std::endl;
     }
-    for (size_t i = 0; i + 1 < words.size(); ++i) {
-        if (words[i] == "--replay") {
-            options.replayFile = words[i + 1];
-            ++i;
-        }
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != "--replay")
+            continue;
+        if (i + 1 == words.size())
+            out << "No file after --replay; showing the title." << std::endl;
+        else if (words[++i].empty())
+            out << "An empty file name after --replay; showing the title." << std::endl;
+        else
+            options.replayFile = words[i];
     }
     bool antialiasAsked = false;
     readIntegerOption(words, "--antialias", "-a", options.antialias, &antialiasAsked);

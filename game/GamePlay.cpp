@@ -146,6 +146,9 @@ void GamePlay::step()
     }
     runClock.tick();
     body.update(tape.next(stepInput, body), level);
+    if (tape.ranOutThisStep())
+        std::cout << "GamePlay: The replay ended after " << tape.taken().size() - 1
+                  << " steps without a win; the keys are yours (R starts a run of your own)" << std::endl;
     ghost.step(level);
     kickFlash.step(body.events);
     soundStepEvents(body.events);
@@ -204,9 +207,11 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& sh
 
 void GamePlay::restart()
 {
-    // A replay is a recording: it plays as it was kept.
-    if (finished || replayed)
+    // A replay is a recording: it plays as it was kept. Once it has run out
+    // the player steers, and a fresh start is a run of the player's own.
+    if (finished || tape.isPlayback())
         return;
+    replayed = false;
     if (paused)
         resume();
     body = PilotBody{startX, startY};
