@@ -87,9 +87,11 @@ std::optional<LevelRecord> RecordFile::readNow()
         std::cout << "Records: Could not read " << file << ": " << bytes.reason() << std::endl;
         return std::nullopt;
     }
-    const std::optional<LevelRecord> record = LevelRecord::parse(bytes.bytes);
+    std::string why;
+    const std::optional<LevelRecord> record = LevelRecord::parse(bytes.bytes, &why);
     if (!record) {
-        std::cout << "Records: Could not read " << file << ": not a record of this version" << std::endl;
+        std::cout << "Records: Could not read " << file << ": not a record of this version (" << why << ")"
+                  << std::endl;
         return std::nullopt;
     }
     writable = true;

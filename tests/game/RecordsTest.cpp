@@ -96,8 +96,11 @@ TEST_F(RecordFolder, TheFileIsWrittenOnlyWhenARunBeatsItAndItsFolderMadeOnTheFir
 TEST_F(RecordFolder, AFileThatCannotBeReadGetsOneLineAndIsLeftAlone)
 {
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { std::ofstream(file()) << "vantorrel record 1\nbest 12\ngarbage\n"; }, "not a record of this version"},
+        {[&] { std::ofstream(file()) << "vantorrel record 1\nbest 12\ngarbage\n"; },
+         "not a record of this version (line 3: \"garbage\")"},
         {[&] { std::ofstream(file()) << "vantorrel record 1\n" << std::string(5000, '\n'); }, "larger than 4096 bytes"},
+        {[&] { std::ofstream(file()) << "vantorrel record 1\nbest \x1b[2J9\n"; },
+         "not a record of this version (line 2: \"best \\x1b[2J9\")"},
         {[&] { mkfifo(file().c_str(), 0600); }, "not a regular file"},
     };
     for (const auto& [make, reason] : cases) {
@@ -182,7 +185,7 @@ TEST_F(RecordFolder, ARunIsComparedWithTheFileAsItIsWhenItIsWritten)
         {"vantorrel record 1\nbest 100\n", [&] { std::filesystem::remove(file()); }, 600,
          "vantorrel record 1\nbest 600\nsplit 1 60\nsplit 2 300\n", true, -1, ""},
         {"", write("vantorrel record 9\n"), 264, "vantorrel record 9\n", false, -1,
-         "not a record of this version"},
+         "not a record of this version (line 1: \"vantorrel record 9\")"},
         {"", [&] {
              std::ofstream(other) << "vantorrel record 1\nbest 400\n";
              std::filesystem::create_symlink("elsewhere.record", file());
