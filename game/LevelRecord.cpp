@@ -1,8 +1,8 @@
 #include "game/LevelRecord.h"
 
-#include "app/QuotedBytes.h"
-#include "app/TextLines.h"
-#include "app/TextNumber.h"
+#include "base/QuotedBytes.h"
+#include "base/TextLines.h"
+#include "base/TextNumber.h"
 
 namespace {
 

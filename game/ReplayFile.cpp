@@ -1,8 +1,8 @@
 #include "game/ReplayFile.h"
 
-#include "app/QuotedBytes.h"
-#include "app/RegularFile.h"
-#include "app/TextNumber.h"
+#include "base/QuotedBytes.h"
+#include "base/RegularFile.h"
+#include "base/TextNumber.h"
 
 #include <sstream>
 #include <vector>

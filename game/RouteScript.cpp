@@ -1,6 +1,6 @@
 #include "game/RouteScript.h"
 
-#include "app/QuotedBytes.h"
+#include "base/QuotedBytes.h"
 
 namespace routescript {
 

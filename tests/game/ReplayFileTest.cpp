@@ -1,6 +1,6 @@
 // Replay files: what is read, what is refused and why, and which run is kept.
 #include "../app/TempFolder.h"
-#include "app/QuotedBytes.h"
+#include "base/QuotedBytes.h"
 #include "game/ReplayShelf.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/QuotedBytes.h"
+#include "base/QuotedBytes.h"
 
 std::string quotedBytes(std::string_view bytes, std::size_t limit)
 {
