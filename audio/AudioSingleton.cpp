@@ -128,7 +128,7 @@ void AudioSingleton::setSampleRate(SampleRate newRate)
         group.setSampleRate(rate);
     for (Synthesizer* drum : drums)
         drum->setSampleRate(rate);
-    effects.setSampleRate(static_cast<float>(rate.framesPerSecond()));
+    effects.setSampleRate(rate);
 }
 
 int AudioSingleton::activeVoices(int group) const

@@ -120,7 +120,7 @@ private:
     PitchTable pitchTable;
     ListenerSlot<Callback> listener;
     SpscQueue<NoteRequest, pendingNoteCapacity> pendingNotes;
-    SoundEffects effects{static_cast<float>(SampleRate::reference)};
+    SoundEffects effects;
     std::atomic<bool> restartPending{false};
     std::atomic<bool> music{true};
     SampleRate rate;
