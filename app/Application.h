@@ -1,5 +1,5 @@
 #pragma once
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 #include "app/InputBindings.h"
 #include "app/PadSteering.h"
 #include "audio/PortAudioCallback.h"
@@ -10,6 +10,7 @@
 #include <SDL/SDL_joystick.h>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
     void run();
     // One main-loop iteration: dispatch the pending events, then (unless
     // quitting) wait for the next step, run the steps that are due and draw
-    // the last of them (app/FramePacer.h). False once quitting was asked for.
+    // the last of them (base/FramePacer.h). False once quitting was asked for.
     bool runIteration();
     void loadGlyphs();
     void quit();
@@ -72,6 +73,10 @@ private:
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
     // Hands the pad's steering changes to the screen as presses and releases.
     void steer(int joystick, const PadSteering::Changes& changes);
+    // Tells the screen of a focus loss no gain has answered in time.
+    void settleFocusLoss(uint32_t now);
+    // Ramps the sound down before the stream is cut, so quitting is no click.
+    void fadeOutSound();
 
     PortAudioDevice audioDevice;
     bool quitRequested = false;
@@ -87,6 +92,9 @@ private:
     std::unique_ptr<Drawer> drawer;
     std::unique_ptr<GameState> state;
     LoopClock* clock;
+    // When (on `clock`) the current screen lost the keyboard focus with no
+    // gain since; empty when it has the focus or was told already.
+    std::optional<uint32_t> focusLossAt;
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
 };
