@@ -150,11 +150,15 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
         else
             out << "No picture after --level; playing the shipped level." << std::endl;
     }
-    for (size_t i = 0; i + 1 < words.size(); ++i) {
-        if (words[i] == "--replay") {
-            options.replayFile = words[i + 1];
-            ++i;
-        }
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != "--replay")
+            continue;
+        if (i + 1 == words.size())
+            out << "No file after --replay; showing the title." << std::endl;
+        else if (words[++i].empty())
+            out << "An empty file name after --replay; showing the title." << std::endl;
+        else
+            options.replayFile = words[i];
     }
     bool speedAsked = false;
     int speed = 0; // no number after the option is a bad value too

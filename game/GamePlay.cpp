@@ -146,6 +146,9 @@ void GamePlay::step()
     }
     runClock.tick();
     body.update(tape.next(stepInput, body), level);
+    if (tape.ranOutThisStep())
+        std::cout << "GamePlay: The replay ended after " << tape.taken().size() - 1
+                  << " steps without a win; the keys are yours (R starts a run of your own)" << std::endl;
     ghost.step(level);
     kickFlash.step(body.events);
     soundStepEvents(body.events);
@@ -170,10 +173,14 @@ void GamePlay::win()
     RunOutcome outcome;
     outcome.milliseconds = runClock.milliseconds();
     if (records) {
-        if (records->record().hasBest())
-            outcome.previousBestMilliseconds = RunClock::millisecondsFor(records->record().bestSteps);
-        if (!replayed)
-            outcome.newBest = records->offer(runClock.steps(), splits);
+        int64_t previousBest = records->record().bestSteps;
+        if (!replayed) {
+            const RecordFile::Offer offered = records->offer(runClock.steps(), splits);
+            outcome.newBest = offered.newBest;
+            previousBest = offered.previousBestSteps;
+        }
+        if (previousBest > 0)
+            outcome.previousBestMilliseconds = RunClock::millisecondsFor(previousBest);
     }
     if (!replayed)
         ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
@@ -200,9 +207,11 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& sh
 
 void GamePlay::restart()
 {
-    // A replay is a recording: it plays as it was kept.
-    if (finished || replayed)
+    // A replay is a recording: it plays as it was kept. Once it has run out
+    // the player steers, and a fresh start is a run of the player's own.
+    if (finished || tape.isPlayback())
         return;
+    replayed = false;
     if (paused)
         resume();
     body = PilotBody{startX, startY};

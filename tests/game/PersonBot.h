@@ -12,7 +12,9 @@
 // A player that plays like a person who has never seen the level: it knows
 // only the cells the screen shows around the pilot (the default view, and
 // above it what holding Up shows: a glance up and back), it acts on what it
-// saw ten steps ago, and it presses jump at most once every sixteen steps. It has no route and no map: in each room it
+// saw ten steps ago, and it presses jump at most once every sixteen steps;
+// a hand with timing noise lands each press a few steps early or late. It
+// has no route and no map: in each room it
 // looks for a narrow way up in the ceiling, stands under it, jumps and kicks
 // up; with none in view it jumps onto a higher ledge it can see, and with
 // none of those it walks on and turns round at walls.
@@ -26,12 +28,25 @@ public:
     static constexpr float viewRowsBelow = view::rowsBelowPilot;
     static_assert(view::columnsRightOfPilot == view::columnsLeftOfPilot);
     static_assert(viewRowsAboveLookingUp <= view::rowsAbovePilotLookingUp);
-    static constexpr int32_t reactionSteps = 10;  // steps between seeing and acting
-    static constexpr int32_t pressGap = 16;       // steps from one jump press to the next, at least
+    static constexpr int32_t reactionSteps = 10;  // steps between seeing and acting, at full game speed
+    static constexpr int32_t pressGap = 16;       // steps from one jump press to the next, at least, at full game speed
     static constexpr float cruiseSpeed = 0.15f;   // cells per step: it walks no faster when aiming
     static constexpr float stillSpeed = 0.01f;    // cells per step: counts as standing still
     static constexpr int32_t ledgeReach = 11;     // rows: ledges higher than this are not tried
     static constexpr int32_t stopSteps = 3;       // steps the pilot slides on after the keys are let go
+
+    // A person's hand: presses land up to `pressJitter` steps early or late
+    // (from a seeded generator, so a run repeats), and at a slower game
+    // speed (0.7 for 70 %) the same real-time limits span fewer steps. To
+    // land a press early the hand looks pressJitter steps sooner and waits
+    // 0 to 2 * pressJitter steps; its directions act on that sooner sight.
+    PersonBot() = default;
+    PersonBot(uint64_t seed, int32_t pressJitter, float gameSpeed)
+        : reaction(std::max(static_cast<int32_t>(static_cast<float>(reactionSteps) * gameSpeed), pressJitter)),
+          gap(std::max(static_cast<int32_t>(static_cast<float>(pressGap) * gameSpeed), 1)), jitter(pressJitter),
+          random(seed), lastPress(-gap), lastLanded(-gap)
+    {
+    }
 
     struct Keys {
         bool left = false;
@@ -44,19 +59,31 @@ public:
     Keys next(const PilotBody& body, const LevelGrid& grid)
     {
         seen[step % seen.size()] = Sight{body.x, body.y, body.vx, body.airborne};
-        const Sight& old = seen[(step + seen.size() - reactionSteps) % seen.size()];
+        const int32_t sightAge = reaction - jitter;
+        const Sight& old = seen[(step + seen.size() - static_cast<std::size_t>(sightAge)) % seen.size()];
         Keys keys;
-        if (step >= reactionSteps) {
+        if (step >= sightAge) {
             keys = decide(old, grid);
         }
         if (keys.jump) {
             lastPress = step;
+            keys.jump = false;
+            random = random * 6364136223846793005ull + 1442695040888963407ull;
+            const auto wait = static_cast<int64_t>((random >> 33) % static_cast<uint64_t>(2 * jitter + 1));
+            landing = step + wait;
+        }
+        // The hand is no quicker than its limit, however the presses drift.
+        if (landing >= 0 && step >= landing && step - lastLanded >= gap) {
+            keys.jump = true;
+            landing = -1;
+            lastLanded = step;
             ++pressCount;
         }
         ++step;
         return keys;
     }
 
+    int32_t pressGapSteps() const { return gap; }
     int64_t presses() const { return pressCount; }
 
 private:
@@ -78,7 +105,7 @@ private:
     {
         return visible(at, column, row) && grid.solid(column, row);
     }
-    bool canPress() const { return step - lastPress >= pressGap; }
+    bool canPress() const { return step - lastPress >= gap; }
 
     // The lowest visible one-cell gap in a ceiling above the pilot with a
     // clear column under it down to the pilot's row: the foot of a shaft.
@@ -133,7 +160,7 @@ private:
     // for a few steps and waits to see where the pilot stopped.
     void steerTo(const Sight& at, float target, Keys& keys)
     {
-        const float error = target - (at.x + at.vx * (reactionSteps + stopSteps));
+        const float error = target - (at.x + at.vx * static_cast<float>(reaction - jitter + stopSteps));
         int32_t direction = error < 0.0f ? -1 : 1;
         if (tapSteps > 0) {
             --tapSteps;
@@ -147,7 +174,7 @@ private:
         } else if (step >= tapWait && std::fabs(at.vx) < stillSpeed) {
             tapSteps = std::clamp(static_cast<int32_t>(std::fabs(error) * 10.0f), 4, 10) - 1;
             tapDirection = direction;
-            tapWait = step + tapSteps + reactionSteps + stopSteps;
+            tapWait = step + tapSteps + (reaction - jitter) + stopSteps;
         } else {
             return;
         }
@@ -225,9 +252,15 @@ private:
         return keys;
     }
 
+    int32_t reaction = reactionSteps;
+    int32_t gap = pressGap;
+    int32_t jitter = 0;
+    uint64_t random = 0;
     std::array<Sight, reactionSteps + 1> seen{};
     int64_t step = 0;
-    int64_t lastPress = -pressGap;
+    int64_t lastPress = -pressGap;  // when it decided to press
+    int64_t lastLanded = -pressGap; // when a press last landed
+    int64_t landing = -1;           // when the decided press lands, -1 none
     int64_t pressCount = 0;
     int32_t heading = -1; // the way it walks when it sees nothing better
     int32_t ledgeRow = 0;

@@ -80,3 +80,60 @@ TEST(PersonBotOnTheShippedLevel, PassesThreeSectionsInThreeMinutesAndReachesTheT
     EXPECT_EQ(sections[passed].name, "tight steps");
     EXPECT_LT(highest, static_cast<float>(sections[passed - 1].firstRow));
 }
+
+namespace {
+
+struct Play {
+    std::vector<Section> sections = sectionsFromTheBottom(); // with the steps they were passed at
+    int64_t wonAt = -1;
+};
+
+// The bot on the shipped level for `minutes` of game time, or to the win.
+Play play(PersonBot bot, bool kickBuffer, int64_t minutes)
+{
+    Play result;
+    LevelGrid grid;
+    EXPECT_TRUE(grid.load(FilePath::executableDirectory().join("levels").join("pilot.png")));
+    PilotBody body(60.0f, 984.0f);
+    body.kickBuffer = kickBuffer;
+    for (int64_t step = 0; step < minutes * stepsPerMinute && result.wonAt < 0; ++step) {
+        const PersonBot::Keys keys = bot.next(body, grid);
+        body.jumpRequested = keys.jump;
+        body.update(PilotInput{0, keys.left, keys.right, 0}, grid);
+        result.wonAt = body.flightSpeed() >= PilotBody::winningFlightSpeed ? step : -1;
+        for (Section& section : result.sections) {
+            if (section.passedAt < 0 && body.y < static_cast<float>(section.firstRow)) {
+                section.passedAt = step;
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(PersonBotOnTheShippedLevel, AHandUpToThreeStepsOffPassesTheMeadowInTwoMinutes)
+{
+    // Full speed without help, and 70 % game speed with the kick buffer,
+    // each with two seeds. What it reaches is pinned on the climb as it
+    // stands: every run is stuck in the side steps at ten minutes, so even
+    // the helped hand does not win yet. A reworked level moves these pins.
+    struct Case {
+        uint64_t seed;
+        float gameSpeed;
+        bool kickBuffer;
+    };
+    for (const Case& c : std::initializer_list<Case>{{1, 1.0f, false}, {2, 1.0f, false}, {1, 0.7f, true}, {2, 0.7f, true}}) {
+        const Play result = play(PersonBot(c.seed, 3, c.gameSpeed), c.kickBuffer, 10);
+        ASSERT_GE(result.sections.size(), 4u);
+        EXPECT_GE(result.sections[0].passedAt, 0) << c.seed << " " << c.gameSpeed;
+        EXPECT_LT(result.sections[0].passedAt, 2 * stepsPerMinute) << c.seed << " " << c.gameSpeed;
+        std::size_t passed = 0;
+        while (passed < result.sections.size() && result.sections[passed].passedAt >= 0) {
+            ++passed;
+        }
+        ASSERT_LT(passed, result.sections.size());
+        EXPECT_EQ(result.sections[passed].name, "side steps") << c.seed << " " << c.gameSpeed;
+        EXPECT_EQ(result.wonAt, -1) << c.seed << " " << c.gameSpeed;
+    }
+}

@@ -1,5 +1,6 @@
 #include "LevelCheck.h"
 
+#include "Forgiveness.h"
 #include "OutputFile.h"
 #include "RoutePicture.h"
 #include "game/RouteScript.h"
@@ -43,6 +44,11 @@ constexpr int64_t bytesPerMiB = int64_t{1} << 20;
 constexpr double stepsPerSecond = 1000.0 / 15.0; // the game's fixed step of 15 ms
 constexpr auto progressEvery = std::chrono::seconds(1);
 constexpr int32_t curveGaps[] = {8, 12, 16, 24}; // frames between presses: eight a second down to under three
+// Forgiveness: how many attempts a section, and how far off a press may land.
+constexpr int32_t forgivenessAttempts = 100;
+constexpr int32_t narrowSpread = 2; // steps early or late, about 30 ms
+constexpr int32_t wideSpread = 4;   // steps early or late, about 60 ms
+constexpr uint64_t forgivenessSeed = 88; // fixed, so the figures repeat
 
 struct Band {
     int32_t firstRow;
@@ -380,6 +386,69 @@ void reportCurve(std::ostream& out, const Options& options, const std::vector<Ro
     out << '\n';
 }
 
+// Percent, cut rather than rounded, and the counts it comes from.
+std::string shareText(const forgiveness::Result& measured)
+{
+    return std::to_string(measured.passed * 100 / std::max(measured.attempts, 1)) + " % (" +
+           std::to_string(measured.passed) + " of " + std::to_string(measured.attempts) + ")";
+}
+
+// Each section from where the fastest win enters it, played by attempts
+// whose presses land off the beat.
+void reportForgiveness(std::ostream& out, const Options& options, const LevelGrid& grid,
+                       const RouteSearch::Result& result, int32_t pressGap)
+{
+    std::vector<Band> climb = options.bands;
+    std::stable_sort(climb.begin(), climb.end(), [](const Band& a, const Band& b) { return a.firstRow > b.firstRow; });
+    out << "levelcheck: forgiveness: the share of " << forgivenessAttempts
+        << " attempts a section that get out of it (above it, or the win) when every press lands up to "
+        << narrowSpread << " or " << wideSpread << " steps early or late, planning again after each press, from "
+        << "where the fastest win at press gap " << pressGap << " enters it:\n";
+    out << "| section | rows | " << narrowSpread << " steps (about 30 ms) | " << wideSpread
+        << " steps (about 60 ms) |\n|---|---|---|---|\n";
+    const auto startX = static_cast<float>(options.startColumn);
+    const auto startY = static_cast<float>(options.startRow);
+    const std::vector<PilotBody> path = routescript::replay(grid, startX, startY, result.fastestWin);
+    for (const Band& band : climb) {
+        out << "| " << bandName(band) << " | " << band.firstRow << "-" << band.lastRow << " |";
+        if (band.firstRow > options.startRow) {
+            out << " below the start | below the start |\n";
+            continue;
+        }
+        // The pilot's row in state `s` of the route: the start, then after each step.
+        const auto rowOf = [&](std::size_t s) { return static_cast<int32_t>(s == 0 ? startY : path[s - 1].y); };
+        std::size_t entry = 0;
+        while (entry <= path.size() && rowOf(entry) > band.lastRow) {
+            ++entry;
+        }
+        if (result.fastestWin.empty() || entry > path.size()) {
+            out << " no win to start from | no win to start from |\n";
+            continue;
+        }
+        forgiveness::Stretch stretch;
+        stretch.start = entry == 0 ? PilotBody(startX, startY) : path[entry - 1];
+        stretch.framesSincePress = pressGap;
+        for (std::size_t step = entry; step > 0; --step) {
+            if (result.fastestWin[step - 1].jump) { // made on step `step - 1`, so 1 in state `step`
+                stretch.framesSincePress = std::min(static_cast<int32_t>(entry - step + 1), pressGap);
+                break;
+            }
+        }
+        stretch.exitRow = band.firstRow;
+        stretch.needsWin = result.winRow >= band.firstRow && result.winRow <= band.lastRow;
+        for (const int32_t spread : {narrowSpread, wideSpread}) {
+            forgiveness::Options measure;
+            measure.attempts = forgivenessAttempts;
+            measure.spread = spread;
+            measure.pressGap = pressGap;
+            measure.seed = forgivenessSeed;
+            out << ' ' << shareText(forgiveness::measure(grid, stretch, measure)) << " |";
+        }
+        out << '\n';
+        out.flush();
+    }
+}
+
 std::string searchedText(const Options& options, const RouteSearch::Result& result);
 
 void report(std::ostream& out, const Options& options, const RouteSearch::Result& result)
@@ -637,6 +706,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
             results.push_back(std::move(result));
         }
         reportCurve(out, options, results);
+        reportForgiveness(out, options, grid, results.front(), curveGaps[0]);
         out.flush();
         return results.front().fastestWin.empty() ? exitNoWin : exitWin;
     }
@@ -646,6 +716,9 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         return exitUnusable;
     }
     report(out, options, result);
+    if (!options.sections.empty()) {
+        reportForgiveness(out, options, grid, result, options.pressGap);
+    }
     const bool written = writeOutputs(out, options, grid, result);
     out.flush();
     if (!written) {
