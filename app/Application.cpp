@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
 #include "app/FatalError.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
 #include "audio/AudioSingleton.h"
@@ -9,7 +9,7 @@
 #include "game/Epilogue.h"
 #include "game/GameState.h"
 #include "game/GamePlay.h"
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 #include "game/TitleScreen.h"
 #include "render/OpenGLDrawer.h"
 
@@ -151,7 +151,7 @@ bool Application::runIteration()
     if (quitRequested)
         return false;
 
-    // Timing rules: app/FramePacer.h.
+    // Timing rules: base/FramePacer.h.
     uint32_t now = clock->ticks();
     bool slept = false;
     for (uint32_t wait = pacer.waitAt(now); wait > 0; wait = pacer.waitAt(now)) {

@@ -1,6 +1,6 @@
 #include "game/GamePlay.h"
 
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/Camera.h"
@@ -13,7 +13,7 @@
 #include "game/ScreenHost.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,8 +140,9 @@ void GamePlay::draw(Drawer& drawer) const
 }
 
 void GamePlay::stepRun()
-{    // A direction pressed since the last step holds for this one even if it
-    // was released before it (app/FramePacer.h, rule 4).
+{
+    // A direction pressed since the last step holds for this one even if it
+    // was released before it (base/FramePacer.h, rule 4).
     const PilotInput stepInput = heldOrTapped(input, tapped);
     tapped = PilotInput{};
     stepsPlayed = std::min(stepsPlayed + 1, startSettleSteps);

@@ -7,7 +7,7 @@
 class Drawer;
 
 // A brief burst of light on the wall where a wall kick pushed off. It ages
-// once a step, in `step`, so unseen steps and replays see the same flashes;
+// once a step, in `step`, so steps drawn or not and replays see the same flashes;
 // drawing only shows it.
 class KickFlash {
 public:

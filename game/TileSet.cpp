@@ -5,7 +5,7 @@
 #include "game/PictureTexture.h"
 #include "render/Drawer.h"
 
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 
 #include <array>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/StartupOptions.h"
 #include "audio/PortAudioDevice.h"
 #include "game/GameState.h"
