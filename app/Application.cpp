@@ -84,6 +84,14 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     noSound = options.noSound;
     noMusic = options.noMusic;
     levelFile = options.levelFile;
+    // The assists are the player's: kept in the settings whatever the start,
+    // each overridden by its switch on the command line.
+    assists = settings.assists;
+    if (options.gameSpeed)
+        assists.gameSpeed = *options.gameSpeed;
+    if (options.kickBuffer)
+        assists.kickBuffer = true;
+    pacer.setSpeed(assists.gameSpeed);
 
     drawer = std::make_unique<OpenGLDrawer>(logicalWidth, logicalHeight);
     // Both sides lie in 1..16384 by now, so the 16-bit sizes cannot wrap.
@@ -259,6 +267,15 @@ void Application::switchState(const std::string& name)
         state.reset();
         state = std::make_unique<TitleScreen>(*this);
     }
+}
+
+void Application::setAssists(const Assists& chosen)
+{
+    if (chosen == assists)
+        return;
+    assists = chosen;
+    pacer.setSpeed(assists.gameSpeed);
+    saveAssists(assists);
 }
 
 void Application::replaceState(std::unique_ptr<GameState> next)

@@ -4,6 +4,7 @@
 #include "app/PadSteering.h"
 #include "audio/PortAudioCallback.h"
 #include "audio/PortAudioDevice.h"
+#include "game/Assists.h"
 #include "game/RunOutcome.h"
 #include "game/ScreenHost.h"
 
@@ -64,6 +65,10 @@ public:
     bool isNoSound() const { return noSound; }
     bool isNoMusic() const { return noMusic; }
     int windowWidth() const { return width; }
+    const Assists& getAssists() const { return assists; }
+    // From the menus: takes effect at the next step and is kept in the
+    // settings file.
+    void setAssists(const Assists& chosen);
     int windowHeight() const { return height; }
 
 private:
@@ -98,4 +103,5 @@ private:
     std::optional<uint32_t> focusLossAt;
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
+    Assists assists;
 };

@@ -9,7 +9,8 @@ import tempfile
 import time
 import zlib
 
-from gamerun import (check, expect_clean_exit, picture_colours, screenshot)
+from gamerun import (View, check, eventually, expect_clean_exit, letterbox, picture_colours, screen_size,
+                     screenshot)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PICTURES = os.path.join(HERE, "..", "..", "data", "pictures")
@@ -65,13 +66,31 @@ def yellow_spots(picture, box, step=2):
     return {(x, y) for y in range(y0, y1, step) for x in range(x0, x1, step) if yellow(*picture.at(x, y))}
 
 
+def run_view(run):
+    """Where the run's picture lies on the screen."""
+    width, height = run.window_size()
+    return View(letterbox(width, height, *screen_size()))
+
+
+def shows_play(shot, view):
+    """Passes on a frame of play: the speed bar's frame, white (grey when
+    paused), stands out over its black inside; the title has neither."""
+    frame_top = shot.at(*view.px(900, 33))
+    inside = shot.at(*view.px(900, 60))
+    check(min(frame_top) > max(inside) + 60, "no speed bar yet: frame %s, inside %s" % (frame_top, inside))
+    return shot
+
+
 def start_play(run):
     """Skips the story with keys (Return is bound to nothing, so it neither
-    jumps nor runs) and starts play after the last line."""
+    jumps nor runs), starts play after the last line and waits for its first
+    frame. The story also moves on by itself, so a press may land in play,
+    where it does nothing."""
     for _ in range(6):
         run.key("Return", pause=0.15)
     run.key("Return")
-    time.sleep(SETTLE)
+    view = run_view(run)
+    eventually("play-start", lambda shot: shows_play(shot, view))
 
 
 def settings_text(width, height):
@@ -85,15 +104,14 @@ def lines_of(run):
 
 # --- scenarios ---------------------------------------------------------------
 
-def wait_for_count(name, box, test, wanted, step=2, seconds=10.0):
-    """Screenshots until more than `wanted` pixels of `box` pass `test`, or
-    `seconds` have gone; the last count."""
-    deadline = time.monotonic() + seconds
-    while True:
-        hits, _ = screenshot(name).count(*box, test, step=step)
-        if hits > wanted or time.monotonic() > deadline:
-            return hits
-        time.sleep(0.2)
+def wait_for_count(name, box, test, wanted, message, step=2):
+    """Waits for a frame where more than `wanted` pixels of `box` pass
+    `test`; that frame. `message` % count tells what failed when none comes."""
+    def enough(shot):
+        hits, _ = shot.count(*box, test, step=step)
+        check(hits > wanted, message % hits)
+        return shot
+    return eventually(name, enough)
 
 
 def check_play_screen(shot, view):
