@@ -776,12 +776,15 @@ TEST_F(PlayScreen, PauseStopsTheStepsTheClockAndTheMusicUntilPlayGoesOn)
     ASSERT_TRUE(app->runIteration());
     EXPECT_EQ(play().getRunClock().steps(), 11);
     EXPECT_TRUE(AudioSingleton::instance().musicEnabled());
-    // Losing the keyboard pauses too (a mouse leaving does not); a restart goes on playing.
+    // Losing the keyboard pauses too, once no gain has answered it for a
+    // tenth of a second (a mouse leaving does not); a restart goes on playing.
     for (const Uint8 state : {SDL_APPMOUSEFOCUS, SDL_APPINPUTFOCUS}) {
         EXPECT_FALSE(play().isPaused());
         SDL_Event away{};
         away.active = {SDL_ACTIVEEVENT, 0, state};
         app->dispatchEvent(away);
+        for (int frame = 0; frame < 8; ++frame) // 15 ms a reading of the clock
+            ASSERT_TRUE(app->runIteration());
     }
     EXPECT_TRUE(play().isPaused());
     press("Retry"); // and goes on
