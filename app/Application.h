@@ -65,7 +65,7 @@ public:
     bool isNoSound() const { return noSound; }
     bool isNoMusic() const { return noMusic; }
     int windowWidth() const { return width; }
-    const Assists& getAssists() const { return assists; }
+    const Assists& getAssists() const override { return assists; }
     // From the menus: takes effect at the next step and is kept in the
     // settings file.
     void setAssists(const Assists& chosen);

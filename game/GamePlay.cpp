@@ -153,6 +153,10 @@ void GamePlay::stepRun()
         return;
     }
     runClock.tick();
+    // A replay plays by the rules it was kept with: no assist reaches it.
+    const Assists& assists = host.getAssists();
+    body.kickBuffer = assists.kickBuffer && !tape.isPlayback();
+    assistedRun = assistedRun || (assists.any() && !tape.isPlayback());
     body.update(tape.next(stepInput, body), level);
     if (tape.ranOutThisStep())
         std::cout << "GamePlay: The replay ended after " << tape.taken().size() - 1
@@ -176,13 +180,17 @@ void GamePlay::win()
     finished = true;
     body.beginWarp();
     AudioSingleton::instance().playMark();
-    std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
+    std::printf("GamePlay: Run time %s%s\n", runClock.text().c_str(), assistedRun ? " (assisted)" : "");
     std::fflush(stdout);
     RunOutcome outcome;
     outcome.milliseconds = runClock.milliseconds();
+    outcome.assisted = assistedRun;
+    // An assisted run is kept apart from the records: it neither sets a best
+    // nor leaves a replay that could become the ghost.
+    const bool keep = !replayed && !assistedRun;
     if (records) {
         int64_t previousBest = records->record().bestSteps;
-        if (!replayed) {
+        if (keep) {
             const RecordFile::Offer offered = records->offer(runClock.steps(), splits);
             outcome.newBest = offered.newBest;
             previousBest = offered.previousBestSteps;
@@ -190,7 +198,7 @@ void GamePlay::win()
         if (previousBest > 0)
             outcome.previousBestMilliseconds = RunClock::millisecondsFor(previousBest);
     }
-    if (!replayed)
+    if (keep)
         ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
     host.setRunOutcome(outcome); // for the ending, built after this screen is gone
 }
@@ -226,6 +234,7 @@ void GamePlay::restart()
     tape = RunTape{};
     ghost.restart();
     runClock = RunClock{};
+    assistedRun = false;
     splits = LevelRecord::noSplits();
     splitsReached = 0;
     tapped = PilotInput{};

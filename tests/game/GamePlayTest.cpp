@@ -809,6 +809,16 @@ TEST_F(PlayScreen, OnlyALiveWinThatBeatsTheRecordWritesIt)
     EXPECT_LT(kickUpUntilWon(), slow);
     EXPECT_FALSE(app->getRunOutcome().newBest);
     EXPECT_EQ(text(), first) << "a replay set a record";
+    // A faster run at 70 % game speed keeps nothing, and says so.
+    const std::string best = platform::readRegularFile(path.substr(0, path.size() - 7) + ".best.replay", 1 << 20).bytes;
+    app->setAssists(Assists{70, false});
+    playOwnLevel(62, 990, shaft);
+    EXPECT_LT(kickUpUntilWon(), slow);
+    app->setAssists(Assists{});
+    EXPECT_FALSE(app->getRunOutcome().newBest);
+    EXPECT_NE(app->getRunOutcome().endingLines().front().find(" (assisted)"), std::string::npos);
+    EXPECT_EQ(text(), first) << "an assisted run set a record";
+    EXPECT_EQ(platform::readRegularFile(path.substr(0, path.size() - 7) + ".best.replay", 1 << 20).bytes, best);
     playOwnLevel(62, 990, shaft);
     const int fast = kickUpUntilWon();
     EXPECT_EQ(app->getRunOutcome().previousBestMilliseconds, slow * 15);
