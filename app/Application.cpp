@@ -2,14 +2,14 @@
 
 #include "app/FatalError.h"
 #include "app/GameState.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
 #include "audio/AudioSingleton.h"
 #include "data/Pictures.h"
 #include "game/Epilogue.h"
 #include "game/GamePlay.h"
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 #include "game/TitleScreen.h"
 #include "render/OpenGLDrawer.h"
 #include "render/StepOnlyDrawer.h"
@@ -152,7 +152,7 @@ bool Application::runIteration()
     if (quitRequested)
         return false;
 
-    // Timing rules: app/FramePacer.h.
+    // Timing rules: base/FramePacer.h.
     uint32_t now = clock->ticks();
     bool slept = false;
     for (uint32_t wait = pacer.waitAt(now); wait > 0; wait = pacer.waitAt(now)) {

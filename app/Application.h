@@ -1,5 +1,5 @@
 #pragma once
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 #include "app/InputBindings.h"
 #include "app/PadSteering.h"
 #include "audio/PortAudioCallback.h"
@@ -32,7 +32,7 @@ public:
     void run();
     // One main-loop iteration: dispatch the pending events, then (unless
     // quitting) wait for the next step, run the steps that are due and draw
-    // the last of them (app/FramePacer.h). False once quitting was asked for.
+    // the last of them (base/FramePacer.h). False once quitting was asked for.
     bool runIteration();
     void loadGlyphs();
     void quit();

@@ -1,10 +1,10 @@
 #include "app/Settings.h"
 
-#include "app/NewFile.h"
-#include "app/Platform.h"
-#include "app/RegularFile.h"
-#include "app/TextLines.h"
-#include "app/TextNumber.h"
+#include "base/NewFile.h"
+#include "base/Platform.h"
+#include "base/RegularFile.h"
+#include "base/TextLines.h"
+#include "base/TextNumber.h"
 
 #include <cerrno>
 #include <iostream>

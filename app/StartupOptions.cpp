@@ -1,7 +1,7 @@
 #include "app/StartupOptions.h"
 
 #include "app/FatalError.h"
-#include "app/TextNumber.h"
+#include "base/TextNumber.h"
 
 #include <optional>
 

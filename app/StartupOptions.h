@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/Settings.h"
 
 #include <functional>

@@ -9,7 +9,7 @@
 #include "audio/SequencerCursor.h"
 #include "audio/SoundEffects.h"
 #include "audio/SpscQueue.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <atomic>
 

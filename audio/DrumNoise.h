@@ -1,5 +1,5 @@
 #pragma once
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 
 // The drums draw their noise from the program's one generator, so a chosen
 // seed makes an offline render repeatable.

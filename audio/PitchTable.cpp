@@ -1,10 +1,10 @@
 #include "audio/PitchTable.h"
 
-#include "app/Platform.h"
-#include "app/RandomGenerator.h"
-#include "app/RegularFile.h"
-#include "app/TextLines.h"
-#include "app/TextNumber.h"
+#include "base/Platform.h"
+#include "base/RandomGenerator.h"
+#include "base/RegularFile.h"
+#include "base/TextLines.h"
+#include "base/TextNumber.h"
 
 #include <algorithm>
 #include <iostream>

@@ -1,5 +1,5 @@
 #pragma once
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "audio/PolyphonicSynth.h"
 
-#include "app/RegularFile.h"
-#include "app/TextLines.h"
-#include "app/TextNumber.h"
+#include "base/RegularFile.h"
+#include "base/TextLines.h"
+#include "base/TextNumber.h"
 #include "audio/VoiceLanes.h"
 
 #include <iostream>

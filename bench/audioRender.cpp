@@ -3,7 +3,7 @@
 // sound effect sounding all the time) and for the worst case of every voice
 // and drum sounding at once, at each rate a stream may run at (the
 // benchmark's argument, in Hz).
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
 #include <benchmark/benchmark.h>

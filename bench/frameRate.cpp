@@ -17,7 +17,7 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
 #include "app/GameState.h"
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/PictureTexture.h"
 #include "render/Drawer.h"

@@ -4,7 +4,7 @@
 #include "game/ClimbSplits.h"
 #include "game/GamePlay.h"
 #include "game/LevelGrid.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <benchmark/benchmark.h>
 

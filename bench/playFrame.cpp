@@ -2,7 +2,7 @@
 // and drawing every layer of the play screen through the OpenGL drawer (run
 // under xvfb-run; Mesa's software renderer, a real GPU is far faster). The
 // main loop allows 15 ms per frame for both together.
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/CloudLayer.h"
@@ -13,7 +13,7 @@
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 #include "render/OpenGLDrawer.h"
 
 #include <SDL/SDL.h>

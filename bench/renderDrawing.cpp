@@ -3,8 +3,8 @@
 // software renderer, a real GPU is far faster), decoding the largest embedded
 // picture, and the PNG chunk walk that guards level files.
 #include "data/Pictures.h"
-#include "game/ImageLoader.h"
-#include "game/PngChunkCheck.h"
+#include "base/ImageLoader.h"
+#include "base/PngChunkCheck.h"
 #include "render/OpenGLDrawer.h"
 
 #include <SDL/SDL.h>

@@ -1,6 +1,6 @@
 #include "game/CloudLayer.h"
 
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/PictureTexture.h"
 #include "render/Drawer.h"

@@ -1,6 +1,6 @@
 #include "game/GameMusic.h"
 
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 
 namespace {
 

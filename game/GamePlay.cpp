@@ -1,7 +1,7 @@
 #include "game/GamePlay.h"
 
 #include "app/Application.h"
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/Camera.h"
@@ -13,7 +13,7 @@
 #include "game/RunOutcome.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -134,7 +134,7 @@ void GamePlay::frame(Drawer& drawer)
 void GamePlay::step()
 {
     // A direction pressed since the last step holds for this one even if it
-    // was released before it (app/FramePacer.h, rule 4).
+    // was released before it (base/FramePacer.h, rule 4).
     const PilotInput stepInput = heldOrTapped(input, tapped);
     tapped = PilotInput{};
     stepsPlayed = std::min(stepsPlayed + 1, startSettleSteps);

@@ -17,7 +17,7 @@
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <atomic>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "game/LevelGrid.h"
 
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
-#include "game/RgbaImage.h"
-#include "render/FilePath.h"
+#include "base/RgbaImage.h"
+#include "base/FilePath.h"
 
 #include <cstdint>
 #include <string>

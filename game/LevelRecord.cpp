@@ -1,7 +1,7 @@
 #include "game/LevelRecord.h"
 
-#include "app/TextLines.h"
-#include "app/TextNumber.h"
+#include "base/TextLines.h"
+#include "base/TextNumber.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "game/PictureTexture.h"
 
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 #include "render/Drawer.h"
 #include "render/OpenGLDrawer.h"
 

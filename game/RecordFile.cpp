@@ -1,8 +1,8 @@
 #include "game/RecordFile.h"
 
-#include "app/NewFile.h"
-#include "app/Platform.h"
-#include "app/RegularFile.h"
+#include "base/NewFile.h"
+#include "base/Platform.h"
+#include "base/RegularFile.h"
 
 #include <cerrno>
 #include <iostream>

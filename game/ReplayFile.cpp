@@ -1,7 +1,7 @@
 #include "game/ReplayFile.h"
 
-#include "app/RegularFile.h"
-#include "app/TextNumber.h"
+#include "base/RegularFile.h"
+#include "base/TextNumber.h"
 
 #include <sstream>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "game/ReplayShelf.h"
 
-#include "app/NewFile.h"
-#include "app/Platform.h"
+#include "base/NewFile.h"
+#include "base/Platform.h"
 
 #include <cerrno>
 

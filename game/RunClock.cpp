@@ -1,6 +1,6 @@
 #include "game/RunClock.h"
 
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 
 #include <cstdio>
 

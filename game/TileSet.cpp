@@ -6,7 +6,7 @@
 #include "render/Drawer.h"
 #include "render/OpenGLDrawer.h"
 
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 
 #include <GL/gl.h>
 #include <array>

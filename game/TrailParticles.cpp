@@ -1,6 +1,6 @@
 #include "game/TrailParticles.h"
 
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/PictureTexture.h"
 #include "game/PilotBody.h"

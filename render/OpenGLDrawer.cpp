@@ -1,6 +1,6 @@
 #include "render/OpenGLDrawer.h"
 #include "data/Pictures.h"
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 #include "render/DisplayAttributes.h"
 #include "render/FontSystem.h"
 #include "render/GlDrawHelpers.h"

@@ -1,5 +1,5 @@
 #include "render/OpenGLDrawer.h"
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "render/GlDrawHelpers.h"
 #include <GL/glu.h>
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "render/OpenGLFont.h"
 
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "render/FontSystem.h"
 
 #include <GL/gl.h>

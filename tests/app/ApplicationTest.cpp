@@ -1,7 +1,7 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
 #include "app/GameState.h"
-#include "app/Platform.h"
+#include "base/Platform.h"
 #include "app/StartupOptions.h"
 #include "audio/PortAudioDevice.h"
 #include "game/PictureTexture.h"

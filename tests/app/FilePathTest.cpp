@@ -1,4 +1,4 @@
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include "TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 
 #include <gtest/gtest.h>
 #include <numeric>

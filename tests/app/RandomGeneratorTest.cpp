@@ -1,4 +1,4 @@
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,4 +1,4 @@
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 
 #include "TempFolder.h"
 

@@ -1,4 +1,4 @@
-#include "app/TextNumber.h"
+#include "base/TextNumber.h"
 
 #include <climits>
 #include <gtest/gtest.h>

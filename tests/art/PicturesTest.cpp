@@ -3,7 +3,7 @@
 // drawing code relies on, and the few pixel properties other code depends on
 // (line alphas, outline frame, open-space tile, white glyphs, black pilot).
 #include "data/Pictures.h"
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // render runs in the real-time callback: it must never reach the heap. This
 // program replaces the global allocation functions with counting ones.
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "TempFolder.h"
 
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 #include "audio/ClapSynth.h"
 #include "audio/CrashSynth.h"

@@ -2,7 +2,7 @@
 #include "TempFolder.h"
 
 #include "audio/PolyphonicSynth.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <algorithm>
 #include <filesystem>

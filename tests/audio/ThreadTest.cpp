@@ -1,7 +1,7 @@
 // Renders on one thread while another edits the grid, registers and removes
 // loop listeners and plays booms and effects: run under ThreadSanitizer, and checks that
 // a removed listener is never called again.
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "game/LevelGrid.h"
-#include "game/PngChunkCheck.h"
+#include "base/PngChunkCheck.h"
 
 namespace {
 std::string filePath;

@@ -1,4 +1,4 @@
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 #include "audio/SoftClip.h"
 #include "game/GameMusic.h"

@@ -5,7 +5,7 @@
 #include "RecordingDrawer.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "audio/AudioSingleton.h"
 #include "game/GamePlay.h"
 #include "game/PictureTexture.h"

@@ -1,5 +1,5 @@
 #include "RecordingDrawer.h"
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "game/Backdrop.h"
 #include "game/CloudLayer.h"
 #include "game/PictureTexture.h"

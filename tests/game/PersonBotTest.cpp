@@ -1,9 +1,9 @@
 // The shipped play level played by PersonBot: a player who sees only the
 // screen, acts ten steps late and presses at most every sixteen steps.
 #include "PersonBot.h"
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 #include "game/LevelGrid.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <gtest/gtest.h>
 

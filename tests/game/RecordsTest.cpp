@@ -1,7 +1,7 @@
 // Records: text, tenths, ending lines; written only when beaten, whole through full disks and kills.
 #include "../app/ChildProcess.h"
 #include "GridMaps.h"
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "game/RecordFile.h"
 #include "game/RunOutcome.h"
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/PilotPlacement.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <gtest/gtest.h>
 

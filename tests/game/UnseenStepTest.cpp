@@ -10,7 +10,7 @@
 #include "game/TileSet.h"
 #include "game/TrailParticles.h"
 #include "game/WarpOverlay.h"
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 #include "render/StepOnlyDrawer.h"
 
 #include <gtest/gtest.h>

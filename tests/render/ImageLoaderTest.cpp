@@ -1,6 +1,6 @@
 #include "TestPictures.h"
-#include "game/ImageLoader.h"
-#include "game/PngChunkCheck.h"
+#include "base/ImageLoader.h"
+#include "base/PngChunkCheck.h"
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>

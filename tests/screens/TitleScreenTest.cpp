@@ -1,7 +1,7 @@
 // The title screen: the story's timing, its presses and what each frame draws.
 #include "game/TitleScreen.h"
 #include "data/Pictures.h"
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 
 #include "RecordingDrawer.h"
 #include "ScreenFixture.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/FramePacer.h"
+#include "base/FramePacer.h"
 
 // A main-loop clock that never sleeps: every reading is one frame period
 // later, so a test runs frames as fast as they can be drawn.

@@ -4,10 +4,10 @@
 #include "LevelFiles.h"
 #include "game/RouteScript.h"
 
-#include "game/ImageLoader.h"
+#include "base/ImageLoader.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include "ChildProcess.h"
 #include "TempFolder.h"

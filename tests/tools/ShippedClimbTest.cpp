@@ -8,7 +8,7 @@
 #include "RouteSearch.h"
 
 #include "game/LevelGrid.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <gtest/gtest.h>
 

@@ -6,13 +6,13 @@
 #include "game/RouteScript.h"
 #include "RouteSearch.h"
 
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 
 #include "game/GamePlay.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/RunClock.h"
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
 #include <algorithm>
 #include <csignal>

@@ -1,6 +1,6 @@
 #include "OutputFile.h"
 
-#include "app/NewFile.h"
+#include "base/NewFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

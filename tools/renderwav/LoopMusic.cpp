@@ -1,6 +1,6 @@
 #include "LoopMusic.h"
 
-#include "app/RandomGenerator.h"
+#include "base/RandomGenerator.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "WavWriter.h"
 
-#include "app/NewFile.h"
+#include "base/NewFile.h"
 
 #include <cstdint>
 #include <string_view>

@@ -4,8 +4,8 @@
 #include "LoopMusic.h"
 #include "WavWriter.h"
 
-#include "app/NewFile.h"
-#include "app/RandomGenerator.h"
+#include "base/NewFile.h"
+#include "base/RandomGenerator.h"
 #include "audio/AudioSingleton.h"
 
 #include <sys/stat.h>

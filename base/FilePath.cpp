@@ -1,6 +1,6 @@
-#include "render/FilePath.h"
+#include "base/FilePath.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 #include <iostream>
 

@@ -1,6 +1,6 @@
-#include "game/ImageLoader.h"
-#include "app/RegularFile.h"
-#include "game/PngChunkCheck.h"
+#include "base/ImageLoader.h"
+#include "base/RegularFile.h"
+#include "base/PngChunkCheck.h"
 #include <SDL/SDL.h>
 #include <SDL/SDL_image.h>
 #include <cstring>

@@ -1,5 +1,5 @@
 #pragma once
-#include "game/RgbaImage.h"
+#include "base/RgbaImage.h"
 #include <cstdint>
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/TextNumber.h"
+#include "base/TextNumber.h"
 
 #include <charconv>
 #include <climits>

@@ -1,6 +1,6 @@
-#include "app/NewFile.h"
+#include "base/NewFile.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "game/PngChunkCheck.h"
+#include "base/PngChunkCheck.h"
 #include <cstdint>
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 
-#include "app/Platform.h"
+#include "base/Platform.h"
 
 #include <algorithm>
 #include <cerrno>

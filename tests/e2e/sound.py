@@ -1,0 +1,383 @@
+"""Scenarios of the sound: booms, sound servers and devices, rates, kicks,
+patch and pitch files."""
+
+import array
+import os
+import shutil
+import signal
+import subprocess
+import time
+import wave
+
+from gamerun import (Failure, GameRun, check, expect_clean_exit, log, onsets, peak, read_capture, screenshot,
+                     strongest_frequency)
+
+from checks import *  # noqa: F401,F403 (the scenarios' shared checks)
+
+
+BOOM_FRAMES = 120        # steps between automatic story lines
+STEP_MS = 15             # one step of the game, in real time
+BOOM_GAP = BOOM_FRAMES * STEP_MS / 1000.0  # 1.80 s between automatic booms
+BOOM_GAP_SLACK = 0.1     # seconds: a slow frame or two, and the audio buffers
+                         # (a game running 10 % fast or slow is well outside)
+PRESS_GAPS = (0.7, 0.85)  # seconds between the key presses: shorter than 120
+                          # steps, so no line comes by itself between
+
+
+def booms(sandbox):
+    """The title screen's booms reach a real sound stream: one at each story
+    line, whether the line came by itself (120 frames after the one before)
+    or by a key press (at the moment of the press), six in all, and no more
+    once the last line is up."""
+    capture = sandbox.path("booms.raw")
+    # A small window: it is drawn and grabbed quickly, so the first press
+    # follows the first line closely.
+    run = GameRun(sandbox, ["-win", "-w", "320", "-h", "180"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    run.wait_window()
+    # The stream opens once the window and the first screen exist.
+    deadline = time.monotonic() + 20
+    while not sink_inputs(run) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    check(len(sink_inputs(run)) == 1, "the game opened no stream: %r" % sink_inputs(run))
+    # A press restarts the 120-frame wait for the next line, and the gaps
+    # between presses are shorter than that, so no line comes by itself among
+    # the presses. Only the first press could meet a line coming by itself:
+    # wait for a line to change on screen, then press 0.9 s later, half-way
+    # to the next line: that line's boom has long passed its onset (the
+    # first boom may fall on the stream's start, where the capture's timing
+    # is the sound server's) and the next is still 0.9 s off.
+    def story(shot):
+        return yellow_spots(shot, (0, shot.height // 2, shot.width, shot.height * 3 // 4), step=1)
+    shown = story(screenshot("booms-start", window=run.window))
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        now = story(screenshot("booms-line", window=run.window))
+        if len(shown ^ now) > 20:
+            break
+        shown = now
+        time.sleep(0.02)
+    else:
+        raise Failure("no story line came within 30 s")
+    time.sleep(0.9)
+    presses = []
+    for gap in (0.0,) + PRESS_GAPS:
+        time.sleep(gap)
+        run.key("Return")
+        presses.append(time.monotonic())
+    # The rest of the lines come by themselves; then nothing more may sound.
+    deadline = time.monotonic() + 60
+    while time.monotonic() < deadline and len(onsets(read_capture(capture))) < 6:
+        time.sleep(0.5)
+    log("live onsets: %s, capture %.1f s, game alive %s" % (onsets(read_capture(capture)), len(read_capture(capture)) / 88200, run.alive()))
+    time.sleep(2.5)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+
+    samples = read_capture(capture)
+    times = onsets(samples)
+    log("boom onsets in the capture (s): %s" % ", ".join("%.3f" % t for t in times))
+    check(len(times) == 6, "%d booms, want 6 (one per story line)" % len(times))
+    # The presses: three booms spaced like the presses.
+    press_gaps = [b - a for a, b in zip(presses, presses[1:])]
+    # The run of three whose spacing is closest to the presses'; a run that
+    # starts one boom early compares 0.7 s with 0.85 s and cannot be close.
+    def mismatch(i):
+        return max(abs(times[i + n + 1] - times[i + n] - press_gaps[n]) for n in range(2))
+    check(len(times) >= 3, "only %d booms" % len(times))
+    first = min(range(len(times) - 2), key=mismatch)
+    check(mismatch(first) < 0.1, "no three booms spaced like the presses %s" % press_gaps)
+    check(1 <= first <= 3, "%d booms before the presses, want 1 to 3" % first)
+    # The others: 120 steps of 15 ms after the line before, 1.80 s in real
+    # time. (The gap between the last line that came by itself and the
+    # first press is the test's own timing; the first boom falls on the
+    # stream's start, whose timing is the sound server's.)
+    auto_gaps = [times[i + 1] - times[i] for i in range(1, len(times) - 1) if not first - 1 <= i < first + 2]
+    check_boom_gaps(auto_gaps)
+    tail = len(samples) / 2 / 44100 - times[-1]
+    check(tail > 2.0, "the capture ends %.1f s after the last boom: too short to show no more follow" % tail)
+
+
+def check_boom_gaps(gaps):
+    log("automatic boom gaps (s): %s" % ", ".join("%.3f" % g for g in gaps))
+    check(gaps, "no two booms came by themselves one after the other")
+    for gap in gaps:
+        check(abs(gap - BOOM_GAP) <= BOOM_GAP_SLACK, "booms %.3f s apart, want 120 steps of 15 ms (%.2f s)"
+              % (gap, BOOM_GAP))
+
+
+def booms_slow_drawing(sandbox):
+    """With every buffer swap 40 ms slower (a slow graphics driver, preloaded
+    into the game), the game draws about 18 frames a second but still steps
+    at 66 2/3 a second: the title screen's first story lines boom 1.80 s
+    apart, as with fast drawing."""
+    capture = sandbox.path("booms-slow.raw")
+    library = os.environ.get("VANTORREL_SLOW_SWAP", "")
+    check(os.path.exists(library), "no swap-slowing library (VANTORREL_SLOW_SWAP=%r)" % library)
+    # A sanitizer runtime would insist on being loaded first.
+    asan = os.environ.get("ASAN_OPTIONS", "")
+    run = GameRun(sandbox, ["-win", "-w", "320", "-h", "180"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None, LD_PRELOAD=library,
+                                  ASAN_OPTIONS=(asan + ":" if asan else "") + "verify_asan_link_order=0"))
+    run.wait_window()
+    # Lines 1 to 4 come 30, 150, 270 and 390 steps after the start. The
+    # first boom falls on the stream's start, whose timing is the sound
+    # server's, so only the gaps after it count.
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and len(onsets(read_capture(capture))) < 4:
+        time.sleep(0.25)
+    time.sleep(0.5)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    times = onsets(read_capture(capture))
+    log("boom onsets in the capture (s): %s" % ", ".join("%.3f" % t for t in times))
+    check(len(times) == 4, "%d booms, want 4 (story lines 1 to 4)" % len(times))
+    check_boom_gaps([times[2] - times[1], times[3] - times[2]])
+
+
+def no_sound(sandbox):
+    """--nosound: no stream is opened (the sound server sees no client
+    stream and records pure silence) although the title screen booms."""
+    capture = sandbox.path("nosound.raw")
+    run = GameRun(sandbox, ["--nosound", "-win", "-w", "480", "-h", "270"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    run.wait_window()
+    time.sleep(2.5)  # the first line's boom is due after 30 frames
+    run.key("Return")
+    time.sleep(2 * SETTLE)  # by now a stream would long be open
+    streams = sink_inputs(run)
+    check(streams == [], "streams with --nosound: %r" % streams)
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    check(not any("PortAudio" in line for line in lines_of(run)), "audio messages: %r" % lines_of(run))
+    samples = read_capture(capture)
+    check(len(samples) > 44100, "the recording is too short (%d samples)" % len(samples))
+    check(peak(samples) == 0.0, "something played: peak %.4f" % peak(samples))
+
+
+BOOM_PITCH = 440.0  # Hz: the impact's lowest note (110 Hz, four times up by its patch)
+
+
+def jack_only_48000(sandbox):
+    """A JACK server running only at 48000 Hz (the dummy driver; most
+    desktops run JACK or PipeWire so): the game says 44100 Hz is refused and
+    plays in tune: the title screen's boom, recorded from the game's JACK
+    port, sounds at 440 Hz (8.8 % sharp when rendered for 44100 Hz)."""
+    # One name for every run: JACK keeps at most eight servers in its shared
+    # registry and frees the slot of a dead server only for a server of the
+    # same name, so a name per run would fill it after a few killed runs.
+    env = sandbox.env(JACK_DEFAULT_SERVER="vantorrel-e2e", JACK_NO_AUDIO_RESERVATION="1",
+                      JACK_NO_START_SERVER="1")
+    jackd = subprocess.Popen(["jackd", "-n", env["JACK_DEFAULT_SERVER"], "-r", "-d", "dummy", "-r", "48000"],
+                             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        check(subprocess.run(["jack_wait", "-w", "-t", "10"], env=env, capture_output=True).returncode == 0,
+              "the JACK server did not start")
+        run = GameRun(sandbox, WINDOWED + ["-aa", "JACK"], env=env)
+        run.wait_window()
+        for _ in range(200):
+            if "PortAudio:out_0" in subprocess.run(["jack_lsp"], env=env, capture_output=True, text=True).stdout:
+                break
+            time.sleep(0.1)
+        # Four seconds hold two booms. The recorder's buffer holds them all:
+        # where it falls behind it drops whole periods, a higher pitch.
+        recorder = subprocess.run(["jack_rec", "-f", sandbox.path("jack.wav"), "-d", "4", "-b", "16", "-B",
+                                   "262144", "PortAudio:out_0"], env=env, capture_output=True, text=True, timeout=30)
+        check(recorder.returncode == 0 and "overrun" not in recorder.stderr, "jack_rec: %r" % (recorder,))
+        expect_clean_exit(run, *run.escape())
+    finally:
+        # Asked to end, the server leaves the registry; killed, it stays there.
+        jackd.terminate()
+        try:
+            jackd.wait(10)
+        except subprocess.TimeoutExpired:
+            jackd.kill()
+            jackd.wait()
+    check("44100Hz samplerate not supported, using 48000Hz." in lines_of(run), "lines %r" % lines_of(run))
+    with wave.open(sandbox.path("jack.wav")) as w:
+        rate, samples = w.getframerate(), array.array("h", w.readframes(w.getnframes()))
+    # A whole second from near the loudest sample: shorter stretches read the
+    # onsets and the beat of the upper notes as a pitch a few Hz off. A period
+    # the busy machine made the game miss is a run of zeros that would splice
+    # the wave: such a second is passed over.
+    loudest = max(range(len(samples)), key=lambda i: abs(samples[i]))
+    starts = sorted({max(0, min(loudest + k * rate // 10, len(samples) - rate)) for k in range(-5, 20)},
+                    key=lambda start: abs(start - loudest))
+    clean = [start for start in starts if b"\0" * 66 not in samples[start:start + rate].tobytes()]
+    check(rate == 48000 and clean, "%d Hz, seconds without a dropout: %r" % (rate, clean))
+    pitch = strongest_frequency(samples[clean[0]:clean[0] + rate], rate, 380, 520)
+    log("the boom sounds at %.2f Hz through JACK at 48000 Hz" % pitch)
+    check(abs(pitch / BOOM_PITCH - 1) <= 0.005, "the boom sounds at %.2f Hz, want %.0f Hz" % (pitch, BOOM_PITCH))
+
+
+# --- fault injection ----------------------------------------------------------
+
+QUIT_WAIT = 1.5  # seconds from Escape or SIGTERM to the end of the game, however stuck the sound
+
+
+def frozen_sound_server(sandbox):
+    """The sound server stops answering (SIGSTOP) while the game plays:
+    Escape, and in a second run SIGTERM, still end the game within about a
+    second with status 0, saying it left the sound system behind."""
+    for how in ("Escape", "SIGTERM"):
+        run = GameRun(sandbox, WINDOWED, sound_capture=sandbox.path("frozen.raw"),
+                      env=sandbox.env(ALSA_CONFIG_PATH=None))
+        run.wait_window()
+        for _ in range(200):
+            if sink_inputs(run):
+                break
+            time.sleep(0.1)
+        server = subprocess.run(["pgrep", "-P", str(run.process.pid), "-x", "pulseaudio"], capture_output=True,
+                                text=True).stdout.split()
+        check(len(sink_inputs(run)) == 1 and len(server) == 1, "stream %r, server %r" % (sink_inputs(run), server))
+        os.kill(int(server[0]), signal.SIGSTOP)
+        try:
+            time.sleep(0.5)
+            run.key("Escape") if how == "Escape" else os.kill(run.game_pid(), signal.SIGTERM)
+            asked = time.monotonic()
+            # Ended means gone or a zombie: the sink's shell reaps it later.
+            while time.monotonic() - asked < 10 and os.path.exists("/proc/%d" % run.game_pid()) and \
+                    open("/proc/%d/stat" % run.game_pid()).read().rsplit(")", 1)[1].split()[0] != "Z":
+                time.sleep(0.02)
+            seconds = time.monotonic() - asked
+        finally:
+            os.kill(int(server[0]), signal.SIGCONT)
+        code = run.wait_exit(10)
+        log("%s with a stopped sound server: ended after %.2f s, status %s" % (how, seconds, code))
+        check(seconds <= QUIT_WAIT and code == 0, "%s: %.2f s to end, status %s" % (how, seconds, code))
+        check(lines_of(run)[-1:] == ["PortAudioDevice: the sound system did not stop within 700 ms; leaving it "
+                                     "behind."], "last lines %r" % lines_of(run)[-3:])
+
+
+def tone_frequency(samples, start, end, rate=44100):
+    """Hz of the left channel from start to end (s): the median zero-crossing spacing, which a dropout hardly moves."""
+    left = samples[2 * int(start * rate):2 * int(end * rate):2]
+    at = [i + a / (a - b) for i, (a, b) in enumerate(zip(left, left[1:])) if (a < 0) != (b < 0)]
+    spacing = sorted(b - a for a, b in zip(at, at[1:]))
+    return rate / 2 / spacing[len(spacing) // 2] if spacing else 0.0
+
+
+KICK_GAP = 0.12  # s between presses (8 steps) beyond the key tool's own time: each kick climbs faster
+
+
+def kick_sounds(sandbox):
+    """Kicking up a shaft with the music off: every wall kick sounds once
+    (the first press, a jump from the floor, makes none), higher as the
+    flight speeds up; the kick that crosses the mark rings on with the
+    mark's chord, and the run time is printed."""
+    with open(level_path(sandbox), "wb") as f:
+        f.write(shaft_png(top=300))
+    capture = sandbox.path("kicks.raw")
+    run = GameRun(sandbox, ["-nm", "-win", "-w", "320", "-h", "180"], sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    run.wait_window()
+    start_play(run)
+    time.sleep(2.0)  # the story's booms die away
+    won = lambda: any(line.startswith("GamePlay: Run time ") for line in lines_of(run))
+    presses = []
+    while len(presses) < 40 and not won():
+        # Counted from when the last press had surely left: a press within 4 steps of a kick is dropped.
+        time.sleep(max(0.0, presses[-1] + KICK_GAP - time.monotonic()) if presses else 0.0)
+        run.key("space")  # the key leaves while the key tool runs (up to 0.3 s on a busy machine)
+        presses.append(time.monotonic())
+    time.sleep(1.0)  # the chord rings; the ending's own boom is 3 s after the win
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    check(won(), "no win after %d presses:\n%s" % (len(presses), run.output()))
+    samples = read_capture(capture)
+    times = onsets(samples, quiet_gap=0.1)
+    kicks = len(presses) - 1
+    log("%d kicks; sound onsets (s): %s" % (kicks, ", ".join("%.3f" % t for t in times)))
+    first = max(i for i in range(1, len(times)) if times[i] - times[i - 1] > 1.0)  # after the story's booms
+    heard = times[first:]
+    # A stalled game reads two presses in one step, as one jump: on a busy machine a few kicks merge
+    # (seen: 1 in 10). Never more sounds than kicks, none doubled.
+    check(0.8 * kicks <= len(heard) <= kicks, "%d kick sounds for %d kicks" % (len(heard), kicks))
+    check(all(b - a > 0.1 for a, b in zip(heard, heard[1:])), "two sounds for one kick")
+    # 70 to 140 ms in, the tone holds where its glide ended; a dropped window (all zeros) has none.
+    pitches = [f for f in (tone_frequency(samples, t + 0.07, t + 0.14) for t in heard[:-1]) if f > 0]
+    # A late press lets gravity take back more speed, so neighbours may dip; over the climb it must rise.
+    third = max(1, len(pitches) // 3)
+    check(len(pitches) >= 3 and min(pitches[-third:]) > max(pitches[:third]),
+          "the pitch does not climb: %s Hz" % ", ".join("%.0f" % f for f in pitches))
+    ringing = peak(samples[2 * int((heard[-1] + 0.5) * 44100):2 * int((heard[-1] + 0.9) * 44100)])
+    check(ringing > 0.05, "0.5 s after the winning kick the peak is %.4f: no chord" % ringing)
+
+
+def no_audio_device(sandbox):
+    """ALSA's default device names a card that does not exist: the stream
+    cannot open, the game says so in one line and plays on silently."""
+    conf = sandbox.write("asound-none.conf", "pcm.!default { type hw card 9 device 0 }\n")
+    run = GameRun(sandbox, WINDOWED, env=sandbox.env(ALSA_CONFIG_PATH=conf))
+    plays_on(run, "PortAudioDevice Error: Could not open stream.")
+
+
+def special_patch_files(sandbox):
+    """SeqHi.patch is a FIFO and Bom.patch a link to /dev/zero: one line
+    each, those groups keep the built-in sound, and the game plays on."""
+    folder = os.path.join(sandbox.game_dir, "synthPatches")
+    fifo = os.path.join(folder, "SeqHi.patch")
+    zero = os.path.join(folder, "Bom.patch")
+    os.remove(fifo)
+    os.mkfifo(fifo)
+    os.remove(zero)
+    os.symlink("/dev/zero", zero)
+    run = GameRun(sandbox, WINDOWED)
+    plays_on(run, None)
+    expect_lines(run, ["PolyphonicSynth: Could not read patch file %s: not a regular file" % path
+                       for path in (fifo, zero)])
+
+
+def special_pitch_files(sandbox):
+    """The only pitch file is a FIFO, then a link to /dev/zero: one line
+    each time, the music has no pitch, and the game starts and quits."""
+    folder = os.path.join(sandbox.game_dir, "pitches")
+    shutil.rmtree(folder)
+    os.makedirs(folder)
+    path = os.path.join(folder, "scale.txt")
+    os.mkfifo(path)
+    for make in (lambda: None, lambda: (os.remove(path), os.symlink("/dev/zero", path))):
+        make()
+        run = GameRun(sandbox, WINDOWED)
+        starts_and_quits(run)
+        expect_lines(run, ["PitchTable: Could not read pitch file %s: not a regular file" % path])
+
+
+def damaged_patches(sandbox):
+    """All five patch files empty: each group falls back to the louder
+    built-in sound (one line each), and what reaches the sound server never
+    leaves full scale (before, such a mix peaked near 2.2)."""
+    folder = os.path.join(sandbox.game_dir, "synthPatches")
+    for name in os.listdir(folder):
+        open(os.path.join(folder, name), "wb").close()
+    capture = sandbox.path("damaged.raw")
+    # A sink that mixes in float, so that a sample beyond full scale would
+    # be recorded as it was played instead of cut to it.
+    run = GameRun(sandbox, WINDOWED, sound_capture=capture,
+                  env=sandbox.env(ALSA_CONFIG_PATH=None, SINK_FORMAT="float32le"))
+    run.wait_window()
+    start_play(run)
+    time.sleep(4)  # two loops of the music, the bass on every other step
+    code, seconds = run.escape()
+    expect_clean_exit(run, code, seconds - run.sink_overhead())
+    short = [line for line in lines_of(run) if line.startswith("PolyphonicSynth: Patch file too short: ")]
+    check(len(short) == 5, "want one line per empty patch, got %r" % short)
+    samples = read_capture(capture)
+    loudest = peak(samples)
+    log("peak of the damaged mix: %.6f over %.1f s" % (loudest, len(samples) / 88200))
+    check(loudest > 0.5, "hardly any sound: peak %.4f" % loudest)
+    check(loudest <= 1.0, "the stream left full scale: peak %.4f" % loudest)
+
+
+SCENARIOS = {
+    "booms": booms,
+    "booms_slow_drawing": booms_slow_drawing,
+    "nosound": no_sound,
+    "jack_only_48000": jack_only_48000,
+    "kick_sounds": kick_sounds,
+    "no_audio_device": no_audio_device,
+    "frozen_sound_server": frozen_sound_server,
+    "special_patch_files": special_patch_files,
+    "special_pitch_files": special_pitch_files,
+    "damaged_patches": damaged_patches,
+}
