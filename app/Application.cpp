@@ -1,7 +1,6 @@
 #include "app/Application.h"
 
 #include "app/FatalError.h"
-#include "app/GameState.h"
 #include "base/Platform.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
@@ -9,11 +8,11 @@
 #include "audio/AudioSingleton.h"
 #include "data/Pictures.h"
 #include "game/Epilogue.h"
+#include "game/GameState.h"
 #include "game/GamePlay.h"
 #include "base/ImageLoader.h"
 #include "game/TitleScreen.h"
 #include "render/OpenGLDrawer.h"
-#include "render/StepOnlyDrawer.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>
@@ -197,18 +196,18 @@ bool Application::runIteration()
     settleFocusLoss(now);
     const int steps = pacer.stepsAt(now);
 
-    // The steps drawing has fallen behind on run unseen; a switch inside one
-    // hands the rest to the new screen.
-    StepOnlyDrawer unseen(*drawer);
-    for (int step = 1; step < steps; ++step) {
-        if (state)
-            state->frame(unseen);
-        if (quitRequested)
+    // Every step that is due runs, and the screen they leave is drawn once
+    // (rule 2). A screen that ends before its step hands the step to the
+    // next one, and whatever screen is current then is the one drawn.
+    for (int step = 1; step <= steps; ++step) {
+        if (state && !state->step() && state)
+            state->step();
+        if (quitRequested && step < steps)
             return true; // the next poll ends the loop
     }
     drawer->beginFrame();
     if (state)
-        state->frame(*drawer);
+        state->draw(*drawer);
     drawer->endFrame();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "audio/PortAudioDevice.h"
 #include "game/Assists.h"
 #include "game/RunOutcome.h"
+#include "game/ScreenHost.h"
 
 #include <SDL/SDL_events.h>
 #include <SDL/SDL_joystick.h>
@@ -20,9 +21,9 @@ class GameState;
 class GamePlay;
 
 // The one top-level object: brings the system up, runs the paced main loop
-// that hands input and fixed 15 ms steps to the current screen, and
-// fills the audio stream's buffers from the audio engine.
-class Application : public PortAudioCallback {
+// that hands input and fixed 15 ms steps to the current screen and draws it
+// once a frame, and fills the audio stream's buffers from the audio engine.
+class Application : public PortAudioCallback, public ScreenHost {
 public:
     // May throw FatalError ("--help", SDL failure).
     explicit Application(const std::vector<std::string>& arguments);
@@ -34,12 +35,12 @@ public:
     void run();
     // One main-loop iteration: dispatch the pending events, then (unless
     // quitting) wait for the next step, run the steps that are due and draw
-    // the last of them (base/FramePacer.h). False once quitting was asked for.
+    // the screen once (base/FramePacer.h). False once quitting was asked for.
     bool runIteration();
     void loadGlyphs();
-    void quit();
+    void quit() override;
     // Replaces the current screen by name; unknown names change nothing.
-    void switchState(const std::string& name);
+    void switchState(const std::string& name) override;
     void prepare(double framesPerSecond) override;
     void process(const void* input, void* output, uint32_t frames) override;
 
@@ -52,8 +53,8 @@ public:
     // The run just won and how it compares with the level's best, handed
     // from the play screen to the ending, which is built after the play
     // screen is gone; a time of -1 before a win.
-    void setRunOutcome(const RunOutcome& outcome) { lastRun = outcome; }
-    const RunOutcome& getRunOutcome() const { return lastRun; }
+    void setRunOutcome(const RunOutcome& outcome) override { lastRun = outcome; }
+    const RunOutcome& getRunOutcome() const override { return lastRun; }
     void setRunMilliseconds(int64_t milliseconds) { lastRun = RunOutcome{milliseconds, -1, false}; }
     int64_t getRunMilliseconds() const { return lastRun.milliseconds; }
 
@@ -64,7 +65,7 @@ public:
     bool isNoSound() const { return noSound; }
     bool isNoMusic() const { return noMusic; }
     int windowWidth() const { return width; }
-    const Assists& getAssists() const { return assists; }
+    const Assists& getAssists() const override { return assists; }
     // From the menus: takes effect at the next step and is kept in the
     // settings file.
     void setAssists(const Assists& chosen);

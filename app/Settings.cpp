@@ -127,14 +127,22 @@ std::optional<std::string> defaultSettingsText()
     return text;
 }
 
-bool writeDefaultSettings(const std::string& text)
+namespace {
+
+bool createSettingsFile(const std::string& path, const std::string& text)
 {
-    const std::string path = settingsFilePath();
     if (platform::createFileWhole(path, text) != 0) {
         std::cout << "Could not create " << path << std::endl;
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool writeDefaultSettings(const std::string& text)
+{
+    return createSettingsFile(settingsFilePath(), text);
 }
 
 Settings Settings::load()
@@ -151,7 +159,9 @@ Settings Settings::load()
         const std::optional<std::string> text = defaultSettingsText();
         if (!text)
             return settings;
-        writeDefaultSettings(*text);
+        // The path found above: asking again would say a missing
+        // configuration folder twice.
+        createSettingsFile(path, *text);
         // Written or not, this start runs on what the file holds or would.
         settings.applyText(*text);
         return settings;

@@ -6,16 +6,15 @@
 //
 // 1. A step is 15 ms of real time: the screens advance 66 2/3 steps a second,
 //    however fast frames are drawn and whether or not the buffer swap waits
-//    for the display. A screen advances exactly one step per `frame` call,
-//    whether or not that call is shown, and never measures time itself.
+//    for the display. A screen advances exactly one step per `step` call and
+//    never measures time itself; drawing (`draw`) changes nothing, so a
+//    frame may show one step or several.
 // 2. Steps fall due on a fixed grid of 15 ms from the first one. Each
 //    iteration of the main loop polls the pending input, sleeps until the
 //    next step is due if none is yet (polling again after a sleep, rule 4),
-//    then runs every step that is due: all
-//    but the last with a drawer that only makes textures and fonts (nothing
-//    reaches the screen), the last one drawn and shown. So drawing that keeps
-//    up gives one step and one frame per 15 ms, evenly spaced; a 40 ms frame
-//    gives 2 or 3 steps a frame, 2.67 on average.
+//    then runs every step that is due and draws the screen they leave once.
+//    So drawing that keeps up gives one step and one frame per 15 ms, evenly
+//    spaced; a 40 ms frame gives 2 or 3 steps a frame, 2.67 on average.
 // 3. At most `maxStepsPerFrame` steps run in one iteration. When more are due
 //    the rest are dropped and the grid starts again from now: the game then
 //    slows down instead of falling ever further behind.
@@ -30,7 +29,7 @@
 class FramePacer {
 public:
     static constexpr uint32_t framePeriod = 15;  // milliseconds of real time per step at full speed
-    static constexpr int maxStepsPerFrame = 4;   // steps, the last of them drawn
+    static constexpr int maxStepsPerFrame = 4;   // steps, then one drawing
     static constexpr int fullSpeed = 100;        // percent
 
     // The game speed assist: steps fall due `percent` as often (50 to 100),

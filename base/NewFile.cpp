@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -280,12 +281,29 @@ std::string replaceFailureText(const std::string& path, int error)
     return "something other than a regular file is in its place";
 }
 
+namespace {
+
+// The path with its folder resolved, so that "a.png" and "./a.png" match
+// before either exists.
+std::string placeOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr)
+        return path;
+    return std::string(resolved) + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+} // namespace
+
 bool sameFile(const std::string& first, const std::string& second)
 {
     struct stat one {};
     struct stat two {};
-    return stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0 && one.st_dev == two.st_dev &&
-           one.st_ino == two.st_ino;
+    if (stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0)
+        return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+    return placeOf(first) == placeOf(second);
 }
 
 } // namespace platform

@@ -38,7 +38,9 @@ int replaceFileWhole(const std::string& path, std::initializer_list<std::string_
 // is in its place"), else the system's text for the error.
 std::string replaceFailureText(const std::string& path, int error);
 
-// True when both paths name the same existing file (through links too).
+// True when both paths name the same existing file (through links too), or,
+// when one is missing, the same place once their folders are resolved, so
+// that two outputs "a.png" and "./a.png" are told apart before either exists.
 bool sameFile(const std::string& first, const std::string& second);
 
 } // namespace platform

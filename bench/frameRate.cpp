@@ -16,7 +16,7 @@
 // picture.
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/GameState.h"
+#include "game/GameState.h"
 #include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/PictureTexture.h"
@@ -64,7 +64,8 @@ private:
 class BareFrame : public GameState {
 public:
     using GameState::GameState;
-    void frame(Drawer&) override {}
+    bool step() override { return true; }
+    void draw(Drawer&) const override {}
     std::string name() const override { return "BareFrame"; }
 };
 
@@ -72,7 +73,8 @@ public:
 class OneLayer : public GameState {
 public:
     using GameState::GameState;
-    void frame(Drawer& drawer) override
+    bool step() override { return true; }
+    void draw(Drawer& drawer) const override
     {
         if (texture == 0)
             texture = createPictureTexture(drawer, pictures::grain(), false);
@@ -81,7 +83,7 @@ public:
     std::string name() const override { return "OneLayer"; }
 
 private:
-    uint32_t texture = 0;
+    mutable uint32_t texture = 0; // made on the first draw, like the screens' textures
 };
 
 double processCpuSeconds()

@@ -8,8 +8,7 @@
 #include "KeyEvent.h"
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/GameState.h"
-#include "render/StepOnlyDrawer.h"
+#include "game/GameState.h"
 
 #include <SDL/SDL.h>
 
@@ -54,13 +53,15 @@ public:
         : GameState(owner), clock(clock), drawCost(drawCost)
     {
     }
-    void frame(Drawer& drawer) override
+    bool step() override
     {
-        const bool seen = pressed;
-        if (dynamic_cast<StepOnlyDrawer*>(&drawer) != nullptr)
-            return;
+        taken = pressed;
+        return true;
+    }
+    void draw(Drawer&) const override
+    {
         clock.advance(drawCost);
-        if (seen && shownAt == 0)
+        if (taken && shownAt == 0)
             shownAt = clock.now;
     }
     void actionPressed(const std::string&, const SDL_keysym&) override { pressed = true; }
@@ -69,7 +70,8 @@ public:
     ScriptedClock& clock;
     uint32_t drawCost;
     bool pressed = false;
-    uint32_t shownAt = 0;
+    bool taken = false;            // by the last step
+    mutable uint32_t shownAt = 0;  // noted by the first frame that shows it
 };
 
 } // namespace

@@ -124,12 +124,18 @@ void wholeFrame(benchmark::State& state)
         clouds.draw(*w.drawer, camera);
         tiles.draw(*w.drawer, playLevel(), camera);
         trail.draw(*w.drawer, camera);
-        for (auto& particle : trail.particles) {
-            particle.size = 4.0f; // keep them all alive
-        }
         body.draw(*w.drawer);
         speedHud::draw(*w.drawer, 0, 1.2f);
         warp.draw(*w.drawer);
+        // The step between frames, as the play screen takes it.
+        clouds.step();
+        tiles.step();
+        trail.step();
+        for (auto& particle : trail.particles) {
+            particle.size = 4.0f; // keep them all alive
+        }
+        body.stepLook();
+        warp.step();
         if (warp.getProgress() > 1.0f) {
             warp = WarpOverlay(false);
         }

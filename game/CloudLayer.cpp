@@ -45,7 +45,14 @@ CloudLayer::Origin CloudLayer::windowOrigin(Camera camera)
     return origin;
 }
 
-void CloudLayer::draw(Drawer& drawer, Camera camera)
+void CloudLayer::step()
+{
+    if (stepped)
+        drift();
+    stepped = true;
+}
+
+void CloudLayer::draw(Drawer& drawer, Camera camera) const
 {
     const uint32_t texture = cloudTexture.key(drawer, pictures::cloud(), true);
     const Origin origin = windowOrigin(camera);
@@ -56,7 +63,6 @@ void CloudLayer::draw(Drawer& drawer, Camera camera)
                                (cloud.y - origin.y) * unitHeight - cloudHeight, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
         }
     }
-    drift();
 }
 
 void CloudLayer::drift()

@@ -27,8 +27,11 @@ public:
     CloudLayer();
     explicit CloudLayer(RandomGenerator& random);
 
-    // Draws the clouds in the window and drifts every cloud one step.
-    void draw(Drawer& drawer, Camera camera);
+    // One step: the clouds drift, except in the first, which shows them
+    // where they were scattered.
+    void step();
+    // Draws the clouds in the window.
+    void draw(Drawer& drawer, Camera camera) const;
     // Moves every cloud one step, turning at the field's edges.
     void drift();
 
@@ -36,4 +39,7 @@ public:
     static Origin windowOrigin(Camera camera);
 
     Cloud clouds[cloudCount];
+
+private:
+    bool stepped = false;
 };

@@ -1,11 +1,11 @@
 #include "game/Epilogue.h"
 
-#include "app/Application.h"
 #include "audio/AudioSingleton.h"
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/PictureTexture.h"
 #include "game/ReadableText.h"
+#include "game/ScreenHost.h"
 #include "render/Drawer.h"
 
 namespace {
@@ -65,23 +65,42 @@ EpilogueTimeline::Step EpilogueTimeline::tick()
     return step;
 }
 
-Epilogue::Epilogue(Application& owner) : GameState(owner), body(startX, startY), warp(true)
+Epilogue::Epilogue(ScreenHost& host) : GameState(host), body(startX, startY), warp(true)
 {
-    // A missing level prints its own line; the pilot then rests walled in.
-    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)));
-    results = owner.getRunOutcome().endingLines();
+    // A refused level prints its own line; the pilot then rests walled in.
+    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)), static_cast<int32_t>(startX),
+               static_cast<int32_t>(startY));
+    results = host.getRunOutcome().endingLines();
     if (!results.empty())
         runTime = results.front();
 }
 
-void Epilogue::frame(Drawer& drawer)
+bool Epilogue::step()
 {
-    const EpilogueResources resources = resourcesFor(drawer);
+    // What the last step showed moves on first.
+    clouds.step();
+    tiles.step();
+    trail.step();
+    body.stepLook();
+    if (stepped)
+        warp.step();
+    stepped = true;
 
     // Nobody steers any more: the pilot only falls and comes to rest.
     body.update(PilotInput{}, level);
     if (body.airborne)
         trail.spawn(body);
+    shown = timeline.tick();
+    if (shown.showsEnd)
+        endShown = true;
+    if (shown.boom)
+        AudioSingleton::instance().playBoom();
+    return true;
+}
+
+void Epilogue::draw(Drawer& drawer) const
+{
+    const EpilogueResources resources = resourcesFor(drawer);
     const Camera camera{body.x + cameraRight, body.y - cameraAbove};
 
     backdrop::show(drawer, backdrop::epilogueSky, resources.grain, skyStill);
@@ -91,18 +110,14 @@ void Epilogue::frame(Drawer& drawer)
     body.draw(drawer);
     warp.draw(drawer);
 
-    const EpilogueTimeline::Step step = timeline.tick();
-    if (step.showsEnd) {
-        endShown = true;
+    if (shown.showsEnd) {
         // Low on the screen and first, under the lines that say how it went.
         readableText::draw(drawer, againLine, resources.font, runTimeX, againY, textWidth, {1.0f, 1.0f, 1.0f});
     }
-    if (step.showsWait)
+    if (shown.showsWait)
         drawer.drawText("Wait, this isn't right...", resources.font, waitX, waitY, textWidth, 1.0f,
                         0.0f, 0.0f, 0.0f, 1.0f);
-    if (step.boom)
-        AudioSingleton::instance().playBoom();
-    if (step.showsEnd) {
+    if (shown.showsEnd) {
         drawer.drawText("TO BE CONTINUED", resources.font, endX, endY, textWidth, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f);
         for (size_t i = 0; i < results.size(); ++i)
             readableText::draw(drawer, results[i], resources.font, runTimeX, i == 0 ? runTimeY : bestY, textWidth,

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/GameState.h"
 #include "game/CloudLayer.h"
+#include "game/GameState.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
 #include "game/TileSet.h"
@@ -35,9 +35,10 @@ private:
 // level's best, and Action to play again.
 class Epilogue : public GameState {
 public:
-    explicit Epilogue(Application& owner);
+    explicit Epilogue(ScreenHost& host);
 
-    void frame(Drawer& drawer) override;
+    bool step() override;
+    void draw(Drawer& drawer) const override;
     void actionPressed(const std::string& action, const SDL_keysym& key) override;
     std::string name() const override { return "Epilogue"; }
 
@@ -54,6 +55,8 @@ private:
     TrailParticles trail;
     WarpOverlay warp;
     EpilogueTimeline timeline;
+    EpilogueTimeline::Step shown; // what the last step put on the screen
+    bool stepped = false;         // the rings shrink from the second step on
     std::string runTime;
     std::vector<std::string> results;
     bool endShown = false;

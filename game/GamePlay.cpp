@@ -1,6 +1,5 @@
 #include "game/GamePlay.h"
 
-#include "app/Application.h"
 #include "base/RandomGenerator.h"
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
@@ -11,6 +10,7 @@
 #include "game/ReplayShelf.h"
 #include "game/RunClockHud.h"
 #include "game/RunOutcome.h"
+#include "game/ScreenHost.h"
 #include "game/SpeedHud.h"
 #include "render/Drawer.h"
 #include "base/FilePath.h"
@@ -44,9 +44,9 @@ ProcessStill skyStill;
 
 LevelGrid loadedLevel(const FilePath& file)
 {
-    // A missing level prints its own line; the pilot then stands walled in.
+    // A refused level prints its own line; the pilot then stands walled in.
     LevelGrid level;
-    level.load(file);
+    level.load(file, static_cast<int32_t>(GamePlay::startX), static_cast<int32_t>(GamePlay::startY));
     return level;
 }
 
@@ -69,17 +69,17 @@ void soundStepEvents(const PilotBody::StepEvents& events)
 
 } // namespace
 
-GamePlay::GamePlay(Application& owner)
-    : GamePlay(owner, FilePath::dataFolder("levels").join("pilot.png"))
+GamePlay::GamePlay(ScreenHost& host)
+    : GamePlay(host, FilePath::dataFolder("levels").join("pilot.png"))
 {
 }
 
-GamePlay::GamePlay(Application& owner, const FilePath& levelFile)
-    : GameState(owner), level(loadedLevel(levelFile)),
+GamePlay::GamePlay(ScreenHost& host, const FilePath& levelFile)
+    : GameState(host), level(loadedLevel(levelFile)),
       climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
 {
-    // A level that is not there has nothing worth a record, nor a best run.
-    if (!level.empty()) {
+    // A refused level has nothing worth a record, nor a best run.
+    if (level.refusal().empty()) {
         records.emplace(level.contentHash());
         if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
             ghost.race(std::move(best->steps));
@@ -100,38 +100,46 @@ GamePlay::~GamePlay()
         AudioSingleton::instance().setMusicEnabled(musicBeforePause);
 }
 
-void GamePlay::frame(Drawer& drawer)
+bool GamePlay::step()
+{
+    if (paused)
+        return true;
+    stepLooks();
+    if (finished && warp.getProgress() >= warpDone) {
+        switchTo("Epilogue"); // destroys this screen: nothing may follow
+        return false;
+    }
+    stepRun();
+    return true;
+}
+
+void GamePlay::stepLooks()
+{
+    clouds.step();
+    tiles.step();
+    trail.step();
+    ghost.stepLook();
+    body.stepLook();
+    if (finished)
+        warp.step();
+}
+
+void GamePlay::draw(Drawer& drawer) const
 {
     const uint32_t grain = grainTexture.key(drawer, pictures::grain(), false);
     const int font = hudFont.number(drawer, hudFontFile, hudFontSize);
 
-    if (paused) {
-        // Drawn from copies: the animation, the trail and the clouds hold
-        // still until play goes on.
-        PilotBody stillBody = body;
-        TrailParticles stillTrail = trail;
-        CloudLayer stillClouds = clouds;
-        drawWorld(drawer, grain, font, stillBody, stillTrail, stillClouds);
-    } else {
-        step();
-        drawWorld(drawer, grain, font, body, trail, clouds);
-    }
+    drawWorld(drawer, grain, font);
     const int64_t best =
         records && records->record().hasBest() ? RunClock::millisecondsFor(records->record().bestSteps) : -1;
     runClockHud::draw(drawer, font, runClock.milliseconds(), best);
     if (paused)
         pauseOverlay::draw(drawer, font);
-
-    if (finished) {
+    if (finished)
         warp.draw(drawer);
-        if (warp.getProgress() >= warpDone) {
-            switchTo("Epilogue"); // destroys this screen: nothing may follow
-            return;
-        }
-    }
 }
 
-void GamePlay::step()
+void GamePlay::stepRun()
 {
     // A direction pressed since the last step holds for this one even if it
     // was released before it (base/FramePacer.h, rule 4).
@@ -145,6 +153,10 @@ void GamePlay::step()
         return;
     }
     runClock.tick();
+    // A replay plays by the rules it was kept with: no assist reaches it.
+    const Assists& assists = host.getAssists();
+    body.kickBuffer = assists.kickBuffer && !tape.isPlayback();
+    assistedRun = assistedRun || (assists.any() && !tape.isPlayback());
     body.update(tape.next(stepInput, body), level);
     if (tape.ranOutThisStep())
         std::cout << "GamePlay: The replay ended after " << tape.taken().size() - 1
@@ -168,13 +180,17 @@ void GamePlay::win()
     finished = true;
     body.beginWarp();
     AudioSingleton::instance().playMark();
-    std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
+    std::printf("GamePlay: Run time %s%s\n", runClock.text().c_str(), assistedRun ? " (assisted)" : "");
     std::fflush(stdout);
     RunOutcome outcome;
     outcome.milliseconds = runClock.milliseconds();
+    outcome.assisted = assistedRun;
+    // An assisted run is kept apart from the records: it neither sets a best
+    // nor leaves a replay that could become the ghost.
+    const bool keep = !replayed && !assistedRun;
     if (records) {
         int64_t previousBest = records->record().bestSteps;
-        if (!replayed) {
+        if (keep) {
             const RecordFile::Offer offered = records->offer(runClock.steps(), splits);
             outcome.newBest = offered.newBest;
             previousBest = offered.previousBestSteps;
@@ -182,27 +198,25 @@ void GamePlay::win()
         if (previousBest > 0)
             outcome.previousBestMilliseconds = RunClock::millisecondsFor(previousBest);
     }
-    if (!replayed)
+    if (keep)
         ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
-    owner.setRunOutcome(outcome); // for the ending, built after this screen is gone
+    host.setRunOutcome(outcome); // for the ending, built after this screen is gone
 }
 
-void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& shownBody, TrailParticles& shownTrail,
-                         CloudLayer& shownClouds)
+void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
 {
-    const Camera camera{shownBody.x + cameraRight, shownBody.y - cameraUp + look.rows()};
+    const Camera camera{body.x + cameraRight, body.y - cameraUp + look.rows()};
     backdrop::show(drawer, backdrop::playSky, grain, skyStill);
-    shownClouds.draw(drawer, camera);
+    clouds.draw(drawer, camera);
     tiles.draw(drawer, level, camera);
-    shownTrail.draw(drawer, camera);
+    trail.draw(drawer, camera);
     kickFlash.draw(drawer, camera);
     ghost.draw(drawer, camera);
     // The pilot's square is fixed on screen while the view rests; looking
     // moves it the other way, and it is drawn clear of the walls.
-    const pilotPlacement::Place drawn = pilotPlacement::drawn(shownBody.x, shownBody.y, level);
-    shownBody.draw(drawer, view::cellPixels * (drawn.x - shownBody.x),
-                   view::cellPixels * (drawn.y - shownBody.y - look.rows()));
-    speedHud::draw(drawer, font, shownBody.flightSpeed());
+    const pilotPlacement::Place drawn = pilotPlacement::drawn(body.x, body.y, level);
+    body.draw(drawer, view::cellPixels * (drawn.x - body.x), view::cellPixels * (drawn.y - body.y - look.rows()));
+    speedHud::draw(drawer, font, body.flightSpeed());
 }
 
 void GamePlay::restart()
@@ -220,6 +234,7 @@ void GamePlay::restart()
     tape = RunTape{};
     ghost.restart();
     runClock = RunClock{};
+    assistedRun = false;
     splits = LevelRecord::noSplits();
     splitsReached = 0;
     tapped = PilotInput{};

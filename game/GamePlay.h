@@ -1,10 +1,10 @@
 #pragma once
-#include "app/GameState.h"
 #include "audio/AudioSingleton.h"
 #include "game/ClimbSplits.h"
 #include "game/KickFlash.h"
 #include "game/CloudLayer.h"
 #include "game/GameMusic.h"
+#include "game/GameState.h"
 #include "game/Ghost.h"
 #include "game/LevelGrid.h"
 #include "game/PilotBody.h"
@@ -36,12 +36,15 @@ public:
     // moment later, or a second key rolled with it, is not meant as a jump.
     static constexpr int32_t startSettleSteps = 12; // 180 ms
 
-    explicit GamePlay(Application& owner);
+    explicit GamePlay(ScreenHost& host);
     // Plays another level picture (tests use this).
-    GamePlay(Application& owner, const FilePath& levelFile);
+    GamePlay(ScreenHost& host, const FilePath& levelFile);
     ~GamePlay() override;
 
-    void frame(Drawer& drawer) override;
+    // Nothing moves while paused. Once the rings have closed the screen
+    // after the win, the ending takes over and takes the step.
+    bool step() override;
+    void draw(Drawer& drawer) const override;
     void actionPressed(const std::string& action, const SDL_keysym& key) override;
     void actionReleased(const std::string& action, const SDL_keysym& key) override;
     void focusLost() override;
@@ -91,10 +94,13 @@ public:
     const Ghost& getGhost() const { return ghost; }
 
 private:
-    void step();
+    // What the last step showed moves on: animations, stars, clouds, flames
+    // and the closing rings.
+    void stepLooks();
+    // The run: input, pilot, ghost, clock, splits and the win.
+    void stepRun();
     void win();
-    void drawWorld(Drawer& drawer, uint32_t grain, int font, PilotBody& shownBody, TrailParticles& shownTrail,
-                   CloudLayer& shownClouds);
+    void drawWorld(Drawer& drawer, uint32_t grain, int font) const;
 
     LevelGrid level;
     ClimbSplits climb;
@@ -111,6 +117,7 @@ private:
     bool paused = false;
     bool musicBeforePause = true;
     bool replayed = false;
+    bool assistedRun = false; // an assist was on for a step of this run
     int32_t stepsPlayed = 0; // counted up to startSettleSteps
     LookCamera look;
     KickFlash kickFlash;

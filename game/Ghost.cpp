@@ -27,11 +27,9 @@ void Ghost::step(const LevelGrid& level)
     body.update(routescript::inputOf(now), level);
 }
 
-void Ghost::draw(Drawer& drawer, Camera camera)
+void Ghost::draw(Drawer& drawer, Camera camera) const
 {
-    if (!shown) {
-        body.advanceAnimation(); // so it runs on in step when shown again
+    if (!shown)
         return;
-    }
     body.drawAt(drawer, TileSet::screenX(body.x, camera), TileSet::screenY(body.y, camera), opacity);
 }

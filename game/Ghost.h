@@ -28,7 +28,9 @@ public:
 
     // The next step of the run; past its end (its win) the ghost stays put.
     void step(const LevelGrid& level);
-    void draw(Drawer& drawer, Camera camera);
+    // The look's step, shown or not, so it runs on in step when shown again.
+    void stepLook() { body.stepLook(); }
+    void draw(Drawer& drawer, Camera camera) const;
 
     const PilotBody& getBody() const { return body; }
 

@@ -7,8 +7,8 @@
 class Drawer;
 
 // A brief burst of light on the wall where a wall kick pushed off. It ages
-// once a step, in `step`, so unseen steps and replays see the same flashes;
-// drawing only shows it.
+// once a step, in `step`, so every step, drawn or not, and every replay see
+// the same flashes; drawing only shows it.
 class KickFlash {
 public:
     static constexpr int32_t flashSteps = 12; // steps a flash lasts (180 ms)

@@ -2,7 +2,6 @@
 
 #include "base/ImageLoader.h"
 #include "render/Drawer.h"
-#include "render/OpenGLDrawer.h"
 
 uint32_t createPictureTexture(Drawer& drawer, EmbeddedBytes picture, bool pixelArt)
 {
@@ -13,15 +12,13 @@ uint32_t createPictureTexture(Drawer& drawer, EmbeddedBytes picture, bool pixelA
     if (image.pixels == nullptr) {
         return 0;
     }
-    // Filtering is a setting of the OpenGL drawer only; other drawers draw as they like.
-    auto* openGL = pixelArt ? dynamic_cast<OpenGLDrawer*>(&drawer) : nullptr;
-    if (openGL != nullptr) {
-        openGL->setLinearFiltering(false);
+    if (pixelArt) {
+        drawer.setLinearFiltering(false);
     }
     const uint32_t key = drawer.createTexture(image.pixels, static_cast<uint32_t>(image.width),
                                               static_cast<uint32_t>(image.height));
-    if (openGL != nullptr) {
-        openGL->setLinearFiltering(true);
+    if (pixelArt) {
+        drawer.setLinearFiltering(true);
     }
     return key;
 }
@@ -32,11 +29,8 @@ int32_t currentGeneration = 1; // main thread only, like all drawing
 
 } // namespace
 
-uint32_t ProcessTexture::key(Drawer& asked, EmbeddedBytes picture, bool pixelArt)
+uint32_t ProcessTexture::key(Drawer& drawer, EmbeddedBytes picture, bool pixelArt)
 {
-    // A step that is not shown draws through a stand-in; the texture belongs
-    // to the drawer behind it, made once with that drawer's own settings.
-    Drawer& drawer = asked.resourceHolder();
     if (madeWith != &drawer || madeIn != currentGeneration) {
         made = createPictureTexture(drawer, picture, pixelArt);
         madeWith = &drawer;
@@ -45,9 +39,8 @@ uint32_t ProcessTexture::key(Drawer& asked, EmbeddedBytes picture, bool pixelArt
     return made;
 }
 
-int ProcessFont::number(Drawer& asked, const std::string& fileName, float pointSize)
+int ProcessFont::number(Drawer& drawer, const std::string& fileName, float pointSize)
 {
-    Drawer& drawer = asked.resourceHolder();
     if (loadedWith != &drawer || loadedIn != currentGeneration) {
         loaded = drawer.loadFont(fileName, pointSize);
         loadedWith = &drawer;
@@ -62,11 +55,11 @@ int32_t ProcessTexture::generation() { return currentGeneration; }
 
 bool ProcessStill::keptFor(Drawer& drawer) const
 {
-    return keptWith == &drawer.resourceHolder() && keptIn == currentGeneration;
+    return keptWith == &drawer && keptIn == currentGeneration;
 }
 
 void ProcessStill::remember(Drawer& drawer)
 {
-    keptWith = &drawer.resourceHolder();
+    keptWith = &drawer;
     keptIn = currentGeneration;
 }

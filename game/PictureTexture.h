@@ -12,9 +12,7 @@ uint32_t createPictureTexture(Drawer& drawer, EmbeddedBytes picture, bool pixelA
 
 // A texture made once per process on first use, kept in a static of the code
 // that draws it. Remembers the drawer it was made with, so a new drawer (as in
-// tests) gets a fresh one instead of a key it never handed out. Asked through
-// a drawer that only passes textures on (a step that is not shown), it makes
-// and keeps the texture with the drawer behind it.
+// tests) gets a fresh one instead of a key it never handed out.
 class ProcessTexture {
 public:
     uint32_t key(Drawer& drawer, EmbeddedBytes picture, bool pixelArt);

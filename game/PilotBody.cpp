@@ -224,7 +224,19 @@ uint32_t frameTexture(Drawer& drawer, int32_t frame)
 
 } // namespace
 
-void PilotBody::draw(Drawer& drawer, float shiftX, float shiftY)
+void PilotBody::stepLook()
+{
+    if (!lookStepped) {
+        lookStepped = true;
+        return;
+    }
+    if (warpScale < 1.0f) {
+        warpScale -= warpStep;
+    }
+    advanceAnimation();
+}
+
+void PilotBody::draw(Drawer& drawer, float shiftX, float shiftY) const
 {
     if (warpScale >= 1.0f) {
         drawAt(drawer, screenX + shiftX, screenY + shiftY, 1.0f);
@@ -233,11 +245,9 @@ void PilotBody::draw(Drawer& drawer, float shiftX, float shiftY)
     const uint32_t texture = frameTexture(drawer, firstAirFrame + airPhase);
     drawer.drawTextureTransformed(texture, screenX, spinRise * warpScale + spinBaseY, spinTurn * warpScale,
                                   spritePivot, spritePivot, spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, 1.0f);
-    warpScale -= warpStep;
-    advanceAnimation();
 }
 
-void PilotBody::drawAt(Drawer& drawer, float left, float top, float alpha)
+void PilotBody::drawAt(Drawer& drawer, float left, float top, float alpha) const
 {
     const uint32_t texture = frameTexture(drawer, frameNumber());
     if (facingRight) {
@@ -246,5 +256,4 @@ void PilotBody::drawAt(Drawer& drawer, float left, float top, float alpha)
         // Mirrored about the same 64-pixel square.
         drawer.drawTexture(texture, left + mirrorShift, top, -spriteScale, spriteScale, 1.0f, 1.0f, 1.0f, alpha);
     }
-    advanceAnimation();
 }

@@ -40,14 +40,18 @@ public:
 
     // The sprite frame number 0..13 the pilot shows now.
     int32_t frameNumber() const;
+    // One step of the look: the animation and, after the win, the spin
+    // away. The first step shows the pilot as it was made, so the screens
+    // call it before the movement step, for the look the last step showed.
+    void stepLook();
     // Draws the pilot at its fixed screen square, moved by (shiftX, shiftY)
-    // pixels, and advances the animation. The screens that slide their view
-    // or keep the drawn pilot out of walls pass the shift.
-    void draw(Drawer& drawer, float shiftX = 0.0f, float shiftY = 0.0f);
+    // pixels. The screens that slide their view or keep the drawn pilot out
+    // of walls pass the shift.
+    void draw(Drawer& drawer, float shiftX = 0.0f, float shiftY = 0.0f) const;
     // Draws the pilot with its cell box's top left at (left, top) on screen,
-    // at this opacity, and advances the animation.
-    void drawAt(Drawer& drawer, float left, float top, float alpha);
-    // The animation step that follows every draw.
+    // at this opacity.
+    void drawAt(Drawer& drawer, float left, float top, float alpha) const;
+    // The animation phases move on one step.
     void advanceAnimation();
 
     float x;
@@ -69,4 +73,5 @@ public:
     bool kickBuffer = false;
     int32_t bufferedJumpSteps = 0; // steps a waiting press still tries
     StepEvents events;        // of the last update
+    bool lookStepped = false; // a stepLook has run since the pilot was made
 };

@@ -3,7 +3,6 @@
 #include "base/NewFile.h"
 #include "base/Platform.h"
 #include "base/RegularFile.h"
-#include "game/ReplayShelf.h"
 
 #include <cerrno>
 #include <iostream>
@@ -39,7 +38,8 @@ bool isLevelFile(std::string_view name)
         name.substr(0, hashDigits).find_first_not_of("0123456789abcdef") != std::string_view::npos)
         return false;
     const std::string_view rest = name.substr(hashDigits);
-    return rest == RecordFile::extension || rest == ReplayShelf::bestExtension || rest == ReplayShelf::lastExtension;
+    return rest == levelfiles::recordExtension || rest == levelfiles::bestReplayExtension ||
+           rest == levelfiles::lastReplayExtension;
 }
 
 // The lock beside a record file, named after its level.

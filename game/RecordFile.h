@@ -1,4 +1,5 @@
 #pragma once
+#include "game/LevelFiles.h"
 #include "game/LevelRecord.h"
 
 #include <string>
@@ -12,7 +13,7 @@
 // one line, and play goes on as if there were no record.
 class RecordFile {
 public:
-    static constexpr const char* extension = ".record";
+    static constexpr const char* extension = levelfiles::recordExtension;
 
     // The record of the level with this content hash, read now. Without a
     // data folder (neither variable set) there is nothing to read or keep.

@@ -1,4 +1,5 @@
 #pragma once
+#include "game/LevelFiles.h"
 #include "game/ReplayFile.h"
 
 #include <optional>
@@ -13,8 +14,8 @@
 class ReplayShelf {
 public:
     static constexpr const char* folderName = "vantorrel";
-    static constexpr const char* bestExtension = ".best.replay";
-    static constexpr const char* lastExtension = ".last.replay";
+    static constexpr const char* bestExtension = levelfiles::bestReplayExtension;
+    static constexpr const char* lastExtension = levelfiles::lastReplayExtension;
 
     // The shelf of the level with this content hash in the data home
     // (platform::userDataHome); none there means nothing is kept.

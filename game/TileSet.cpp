@@ -4,11 +4,9 @@
 #include "game/LevelGrid.h"
 #include "game/PictureTexture.h"
 #include "render/Drawer.h"
-#include "render/OpenGLDrawer.h"
 
 #include "base/ImageLoader.h"
 
-#include <GL/gl.h>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -122,122 +120,38 @@ float TileSet::screenY(float row, Camera camera)
 
 namespace {
 
-// The OpenGL name of the atlas texture, 0 when the drawer does not draw
-// through OpenGL (or there is no atlas).
-GLuint atlasName(Drawer& drawer, uint32_t atlas)
-{
-    auto* openGL = dynamic_cast<OpenGLDrawer*>(&drawer);
-    return openGL != nullptr && atlas != 0 ? openGL->textureRecord(atlas).glName : 0;
-}
+// The most quads one batch can hold: every visible cell and a flame over each.
+constexpr std::size_t maxQuads = 2 * static_cast<std::size_t>(visibleColumns) * (2 * rowsAboveCamera + 1);
 
-// Draws a run of atlas tiles. With the OpenGL drawer the atlas is bound once
-// and every tile is one quad, blended or (for opaque tiles, whose blending
-// would change nothing) not; any other drawer gets the same picture through
-// drawTextureRegion.
-class TileQuads {
+// Atlas tiles gathered and handed to the drawer in one batch.
+class TileBatch {
 public:
-    TileQuads(Drawer& drawer, uint32_t atlas, bool blended = true) : drawer(drawer), atlas(atlas), blended(blended)
+    void add(float sx, float sy, TileOffset tile)
     {
-        glName = atlasName(drawer, atlas);
-        if (glName != 0) {
-            const TextureRecord& record = dynamic_cast<OpenGLDrawer&>(drawer).textureRecord(atlas);
-            // A padded texture holds the picture in its top-left part only.
-            uScale = record.uMax;
-            vScale = record.vMax;
-            if (!blended)
-                glDisable(GL_BLEND);
-            glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, glName);
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-            glBegin(GL_QUADS);
-        }
+        if (count < quads.size())
+            quads[count++] = TextureQuad{sx, sy, tile.u + tileInset, tile.v + tileInset, tileSpan, tileSpan};
     }
-    ~TileQuads()
+    void draw(Drawer& drawer, uint32_t atlas, bool blended) const
     {
-        if (glName != 0) {
-            glEnd();
-            glBindTexture(GL_TEXTURE_2D, 0);
-            if (!blended)
-                glEnable(GL_BLEND);
-        }
-    }
-    TileQuads(const TileQuads&) = delete;
-    TileQuads& operator=(const TileQuads&) = delete;
-
-    void quad(float sx, float sy, TileOffset tile)
-    {
-        const float u0 = tile.u + tileInset;
-        const float v0 = tile.v + tileInset;
-        if (glName == 0) {
-            drawer.drawTextureRegion(atlas, sx, sy, u0, v0, tileSpan, tileSpan, regionScale, regionScale,
-                                     1.0f, 1.0f, 1.0f, 1.0f);
-            return;
-        }
-        const float u1 = (u0 + tileSpan) * uScale;
-        const float v1 = (v0 + tileSpan) * vScale;
-        const float uStart = u0 * uScale;
-        const float vStart = v0 * vScale;
-        glTexCoord2f(uStart, vStart);
-        glVertex2f(sx, sy);
-        glTexCoord2f(u1, vStart);
-        glVertex2f(sx + cellPixels, sy);
-        glTexCoord2f(u1, v1);
-        glVertex2f(sx + cellPixels, sy + cellPixels);
-        glTexCoord2f(uStart, v1);
-        glVertex2f(sx, sy + cellPixels);
+        drawer.drawTextureQuads(atlas, quads.data(), count, regionScale, regionScale, blended);
     }
 
 private:
-    Drawer& drawer;
-    uint32_t atlas;
-    bool blended;
-    GLuint glName = 0;
-    float uScale = 1.0f;
-    float vScale = 1.0f;
+    std::array<TextureQuad, maxQuads> quads;
+    std::size_t count = 0;
 };
 
 } // namespace
 
-void TileSet::drawEveryCell(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
-                            uint32_t atlas, uint32_t outline) const
+void TileSet::drawVisible(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
+                          uint32_t atlas, uint32_t outline) const
 {
-    // All outlines first, so the tiles of neighbouring solid cells cover the
-    // shared borders and only edges towards open space stay black.
-    for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
-        for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
-            if (hasOutline(grid.cell(column, row))) {
-                drawer.drawTexture(outline, screenX(column, camera) - outlineOffset,
-                                   screenY(row, camera) - outlineOffset, outlineScale, outlineScale,
-                                   1.0f, 1.0f, 1.0f, 1.0f);
-            }
-        }
-    }
-
-    {
-        TileQuads quads(drawer, atlas);
-        for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
-            for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
-                const uint8_t value = grid.cell(column, row);
-                const float sx = screenX(column, camera);
-                const float sy = screenY(row, camera);
-                quads.quad(sx, sy, tiles[value]);
-                if (value == burningCell) {
-                    quads.quad(sx, sy, tiles[overlayEntry + overlayFrame]);
-                }
-            }
-        }
-    }
-
-}
-
-void TileSet::drawThroughOpenGL(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
-                                uint32_t atlas, uint32_t outline) const
-{
-    // The same picture as drawEveryCell with less work for the rasteriser:
-    // open cells draw a fully transparent tile, so they are left out; opaque
+    // Open cells draw a fully transparent tile, so they are left out; opaque
     // tiles cover their square whatever lies under them, so they are drawn
     // without blending, first, and an outline all of whose neighbours are
-    // such tiles would be covered entirely, so it is left out too.
+    // such tiles would be covered entirely, so it is left out too. The
+    // outlines go first, so the tiles of neighbouring solid cells cover the
+    // shared borders and only edges towards open space stay black.
     const auto drawnOpaque = [&](int32_t column, int32_t row) {
         return column >= window.firstColumn && column <= window.lastColumn && row >= window.firstRow &&
                row <= window.lastRow && coverOf(tiles[grid.cell(column, row)]) == Cover::Opaque;
@@ -257,31 +171,42 @@ void TileSet::drawThroughOpenGL(Drawer& drawer, const LevelGrid& grid, Camera ca
             }
         }
     }
-    {
-        TileQuads opaque(drawer, atlas, false);
-        for (int32_t row = window.firstRow; row <= window.lastRow; ++row)
-            for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
-                const TileOffset tile = tiles[grid.cell(column, row)];
-                if (coverOf(tile) == Cover::Opaque)
-                    opaque.quad(screenX(column, camera), screenY(row, camera), tile);
-            }
+    TileBatch opaque;
+    TileBatch blended;
+    const TileOffset flame = tiles[overlayEntry + overlayFrame];
+    for (int32_t row = window.firstRow; row <= window.lastRow; ++row)
+        for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
+            const uint8_t value = grid.cell(column, row);
+            const TileOffset tile = tiles[value];
+            const float sx = screenX(column, camera);
+            const float sy = screenY(row, camera);
+            const Cover cover = coverOf(tile);
+            if (cover == Cover::Opaque)
+                opaque.add(sx, sy, tile);
+            else if (cover == Cover::Partial)
+                blended.add(sx, sy, tile);
+            if (value == burningCell && coverOf(flame) != Cover::Empty)
+                blended.add(sx, sy, flame);
+        }
+    opaque.draw(drawer, atlas, false);
+    blended.draw(drawer, atlas, true);
+}
+
+void TileSet::step()
+{
+    // The first step shows the flames as they start.
+    if (!stepped) {
+        stepped = true;
+        return;
     }
-    {
-        TileQuads blended(drawer, atlas, true);
-        for (int32_t row = window.firstRow; row <= window.lastRow; ++row)
-            for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
-                const uint8_t value = grid.cell(column, row);
-                const float sx = screenX(column, camera);
-                const float sy = screenY(row, camera);
-                if (coverOf(tiles[value]) == Cover::Partial)
-                    blended.quad(sx, sy, tiles[value]);
-                if (value == burningCell && coverOf(tiles[overlayEntry + overlayFrame]) != Cover::Empty)
-                    blended.quad(sx, sy, tiles[overlayEntry + overlayFrame]);
-            }
+    --overlayCountdown;
+    if (overlayCountdown == 0) {
+        overlayCountdown = overlayFrameDraws;
+        overlayFrame = (overlayFrame + 1) % overlayFrames;
     }
 }
 
-void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera)
+void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera) const
 {
     const uint32_t atlas = atlasTexture.key(drawer, pictures::tileAtlas(), true);
     const uint32_t outline = outlineTexture.key(drawer, pictures::cellOutline(), true);
@@ -301,15 +226,5 @@ void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera)
         window.lastRow = grid.getHeight() - 1;
     }
 
-    if (atlasName(drawer, atlas) != 0) {
-        drawThroughOpenGL(drawer, grid, camera, window, atlas, outline);
-    } else {
-        drawEveryCell(drawer, grid, camera, window, atlas, outline);
-    }
-
-    --overlayCountdown;
-    if (overlayCountdown == 0) {
-        overlayCountdown = overlayFrameDraws;
-        overlayFrame = (overlayFrame + 1) % overlayFrames;
-    }
+    drawVisible(drawer, grid, camera, window, atlas, outline);
 }

@@ -28,12 +28,14 @@ public:
     static constexpr int32_t entryCount = 259;  // 256 cell values + 3 overlay frames
     static constexpr int32_t overlayEntry = 256; // first overlay frame
     static constexpr int32_t overlayFrames = 3;
-    static constexpr int32_t overlayFrameDraws = 6; // draws per overlay frame
+    static constexpr int32_t overlayFrameDraws = 6; // steps per overlay frame
     static constexpr uint8_t burningCell = 224;
 
     TileSet();
 
-    void draw(Drawer& drawer, const LevelGrid& grid, Camera camera);
+    // One step of the flames.
+    void step();
+    void draw(Drawer& drawer, const LevelGrid& grid, Camera camera) const;
 
     TileOffset tile(int32_t entry) const { return tiles[entry]; }
     int32_t currentOverlayFrame() const { return overlayFrame; }
@@ -47,14 +49,12 @@ public:
     static bool hasOutline(uint8_t value) { return value != 255 && value != burningCell; }
 
 private:
-    // Every visible cell as a tile, through any drawer.
-    void drawEveryCell(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window, uint32_t atlas,
-                       uint32_t outline) const;
-    // The same picture straight through OpenGL, leaving out what cannot show.
-    void drawThroughOpenGL(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window,
-                           uint32_t atlas, uint32_t outline) const;
+    // The visible cells, leaving out what cannot show.
+    void drawVisible(Drawer& drawer, const LevelGrid& grid, Camera camera, VisibleWindow window, uint32_t atlas,
+                     uint32_t outline) const;
 
     TileOffset tiles[entryCount];
     int32_t overlayFrame = 0;
     int32_t overlayCountdown = overlayFrameDraws;
+    bool stepped = false;
 };

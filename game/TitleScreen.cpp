@@ -92,9 +92,17 @@ const std::string& TitleStory::storyLine() const
     return lines()[static_cast<size_t>(std::min(index, lastStoryLine))];
 }
 
-TitleScreen::TitleScreen(Application& owner) : GameState(owner) {}
+TitleScreen::TitleScreen(ScreenHost& host) : GameState(host) {}
 
-void TitleScreen::frame(Drawer& drawer)
+bool TitleScreen::step()
+{
+    shown = storyClock;
+    if (storyClock.tick())
+        boom();
+    return true;
+}
+
+void TitleScreen::draw(Drawer& drawer) const
 {
     const TitleResources resources = resourcesFor(drawer);
     // The dark floor with its grain, and later the logo, never change: drawn
@@ -102,7 +110,7 @@ void TitleScreen::frame(Drawer& drawer)
     // above the story line (its picture is transparent from row
     // logoBottomRow down), so drawing it before the text gives the same
     // picture as after it.
-    const bool logo = storyClock.showsLogo();
+    const bool logo = shown.showsLogo();
     (logo ? logoStill : backdropStill).show(drawer, [&] {
         const float width = drawer.getWidth();
         drawer.fillRect(0.0f, 0.0f, width, darkHeight, 0, 0, 0, 255);
@@ -114,15 +122,12 @@ void TitleScreen::frame(Drawer& drawer)
             drawer.drawTexture(resources.logo, logoX, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     });
 
-    drawer.drawText(storyClock.storyLine(), resources.font, textX, storyY, textWidth, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
+    drawer.drawText(shown.storyLine(), resources.font, textX, storyY, textWidth, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
     drawer.drawText(controlsLine, resources.controlsFont, textX, TitleScreen::controlsY, TitleScreen::controlsWidth,
                     1.0f, 0.9f, 0.9f, 0.9f, 1.0f);
-    if (storyClock.showsSendOff())
+    if (shown.showsSendOff())
         drawer.drawText(TitleStory::lines()[TitleStory::sendOffLine], resources.font, textX, sendOffY, textWidth,
                         1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
-
-    if (storyClock.tick())
-        boom();
 }
 
 void TitleScreen::actionPressed(const std::string& action, const SDL_keysym&)

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/GameState.h"
+#include "game/GameState.h"
 
 #include <array>
 #include <string>
@@ -58,9 +58,13 @@ public:
     static constexpr const char* controlsLine =
         "Run: Left/Right   Jump, wall kick: Space or Z   Look: Up/Down   Quit: Esc   Pad: stick or D-pad, A or B";
 
-    explicit TitleScreen(Application& owner);
+    explicit TitleScreen(ScreenHost& host);
 
-    void frame(Drawer& drawer) override;
+    // The story's clock ticks at the end of the step, after the step has
+    // taken the story as it stood: each line's boom comes a step before the
+    // line shows.
+    bool step() override;
+    void draw(Drawer& drawer) const override;
     void actionPressed(const std::string& action, const SDL_keysym& key) override;
     std::string name() const override { return "TitleScreen"; }
 
@@ -68,4 +72,5 @@ public:
 
 private:
     TitleStory storyClock;
+    TitleStory shown; // the story as the last step began with it
 };

@@ -50,10 +50,10 @@ float TrailParticles::fade(float size)
     return 3.0f * size / (2.0f * size + 1.0f);
 }
 
-void TrailParticles::draw(Drawer& drawer, Camera camera)
+void TrailParticles::draw(Drawer& drawer, Camera camera) const
 {
     const uint32_t texture = starTexture.key(drawer, pictures::trailStar(), true);
-    for (auto& particle : particles) {
+    for (const auto& particle : particles) {
         if (particle.size <= 0.0f) {
             continue;
         }
@@ -63,6 +63,15 @@ void TrailParticles::draw(Drawer& drawer, Camera camera)
                                       cellPixels * (particle.y - (camera.y - rowsAboveCamera)) - particle.size / 2.0f,
                                       particle.angle, starPivot, starPivot, particle.size, particle.size,
                                       particle.red, particle.green, particle.blue, alpha);
+    }
+}
+
+void TrailParticles::step()
+{
+    for (auto& particle : particles) {
+        if (particle.size <= 0.0f) {
+            continue;
+        }
         particle.size -= shrinkPerFrame;
         particle.angle += particle.spin;
         if (particle.angle > fullTurn) {

@@ -25,11 +25,14 @@ public:
         float spin = 0.0f;  // degrees per frame
     };
 
-    // A new star at the pilot's corner, unless one was born since the last draw.
+    // A new star at the pilot's corner, unless one was born in this step.
     void spawn(const PilotBody& body);
     void spawn(float x, float y, RandomGenerator& random);
-    // Draws the live stars, then shrinks and turns them.
-    void draw(Drawer& drawer, Camera camera);
+    // The stars shown by the last step shrink and turn, and a new one may be
+    // born again; the screens call it before this step's spawn.
+    void step();
+    // Draws the live stars.
+    void draw(Drawer& drawer, Camera camera) const;
 
     // Opacity of a star of that size: full down to size 1, then fading to 0.
     static float fade(float size);

@@ -22,7 +22,7 @@ ProcessTexture ringTextures[WarpOverlay::ringCount];
 
 WarpOverlay::WarpOverlay(bool shrinking) : progress(shrinking ? shrinkingStart : 0.0f), shrinking(shrinking) {}
 
-void WarpOverlay::draw(Drawer& drawer)
+void WarpOverlay::draw(Drawer& drawer) const
 {
     uint32_t textures[ringCount];
     for (int32_t ring = 0; ring < ringCount; ++ring) {
@@ -37,7 +37,10 @@ void WarpOverlay::draw(Drawer& drawer)
         drawer.drawTextureTransformed(textures[ring], x, y, angle, ringPixels / 2.0f, ringPixels / 2.0f, scale, scale,
                                       colour.r, colour.g, colour.b, 1.0f);
     }
+}
 
+void WarpOverlay::step()
+{
     if (shrinking) {
         progress -= shrinkPerFrame;
         if (progress < 0.0f) {

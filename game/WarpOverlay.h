@@ -19,8 +19,9 @@ public:
 
     explicit WarpOverlay(bool shrinking);
 
-    // Draws the rings and advances size, angle and colours one frame.
-    void draw(Drawer& drawer);
+    // One step of size, angle and colours.
+    void step();
+    void draw(Drawer& drawer) const;
     float getProgress() const { return progress; }
     float getAngle() const { return angle; }
     // Colour ring 0..3 shows now.

@@ -13,6 +13,14 @@ uint32_t Drawer::getOffscreenTexture() { return 0; }
 bool Drawer::canSupport(int) { return false; }
 uint32_t Drawer::keepStill() { return 0; }
 bool Drawer::drawStill(uint32_t) { return false; }
+void Drawer::setLinearFiltering(bool) {}
+
+void Drawer::drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX, float scaleY, bool)
+{
+    for (size_t i = 0; i < count; ++i)
+        drawTextureRegion(key, quads[i].x, quads[i].y, quads[i].s0, quads[i].t0, quads[i].sw, quads[i].th, scaleX,
+                          scaleY, 1.0f, 1.0f, 1.0f, 1.0f);
+}
 
 namespace {
 

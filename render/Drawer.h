@@ -1,6 +1,19 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+// One quad of a batch: its top-left corner on screen and the part of the
+// texture's picture it shows (fractions of the picture, as in
+// drawTextureRegion), drawn at the batch's scale.
+struct TextureQuad {
+    float x;
+    float y;
+    float s0;
+    float t0;
+    float sw;
+    float th;
+};
 
 // The one seam between the game and the graphics system. Coordinates are
 // logical units of the fixed area given at construction (origin top left,
@@ -75,10 +88,15 @@ public:
     virtual uint32_t keepStill();
     virtual bool drawStill(uint32_t still);
 
-    // The drawer that holds this one's textures, fonts, polygons and shaders:
-    // itself, unless it only passes them on to another (StepOnlyDrawer).
-    // Whoever keeps keys for the whole process keeps them for this one.
-    virtual Drawer& resourceHolder() { return *this; }
+    // Many regions of one texture, untinted and in order, as drawTextureRegion
+    // draws each; a drawer may do it in one go. Without `blended` every quad
+    // is opaque wherever it shows, so blending would change nothing and may
+    // be left out.
+    virtual void drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX, float scaleY,
+                                  bool blended);
+    // Filtering of textures created from now on: linear, or nearest-texel to
+    // keep pixel art crisp. Drawers that do not filter ignore it.
+    virtual void setLinearFiltering(bool linear);
 
     int16_t getWidth() const { return logicalWidth; }
     int16_t getHeight() const { return logicalHeight; }

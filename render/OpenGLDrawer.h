@@ -43,6 +43,8 @@ public:
                                 float scaleX, float scaleY, float r, float g, float b, float a) override;
     void drawTextureRegion(uint32_t key, float x, float y, float s0, float t0, float sw, float th,
                            float scaleX, float scaleY, float r, float g, float b, float a) override;
+    void drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX, float scaleY,
+                          bool blended) override;
     void drawPolygon(int polygon, uint32_t key, float x, float y, float scaleX, float scaleY,
                      float r, float g, float b, float a) override;
     void drawText(const std::string& text, int font, float x, float y, float width, float scale,
@@ -71,9 +73,7 @@ public:
     uint32_t keepStill() override;
     bool drawStill(uint32_t still) override;
 
-    // Filtering of textures created from now on: linear, or nearest-texel to
-    // keep pixel art crisp.
-    void setLinearFiltering(bool linear);
+    void setLinearFiltering(bool linear) override;
     // The key's record; an all-zero one is inserted for an absent key.
     TextureRecord& textureRecord(uint32_t key);
 

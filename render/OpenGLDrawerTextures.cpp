@@ -185,6 +185,45 @@ void OpenGLDrawer::drawTextureRegion(uint32_t key, float x, float y, float s0, f
     releaseUnits();
 }
 
+void OpenGLDrawer::drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX,
+                                    float scaleY, bool blended)
+{
+    const TextureRecord* record = textureTable.find(key);
+    if (!contextReady || record == nullptr || count == 0)
+        return;
+    // One binding and one run of vertices for the whole batch: a level's
+    // tiles are hundreds of quads a frame.
+    if (!blended)
+        glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, record->glName);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    for (size_t i = 0; i < count; ++i) {
+        const TextureQuad& quad = quads[i];
+        const float quadW = record->width * quad.sw * scaleX;
+        const float quadH = record->height * quad.th * scaleY;
+        const float left = quad.s0 * record->uMax;
+        const float top = quad.t0 * record->vMax;
+        // The far edges from the region's own end, so that neighbouring
+        // regions meet at exactly the same coordinate.
+        const float right = (quad.s0 + quad.sw) * record->uMax;
+        const float bottom = (quad.t0 + quad.th) * record->vMax;
+        glTexCoord2f(left, top);
+        glVertex2f(quad.x, quad.y);
+        glTexCoord2f(right, top);
+        glVertex2f(quad.x + quadW, quad.y);
+        glTexCoord2f(right, bottom);
+        glVertex2f(quad.x + quadW, quad.y + quadH);
+        glTexCoord2f(left, bottom);
+        glVertex2f(quad.x, quad.y + quadH);
+    }
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (!blended)
+        glEnable(GL_BLEND);
+}
+
 void OpenGLDrawer::fillRect(float x, float y, float w, float h, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
     fillGradientRect(x, y, w, h, r, g, b, a, r, g, b, a);

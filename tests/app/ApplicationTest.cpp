@@ -1,10 +1,10 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/GameState.h"
 #include "base/Platform.h"
 #include "app/StartupOptions.h"
 #include "audio/PortAudioDevice.h"
 #include "game/GamePlay.h"
+#include "game/GameState.h"
 #include "game/PictureTexture.h"
 #include "game/TitleScreen.h"
 #include "render/Drawer.h"
@@ -49,19 +49,24 @@ public:
     }
     ~RecordingState() override { journal.add(label + " destroyed"); }
 
-    void frame(Drawer& drawer) override
+    bool step() override
     {
-        const bool shown = &drawer == owner.getDrawer();
-        journal.add(label + (shown ? " frame" : " unseen step"));
-        if (shown && workClock != nullptr)
-            workClock->now += workPerFrame;
-        if (!onFrame.empty()) {
-            const std::string request = onFrame;
-            if (request == "quit")
-                quit();
-            else
-                switchTo(request); // last use of this object
+        journal.add(label + " step");
+        if (onStep.empty())
+            return true;
+        const std::string request = onStep;
+        if (request == "quit") {
+            quit();
+            return true;
         }
+        switchTo(request); // last use of this object
+        return false;
+    }
+    void draw(Drawer&) const override
+    {
+        journal.add(label + " draw");
+        if (workClock != nullptr)
+            workClock->now += workPerFrame;
     }
     void actionPressed(const std::string& action, const SDL_keysym& key) override
     {
@@ -92,8 +97,8 @@ public:
     void focusLost() override { journal.add(label + " focus lost"); }
     std::string name() const override { return "Recorder"; }
 
-    std::string onFrame;
-    FakeClock* workClock = nullptr; // drawing a shown frame takes workPerFrame on it
+    std::string onStep;
+    FakeClock* workClock = nullptr; // drawing a frame takes workPerFrame on it
     uint32_t workPerFrame = 0;      // milliseconds
 
 private:
@@ -271,7 +276,8 @@ TEST_F(ApplicationLoop, PadMovesReachTheScreenAfterTheirAxisReports)
                                  "released 'P1Down'",
                                  "pressed 'Action' sym 0",
                                  "released 'Action'",
-                                 "recorder frame",
+                                 "recorder step",
+                                 "recorder draw",
                              }));
 }
 
@@ -299,14 +305,14 @@ TEST_F(ApplicationLoop, EscapeQuitsBeforeTheNextFrame)
     EXPECT_EQ(journal.lines, (std::vector<std::string>{"pressed 'Escape' sym 27"}));
 }
 
-TEST_F(ApplicationLoop, QuitFromFrameEndsAfterTheNextPoll)
+TEST_F(ApplicationLoop, QuitFromTheLastStepStillDrawsAndEndsAfterTheNextPoll)
 {
     auto application = start();
     RecordingState* state = record(*application);
-    state->onFrame = "quit";
+    state->onStep = "quit";
     EXPECT_TRUE(application->runIteration());
     EXPECT_FALSE(application->runIteration());
-    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame"}));
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder step", "recorder draw"}));
 }
 
 TEST_F(ApplicationLoop, PacingWithAFakeClock)
@@ -323,7 +329,8 @@ TEST_F(ApplicationLoop, PacingWithAFakeClock)
     // followed by a 13 ms wait, so steps lie 15 ms apart.
     EXPECT_EQ(clock.delays, (std::vector<uint32_t>{13, 13, 13, 13}));
     EXPECT_EQ(clock.now, 1000u + 4 * 15 + 2);
-    EXPECT_EQ(journal.lines, std::vector<std::string>(5, "recorder frame"));
+    for (std::size_t line = 0; line < 10; ++line)
+        EXPECT_EQ(journal.lines.at(line), line % 2 == 0 ? "recorder step" : "recorder draw");
     application->setClock(nullptr);
 }
 
@@ -343,11 +350,12 @@ TEST_F(ApplicationLoop, APressMadeWhileTheLoopSleepsReachesTheStepRightAfterTheS
     application->setClock(&clock);
     application->runIteration(); // the first step: no sleep
     application->runIteration();
-    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame", "pressed 'Action' sym 32", "recorder frame"}));
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder step", "recorder draw", "pressed 'Action' sym 32",
+                                                       "recorder step", "recorder draw"}));
     application->setClock(nullptr);
 }
 
-TEST_F(ApplicationLoop, SlowFramesRunTheMissingStepsUnseenBeforeTheShownOne)
+TEST_F(ApplicationLoop, SlowFramesRunEveryDueStepAndThenDrawOnce)
 {
     auto application = start();
     RecordingState* state = record(*application);
@@ -358,13 +366,13 @@ TEST_F(ApplicationLoop, SlowFramesRunTheMissingStepsUnseenBeforeTheShownOne)
     for (int i = 0; i < 4; ++i)
         application->runIteration();
     // Steps due at 0, 15, ... ms: the frames at 0, 40, 80 and 120 ms run 1,
-    // 2, 3 and 3 steps, only the last of each shown.
+    // 2, 3 and 3 steps, each followed by one drawing.
     EXPECT_TRUE(clock.delays.empty());
     EXPECT_EQ(journal.lines, (std::vector<std::string>{
-                                 "recorder frame",
-                                 "recorder unseen step", "recorder frame",
-                                 "recorder unseen step", "recorder unseen step", "recorder frame",
-                                 "recorder unseen step", "recorder unseen step", "recorder frame",
+                                 "recorder step", "recorder draw",
+                                 "recorder step", "recorder step", "recorder draw",
+                                 "recorder step", "recorder step", "recorder step", "recorder draw",
+                                 "recorder step", "recorder step", "recorder step", "recorder draw",
                              }));
     application->setClock(nullptr);
 }
@@ -380,12 +388,12 @@ TEST_F(ApplicationLoop, AFrameTooSlowForTheBoundRunsFourStepsAndSlowsTheGame)
     application->runIteration();
     journal.lines.clear();
     application->runIteration();
-    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder unseen step", "recorder unseen step",
-                                                       "recorder unseen step", "recorder frame"}));
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder step", "recorder step", "recorder step",
+                                                       "recorder step", "recorder draw"}));
     application->setClock(nullptr);
 }
 
-TEST_F(ApplicationLoop, QuitInAnUnseenStepRunsNoFurtherStep)
+TEST_F(ApplicationLoop, QuitInAStepBeforeTheLastRunsNoFurtherStepAndDrawsNothing)
 {
     auto application = start();
     RecordingState* state = record(*application);
@@ -394,14 +402,14 @@ TEST_F(ApplicationLoop, QuitInAnUnseenStepRunsNoFurtherStep)
     state->workPerFrame = 40;
     application->setClock(&clock);
     EXPECT_TRUE(application->runIteration());
-    state->onFrame = "quit";
+    state->onStep = "quit";
     EXPECT_TRUE(application->runIteration());
     EXPECT_FALSE(application->runIteration());
-    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder frame", "recorder unseen step"}));
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"recorder step", "recorder draw", "recorder step"}));
     application->setClock(nullptr);
 }
 
-TEST_F(ApplicationLoop, ASwitchInAnUnseenStepHandsTheRestToTheNewScreenWithItsTexturesMadeOnce)
+TEST_F(ApplicationLoop, AScreenThatSwitchesInAStepHandsThatStepAndTheRestToTheNewOne)
 {
     auto application = start();
     ProcessTexture::forgetAll(); // a drawer of its own
@@ -415,22 +423,21 @@ TEST_F(ApplicationLoop, ASwitchInAnUnseenStepHandsTheRestToTheNewScreenWithItsTe
     ASSERT_NE(openGL, nullptr);
     const std::size_t texturesBefore = openGL->textures().size();
     const int fontsBefore = openGL->fontCount();
-    state->onFrame = "TitleScreen";
-    // Two steps are due: the old screen's unseen one switches, and the title
-    // screen's first step is the shown one.
+    state->onStep = "TitleScreen";
+    // Two steps are due: the old screen ends in the first, which the title
+    // screen takes, and the title takes the second too.
     application->runIteration();
-    EXPECT_EQ(journal.lines, (std::vector<std::string>{"old frame", "old unseen step", "old destroyed"}));
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"old step", "old draw", "old step", "old destroyed"}));
     ASSERT_EQ(application->currentState()->name(), "TitleScreen");
     const auto* title = dynamic_cast<TitleScreen*>(application->currentState());
     ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 1);
-    // Its grain and logo textures and its font, each made once with the real
-    // drawer, whatever kind of step comes first.
+    EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 2);
+    // Its grain and logo textures and its fonts, each made once, by drawing.
     EXPECT_EQ(openGL->textures().size(), texturesBefore + 2);
     EXPECT_EQ(openGL->fontCount(), fontsBefore + 2); // the story's and the controls line's
-    clock.now += 200; // four steps, three of them unseen
+    clock.now += 200; // four steps, the bound
     application->runIteration();
-    EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 5);
+    EXPECT_EQ(title->story().framesToNextLine(), TitleStory::firstLineFrames - 6);
     EXPECT_EQ(openGL->textures().size(), texturesBefore + 2);
     EXPECT_EQ(openGL->fontCount(), fontsBefore + 2);
     application->setClock(nullptr);
@@ -455,13 +462,13 @@ TEST_F(ApplicationLoop, SwitchingDestroysTheOldScreenFirst)
     EXPECT_EQ(application->currentState()->name(), "TitleScreen");
 }
 
-TEST_F(ApplicationLoop, SwitchFromFrameTakesEffectAtOnce)
+TEST_F(ApplicationLoop, SwitchFromAStepTakesEffectAtOnce)
 {
     auto application = start();
     RecordingState* state = record(*application, "old");
-    state->onFrame = "TitleScreen";
+    state->onStep = "TitleScreen";
     EXPECT_TRUE(application->runIteration());
-    EXPECT_EQ(journal.lines, (std::vector<std::string>{"old frame", "old destroyed"}));
+    EXPECT_EQ(journal.lines, (std::vector<std::string>{"old step", "old destroyed"}));
     EXPECT_EQ(application->currentState()->name(), "TitleScreen");
     EXPECT_TRUE(application->runIteration());
 }

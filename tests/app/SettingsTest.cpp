@@ -432,7 +432,6 @@ TEST(SettingsFolder, NoConfigurationFolderAtAll)
         const std::string printed = testing::internal::GetCapturedStdout();
         EXPECT_EQ(printed,
                   "Error: Could not find Application Data directory.\n"
-                  "Error: Could not find Application Data directory.\n"
                   "Could not create .Plumbrook/Plumbrook.conf\n");
         // It goes on with what the file would have held: the screen size.
         EXPECT_EQ(settings.width, platform::primaryScreenSize().width);

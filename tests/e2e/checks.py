@@ -3,16 +3,17 @@ the drawing code, counting pixels, reaching play, settings and level
 files made for a scenario."""
 
 import os
-import struct
 import subprocess
+import sys
 import tempfile
 import time
-import zlib
 
 from gamerun import (View, check, eventually, expect_clean_exit, letterbox, picture_colours, screen_size,
                      screenshot)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
+import pngfile  # noqa: E402  (the project's one PNG writer; the scenarios run from the source tree)
 PICTURES = os.path.join(HERE, "..", "..", "data", "pictures")
 SETTLE = 1.0  # seconds for a few frames to be drawn after a key press
 # Which SDL 1.2 library the game runs on: "classic" (libsdl1.2debian) or
@@ -193,17 +194,11 @@ def level_message(sandbox):
     return "LevelGrid: Could not load level picture: " + level_path(sandbox)
 
 
-def png_chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
-
-
 def shaft_png(top, width=62, height=986, column=60):
     """Solid earth but a shaft one cell wide from the start cell (60, 984) up to row `top`."""
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-    rows = b"".join(b"\0" + b"".join(b"\xff" * 3 if x == column and top <= y <= 984 else b"\0" * 3
-                                      for x in range(width)) for y in range(height))
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", zlib.compress(rows))
-            + png_chunk(b"IEND", b""))
+    rows = [b"".join(b"\xff" * 3 if x == column and top <= y <= 984 else b"\0" * 3 for x in range(width))
+            for y in range(height)]
+    return pngfile.encode(width, height, rows, pngfile.RGB, 8)
 
 
 def write_settings(sandbox, text, mode):

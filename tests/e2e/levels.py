@@ -6,22 +6,22 @@ import stat
 import struct
 import subprocess
 import time
-import zlib
 
 from gamerun import (FIRST_FRAME_LIT_BYTES, WINDOW_WAIT, Failure, GameRun, View, check, expect_clean_exit, letterbox, log, screenshot)
 
 from checks import *  # noqa: F401,F403 (the scenarios' shared checks)
 
+CUT_SHORT = "a PNG cut short: a chunk runs past the end of the file"
 
-def replay_route(sandbox):
-    """--replay with levelcheck's route of the shipped level: no title, the
-    win at the route's last step with its run time, then the ending's red
-    lines; a replay's win is never kept."""
+
+def route_wins(sandbox, extra=()):
+    """Plays levelcheck's route of the shipped level with --replay and waits
+    for the win at the route's last step with its run time; the run goes on."""
     with open(os.path.join(HERE, "..", "..", "tools", "levels", "pilot-route.txt")) as route:
         milliseconds = 15 * sum(1 for _ in route)
     expected = "GamePlay: Run time %d:%02d.%02d" % (milliseconds // 60000, milliseconds // 1000 % 60,
                                                   milliseconds % 1000 // 10)
-    run = GameRun(sandbox, ["-win", "-w", "1280", "-h", "720", "--replay", route.name])
+    run = GameRun(sandbox, ["-win", "-w", "1280", "-h", "720", "--replay", route.name] + list(extra))
     # The window gets the keyboard only after the win: the focus loss that
     # comes first would pause the replay.
     deadline = time.monotonic() + 2 * milliseconds / 1000 + WINDOW_WAIT  # a loaded machine draws slower
@@ -29,6 +29,14 @@ def replay_route(sandbox):
         time.sleep(0.5)
     run.wait_window()
     check(lines_of(run).count(expected) == 1, "want %r once, got:\n%s" % (expected, run.output()))
+    return run
+
+
+def replay_route(sandbox):
+    """--replay with levelcheck's route of the shipped level: no title, the
+    win at the route's last step with its run time, then the ending's red
+    lines; a replay's win is never kept."""
+    run = route_wins(sandbox)
     # The ending's red lines on a small part of each box, still from one shot
     # to the next (the warp's turning colours pass through red).
     view, deadline, last = View(letterbox(1280, 720, 1280, 720)), time.monotonic() + 60.0, []
@@ -47,22 +55,32 @@ def replay_route(sandbox):
     check(not os.path.exists(os.path.join(sandbox.home, ".local", "share", "vantorrel")), "a replay was kept")
 
 
-def paletted_png(width, height):
-    header = struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0)
-    palette = bytes([255, 255, 255, 0, 0, 0])
-    rows = b"".join(b"\0" + bytes([0]) * width for _ in range(height))
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"PLTE", palette)
-            + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b""))
+def converted_level(convert_args, colour_type, depth, out_prefix=""):
+    """The shipped level saved by ImageMagick as another kind of PNG (only its
+    open cells stay white) plays like the original: the shipped route wins
+    on it, and the loader has nothing to say."""
+    def scenario(sandbox):
+        own = sandbox.path("own.png")
+        subprocess.run(["convert", level_path(sandbox)] + convert_args + [out_prefix + own], check=True)
+        with open(own, "rb") as f:
+            header = f.read(26)
+        check(header[24:26] == bytes([depth, colour_type]),
+              "ImageMagick wrote depth %d, colour type %d" % (header[24], header[25]))
+        run = route_wins(sandbox, ["--level", own])
+        code, seconds = run.escape()
+        expect_clean_exit(run, code, seconds)
+        check(not any(line.startswith("LevelGrid:") for line in lines_of(run)), run.output())
+    return scenario
 
 
-def bad_level(make, name):
+def bad_level(make, name, reason):
     def scenario(sandbox):
         with open(level_path(sandbox), "rb") as f:
             good = f.read()
         with open(level_path(sandbox), "wb") as f:
             f.write(make(good))
         run = GameRun(sandbox, WINDOWED)
-        plays_on(run, level_message(sandbox), shot=name)
+        plays_on(run, level_message(sandbox) + ": " + reason, shot=name)
     return scenario
 
 
@@ -86,20 +104,24 @@ def huge_chunk_level(sandbox):
         run.key("Return", pause=0.15)
     run.key("Return")
     pressed = time.monotonic()
-    while level_message(sandbox) not in lines_of(run) and time.monotonic() - pressed < 10:
+    line = level_message(sandbox) + ": " + CUT_SHORT
+    while line not in lines_of(run) and time.monotonic() - pressed < 10:
         time.sleep(0.02)
     refused = time.monotonic() - pressed
     log("refused the crafted picture %.2f s after the key press" % refused)
     check(refused < 2.0, "took %.2f s to refuse the crafted picture" % refused)
-    plays_on(run, level_message(sandbox), started=True)
+    plays_on(run, line, started=True)
 
 
 def level_option(sandbox):
-    """--level with a picture that cannot be used: the loader's line, and play goes on."""
+    """--level with a picture too small for the start cell: the loader's line
+    with the reason, the pilot walled in, and play goes on."""
     own = sandbox.path("own.png")
-    with open(own, "wb") as f:
-        f.write(paletted_png(72, 994))
-    plays_on(GameRun(sandbox, WINDOWED + ["--level", own]), "LevelGrid: Could not load level picture: " + own)
+    subprocess.run(["convert", "-size", "30x30", "xc:white", own], check=True)
+    plays_on(GameRun(sandbox, WINDOWED + ["--level", own]),
+             "LevelGrid: Could not load level picture: " + own + ": a level of 30 x 30 cells; the start cell "
+             "(60, 984) and its four neighbours must lie inside the picture, which takes at least 62 x 986 cells",
+             shot="level_option_walled_in")
 
 
 KICK_WAIT = 0.12  # s between space presses beyond the key tool's own time: each kick climbs faster
@@ -223,10 +245,13 @@ def replay_runs_out(sandbox):
 
 SCENARIOS = {
     "replay_route": replay_route,
-    "empty_level": bad_level(name="empty_level", make=lambda good: b""),
-    "truncated_level": bad_level(name="truncated_level", make=lambda good: good[:len(good) // 2]),
-    "garbage_level": bad_level(name="garbage_level", make=lambda good: bytes((i * 7919 + 13) % 256 for i in range(len(good)))),
-    "paletted_level": bad_level(name="paletted_level", make=lambda good: paletted_png(72, 994)),
+    "empty_level": bad_level(name="empty_level", make=lambda good: b"", reason="the file is empty"),
+    "truncated_level": bad_level(name="truncated_level", make=lambda good: good[:len(good) // 2], reason=CUT_SHORT),
+    "garbage_level": bad_level(name="garbage_level", make=lambda good: bytes((i * 7919 + 13) % 256 for i in range(len(good))),
+                               reason="neither a PNG nor a JPEG picture"),
+    "paletted_level": converted_level([], colour_type=3, depth=8, out_prefix="PNG8:"),
+    "two_colour_level": converted_level(["-channel", "R", "-separate", "+channel", "-threshold", "99.9%",
+                                         "-type", "Bilevel"], colour_type=0, depth=1),
     "huge_chunk_level": huge_chunk_level,
     "level_option": level_option,
     "fresh_home_keeps_its_record": fresh_home_keeps_its_record,

@@ -23,6 +23,7 @@ TEST(PilotSprite, StandingShowsTheStandingLoopFourFramesEach)
         for (int frame = 0; frame < 4; ++frame) {
             ASSERT_EQ(body.frameNumber(), phase);
             body.draw(drawer);
+            body.advanceAnimation();
         }
         keys.push_back(drawer.calls.back().key);
     }
@@ -100,7 +101,10 @@ TEST(PilotSprite, AfterTheWinThePilotSpinsAwayRising)
     body.beginWarp();
     EXPECT_FLOAT_EQ(body.warpScale, 0.99f);
     RecordingDrawer drawer;
+    body.stepLook(); // the first step shows the pilot as it was made
+    EXPECT_FLOAT_EQ(body.warpScale, 0.99f);
     body.draw(drawer);
+    body.stepLook();
     const auto spins = drawer.callsOf("drawTextureTransformed");
     ASSERT_EQ(spins.size(), 1u);
     EXPECT_EQ(spins[0].args[0], 608.0f);
@@ -146,7 +150,10 @@ TEST(Clouds, DrawnOnlyInsideTheWindowAndDriftingEveryFrame)
     layer.clouds[0] = {10.0f, 5.0f, true};
     layer.clouds[1] = {48.0f, 5.0f, false}; // on the window's edge: not drawn
     RecordingDrawer drawer;
+    layer.step(); // the first step shows the clouds where they were scattered
+    EXPECT_EQ(layer.clouds[0].x, 10.0f);
     layer.draw(drawer, Camera{10.0f, 10.0f});
+    layer.step();
     const auto draws = drawer.callsOf("drawTexture");
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].args[0], 10.0f * 80.0f - 132.0f);
@@ -188,10 +195,12 @@ TEST(Trail, OneSpawnPerFrameAndTheRingWraps)
     EXPECT_EQ(trail.next, 1);
     EXPECT_EQ(trail.particles[1].size, 0.0f);
     trail.draw(drawer, Camera{0.0f, 0.0f});
+    trail.step();
     EXPECT_EQ(trail.cooldown, 0);
     for (int frame = 1; frame < 128; ++frame) {
         trail.spawn(static_cast<float>(frame), 0.0f, random);
         trail.draw(drawer, Camera{0.0f, 0.0f});
+        trail.step();
     }
     EXPECT_EQ(trail.next, 0);
     trail.spawn(99.0f, 0.0f, random);
@@ -233,6 +242,7 @@ TEST(Trail, StarsStayOpaqueDownToSizeOneThenFade)
     for (int frame = 0; frame < 40; ++frame) {
         drawer.clear();
         trail.draw(drawer, Camera{0.0f, 0.0f});
+        trail.step();
         const auto draws = drawer.callsOf("drawTextureTransformed");
         if (!draws.empty()) {
             alphas.push_back(draws[0].args[10]);
@@ -258,6 +268,7 @@ TEST(Trail, LifetimeBetweenFourteenAndFiftyFourFrames)
         for (int frame = 0; frame < 80; ++frame) {
             drawer.clear();
             trail.draw(drawer, Camera{0.0f, 0.0f});
+            trail.step();
             drawn += static_cast<int>(drawer.callsOf("drawTextureTransformed").size());
         }
         EXPECT_EQ(drawn, lifetime) << "size " << size;
@@ -271,6 +282,7 @@ TEST(Trail, StarsStayFixedInTheWorldAndTurn)
     star = {60.0f, 984.0f, 2.0f, 1.0f, 0.0f, 1.0f, 359.5f, 0.75f};
     RecordingDrawer drawer;
     trail.draw(drawer, Camera{61.5f, 982.5f});
+    trail.step();
     const auto draws = drawer.callsOf("drawTextureTransformed");
     ASSERT_EQ(draws.size(), 1u);
     EXPECT_EQ(draws[0].args[0], 64.0f * (60.0f - 50.5f) - 1.0f); // the pilot's square, less half the size
@@ -284,6 +296,7 @@ TEST(Trail, StarsStayFixedInTheWorldAndTurn)
     EXPECT_FLOAT_EQ(star.angle, 0.25f); // 360.25 wrapped
     star.spin = -0.5f;
     trail.draw(drawer, Camera{61.5f, 982.5f});
+    trail.step();
     EXPECT_FLOAT_EQ(star.angle, 359.75f); // −0.25 wrapped
 }
 
@@ -296,6 +309,7 @@ TEST(Warp, ColoursRotateEveryEightFrames)
     for (int frame = 0; frame < 9; ++frame) {
         drawer.clear();
         warp.draw(drawer);
+        warp.step();
         const auto rings = drawer.callsOf("drawTextureTransformed");
         ASSERT_EQ(rings.size(), 4u);
         // Frames 0..7 show red, green, orange, blue; frame 8 green, orange, blue, yellow.
@@ -314,6 +328,7 @@ TEST(Warp, ColoursRotateEveryEightFrames)
     WarpOverlay later(false);
     for (int frame = 0; frame < 48; ++frame) {
         later.draw(drawer);
+        later.step();
     }
     EXPECT_EQ(later.ringColour(0).r, 1.0f); // six rotations: red again
     EXPECT_EQ(later.ringColour(0).g, 0.0f);
@@ -324,10 +339,12 @@ TEST(Warp, GrowingRingsAreCentredAndCoverTheScreenAfterTwoHundredFrames)
     WarpOverlay warp(false);
     RecordingDrawer drawer;
     warp.draw(drawer);
+    warp.step();
     EXPECT_FLOAT_EQ(warp.getProgress(), 0.005f);
     EXPECT_EQ(warp.getAngle(), 4.0f);
     drawer.clear();
     warp.draw(drawer);
+    warp.step();
     const auto rings = drawer.callsOf("drawTextureTransformed");
     ASSERT_EQ(rings.size(), 4u);
     EXPECT_FLOAT_EQ(rings[0].args[0], 640.0f - 4.0f * 1.0f); // scale 0.005 × 200 = 1
@@ -339,12 +356,14 @@ TEST(Warp, GrowingRingsAreCentredAndCoverTheScreenAfterTwoHundredFrames)
     int frames = 2;
     while (warp.getProgress() < 1.0f && frames < 1000) {
         warp.draw(drawer);
+        warp.step();
         ++frames;
     }
     EXPECT_GE(frames, 199);
     EXPECT_LE(frames, 201);
     for (int frame = 0; frame < 200; ++frame) {
         warp.draw(drawer);
+        warp.step();
         ASSERT_GE(warp.getAngle(), 0.0f);
         ASSERT_LE(warp.getAngle(), 360.0f);
     }
@@ -356,15 +375,18 @@ TEST(Warp, ShrinkingRingsStartAtTwiceTheScreenAndVanishInFortyFrames)
     EXPECT_EQ(warp.getProgress(), 2.0f);
     RecordingDrawer drawer;
     warp.draw(drawer);
+    warp.step();
     const auto rings = drawer.callsOf("drawTextureTransformed");
     EXPECT_EQ(rings[0].args[5], 400.0f); // 8 × 400 = 3200 pixels
     EXPECT_EQ(rings[0].args[0], 640.0f - 1600.0f);
     for (int frame = 1; frame < 38; ++frame) {
         warp.draw(drawer);
+        warp.step();
     }
     EXPECT_GT(warp.getProgress(), 0.0f);
     for (int frame = 38; frame < 45; ++frame) {
         warp.draw(drawer);
+        warp.step();
         ASSERT_GE(warp.getProgress(), 0.0f);
     }
     EXPECT_EQ(warp.getProgress(), 0.0f);

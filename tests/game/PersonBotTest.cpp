@@ -1,6 +1,7 @@
 // The shipped play level played by PersonBot: a player who sees only the
 // screen, acts ten steps late and presses at most every sixteen steps.
 #include "PersonBot.h"
+#include "SectionMap.h"
 #include "base/FramePacer.h"
 #include "game/LevelGrid.h"
 #include "base/FilePath.h"
@@ -8,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -26,15 +25,12 @@ struct Section {
 // The sections as the text map marks them, from the bottom up.
 std::vector<Section> sectionsFromTheBottom()
 {
+    std::vector<MapSection> marked;
+    std::string problem;
+    EXPECT_TRUE(readSectionMap(VANTORREL_LEVEL_MAP, marked, problem)) << problem;
     std::vector<Section> found;
-    std::ifstream map(VANTORREL_LEVEL_MAP);
-    const std::regex marker("; section: rows ([0-9]+)-([0-9]+): (.+)");
-    for (std::string line; std::getline(map, line);) {
-        std::smatch match;
-        if (std::regex_match(line, match, marker)) {
-            found.insert(found.begin(), Section{std::stoi(match[1]), match[3]});
-        }
-    }
+    for (const MapSection& section : marked)
+        found.insert(found.begin(), Section{section.firstRow, section.name});
     return found;
 }
 

@@ -93,9 +93,8 @@ TEST(LevelCheckInput, AMissingFileGetsTheGameLineThenOneOfItsOwn)
 {
     const CheckRun run = levelcheckRun({"/nonexistent/level.png"});
     EXPECT_EQ(run.status, levelcheck::exitUnusable);
-    EXPECT_EQ(run.printed, "LevelGrid: Could not load level picture: /nonexistent/level.png\n");
-    EXPECT_EQ(run.out, "levelcheck: /nonexistent/level.png does not load as a level: it must be a truecolour PNG "
-                       "or JPEG picture\n");
+    EXPECT_EQ(run.printed, "LevelGrid: Could not load level picture: /nonexistent/level.png: No such file or directory\n");
+    EXPECT_EQ(run.out, "levelcheck: /nonexistent/level.png does not load as a level: No such file or directory\n");
     EXPECT_EQ(run.progress, "");
 }
 
@@ -156,13 +155,14 @@ TEST(LevelCheckInput, BadArgumentsGetOneLine)
         {{level.path, "--press-gap"}, "levelcheck: --press-gap needs a whole number"},
         {{level.path, "--press-gap", "abc"}, "levelcheck: --press-gap needs a whole number, not \"abc\""},
         {{level.path, "--press-gap", "8x"}, "levelcheck: --press-gap needs a whole number, not \"8x\""},
-        {{level.path, "--press-gap", "0"}, "levelcheck: --press-gap must lie in 1..500 frames"},
-        {{level.path, "--press-gap", "501"}, "levelcheck: --press-gap must lie in 1..500 frames"},
+        {{level.path, "--press-gap", "0"}, "levelcheck: --press-gap must lie in 1..500 frames, not 0"},
+        {{level.path, "--press-gap", "501"}, "levelcheck: --press-gap must lie in 1..500 frames, not 501"},
         {{level.path, "--start", "5"}, "levelcheck: --start needs a whole number"},
         {{level.path, "--band", "9", "3"}, "levelcheck: --band wants the first row, then the last"},
         {{level.path, "--picture"}, "levelcheck: --picture needs a file name"},
-        {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64"},
-        {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB"},
+        {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64, not 0"},
+        {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB, not 0"},
+        {{level.path, "--memory", "99999999999"}, "levelcheck: --memory must lie in 1..1048576 MiB, not 99999999999"},
         {{level.path, "--curve"}, "levelcheck: --curve needs the sections: --sections MAP.txt or --band FIRST LAST"},
         {{level.path, "--curve", "--band", "1", "2", "--press-gap", "8"},
          "levelcheck: --curve searches at its own press gaps and writes no picture or route"},

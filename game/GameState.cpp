@@ -1,6 +1,12 @@
-#include "app/GameState.h"
+#include "game/GameState.h"
 
-#include "app/Application.h"
+#include "game/ScreenHost.h"
+
+void GameState::frame(Drawer& drawer)
+{
+    if (step())
+        draw(drawer);
+}
 
 void GameState::actionPressed(const std::string&, const SDL_keysym&) {}
 void GameState::actionReleased(const std::string&, const SDL_keysym&) {}
@@ -11,6 +17,6 @@ void GameState::mouseWheel(bool) {}
 void GameState::joystickAxis(const std::string&, float, int, int) {}
 void GameState::focusLost() {}
 
-void GameState::quit() { owner.quit(); }
+void GameState::quit() { host.quit(); }
 
-void GameState::switchTo(const std::string& stateName) { owner.switchState(stateName); }
+void GameState::switchTo(const std::string& stateName) { host.switchState(stateName); }
