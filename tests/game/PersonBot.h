@@ -16,9 +16,10 @@
 // a hand with timing noise lands each press a few steps early or late. It
 // has no route and no map: in each room it
 // looks for a narrow way up in the ceiling, stands under it, jumps and kicks
-// up; with none in view it jumps onto a higher ledge it can see, and with
-// none of those it walks on, and at a wall jumps and kicks off it while
-// rising, and on off the next wall, unless the way out is on that side.
+// up; with none in view it jumps through a hole two or three cells wide,
+// leaning over its edge, or onto a higher ledge it can see, and with none
+// of those it walks on, and at a wall jumps and kicks off it while rising,
+// and on off the next wall, unless the way out is on that side.
 class PersonBot {
 public:
     // What the screen shows around the pilot's cell, in cells: the camera's
