@@ -55,16 +55,19 @@ int64_t presses(const Route& route)
     return count;
 }
 
+PilotInput apply(const RouteStep& step, PilotBody& body)
+{
+    body.jumpRequested = step.jump;
+    return inputOf(step);
+}
+
 std::vector<PilotBody> replay(const LevelGrid& grid, float x, float y, const Route& route)
 {
     std::vector<PilotBody> path;
     path.reserve(route.size());
     PilotBody body(x, y);
     for (const RouteStep& step : route) {
-        if (step.jump) {
-            body.requestJump();
-        }
-        body.update(inputOf(step), grid);
+        body.update(apply(step, body), grid);
         path.push_back(body);
     }
     return path;

@@ -12,9 +12,7 @@ PilotInput RunTape::next(PilotInput live, PilotBody& body)
 {
     PilotInput input = live;
     if (playback && steps.size() < script.size()) {
-        const RouteStep& step = script[steps.size()];
-        input = routescript::inputOf(step);
-        body.jumpRequested = step.jump;
+        input = routescript::apply(script[steps.size()], body);
     } else if (playback) {
         playback = false;
         runOutStep = static_cast<int64_t>(steps.size());
