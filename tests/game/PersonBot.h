@@ -16,8 +16,10 @@
 // a hand with timing noise lands each press a few steps early or late. It
 // has no route and no map: in each room it
 // looks for a narrow way up in the ceiling, stands under it, jumps and kicks
-// up; with none in view it jumps onto a higher ledge it can see, and with
-// none of those it walks on and turns round at walls.
+// up; with none in view it jumps through a hole two or three cells wide,
+// leaning over its edge, or onto a higher ledge it can see, and with none
+// of those it walks on, and at a wall jumps and kicks off it while rising,
+// and on off the next wall, unless the way out is on that side.
 class PersonBot {
 public:
     // What the screen shows around the pilot's cell, in cells: the camera's
@@ -34,6 +36,7 @@ public:
     static constexpr float stillSpeed = 0.01f;    // cells per step: counts as standing still
     static constexpr int32_t ledgeReach = 11;     // rows: ledges higher than this are not tried
     static constexpr int32_t stopSteps = 3;       // steps the pilot slides on after the keys are let go
+    static constexpr float fallFeel = 0.01f;      // cells per step²: how fast it has learnt a rise slows
 
     // A person's hand: presses land up to `pressJitter` steps early or late
     // (from a seeded generator, so a run repeats), and at a slower game
@@ -58,7 +61,7 @@ public:
     // the player sees now; the decision uses what it saw reactionSteps ago.
     Keys next(const PilotBody& body, const LevelGrid& grid)
     {
-        seen[step % seen.size()] = Sight{body.x, body.y, body.vx, body.airborne};
+        seen[step % seen.size()] = Sight{body.x, body.y, body.vx, body.vy, body.airborne};
         const int32_t sightAge = reaction - jitter;
         const Sight& old = seen[(step + seen.size() - static_cast<std::size_t>(sightAge)) % seen.size()];
         Keys keys;
@@ -91,6 +94,7 @@ private:
         float x = 0.0f;
         float y = 0.0f;
         float vx = 0.0f;
+        float vy = 0.0f;
         bool airborne = true; // the pilot is drawn in the air
     };
 
@@ -131,6 +135,52 @@ private:
             }
         }
         return std::nullopt;
+    }
+
+    // With no shaft in view: the nearest visible edge cell of a hole two or
+    // three cells wide in a ceiling, with a clear column under it; `side`
+    // is the way to the ceiling beside it, where the pilot means to land.
+    std::optional<int32_t> holeAbove(const Sight& at, const LevelGrid& grid, int32_t column, int32_t row,
+                                     int32_t& side) const
+    {
+        for (int32_t up = 4; up <= static_cast<int32_t>(viewRowsAboveLookingUp); ++up) {
+            const int32_t r = row - up;
+            std::optional<int32_t> best;
+            for (int32_t c = column - 9; c <= column + 9; ++c) {
+                for (const int32_t toWall : {-1, 1}) {
+                    int32_t width = 1;
+                    while (width <= 3 && visible(at, c - toWall * width, r) && !grid.solid(c - toWall * width, r)) {
+                        ++width;
+                    }
+                    bool fits = visible(at, c, r) && !grid.solid(c, r) && wall(at, grid, c + toWall, r) &&
+                                !wall(at, grid, c + toWall, r - 1) && width >= 2 && width <= 3 &&
+                                wall(at, grid, c - toWall * width, r);
+                    for (int32_t below = r + 1; below <= row && fits; ++below) {
+                        fits = !wall(at, grid, c, below);
+                    }
+                    if (fits && (!best || std::abs(c - column) < std::abs(*best - column))) {
+                        best = c;
+                        side = toWall;
+                    }
+                }
+            }
+            if (best) {
+                return best;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Whether the column above the pilot, up to a ceiling, passes an
+    // opening in the wall on `side`: a door it rises towards.
+    bool openingAbove(const Sight& at, const LevelGrid& grid, int32_t column, int32_t row, int32_t side) const
+    {
+        for (int32_t r = row - 1; visible(at, column, r) && !grid.solid(column, r); --r) {
+            if (!wall(at, grid, column + side, r) && visible(at, column + side, r)) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // The nearest cell of the highest visible ledge within a jump: an open
@@ -190,8 +240,38 @@ private:
         const bool wallLeft = wall(at, grid, column - 1, row);
         const bool wallRight = wall(at, grid, column + 1, row);
         if (at.airborne) {
+            if (aimingHole) {
+                keys.left = heading < 0; // the hole's wall holds it in until it rises past
+                keys.right = heading > 0;
+                return keys;
+            }
             if (aimingShaft && (wallLeft || wallRight) && canPress()) {
                 keys.jump = true; // kick on up, or out through a door
+            }
+            // Where the pilot will be when a press now lands: a kick is
+            // timed to meet the wall, not to follow the eyes.
+            const auto lead = static_cast<float>(reaction);
+            const float soonVy = at.vy + fallFeel * lead;
+            const auto risen = static_cast<int32_t>(at.y + (at.vy + soonVy) * 0.5f * lead);
+            int32_t soonRow = row; // no higher than the ceiling it meets
+            while (soonRow > risen && !wall(at, grid, column, soonRow - 1)) {
+                --soonRow;
+            }
+            const auto soonX = static_cast<int32_t>(at.x + at.vx * lead);
+            int32_t soonColumn = column; // no further than the wall it meets
+            while (soonColumn != soonX && !wall(at, grid, soonColumn + (soonX > column ? 1 : -1), soonRow)) {
+                soonColumn += soonX > column ? 1 : -1;
+            }
+            const bool soonRight = wall(at, grid, soonColumn + 1, soonRow);
+            if (aimingKick && soonVy < 0.0f && (soonRight || wall(at, grid, soonColumn - 1, soonRow))) {
+                const int32_t side = soonRight ? 1 : -1; // the game kicks off the right wall of two
+                if (openingAbove(at, grid, soonColumn, soonRow, side)) {
+                    heading = side; // the way out is past this wall's top: keep to it
+                } else if (canPress()) {
+                    keys.jump = true;
+                    heading = -side;
+                    kickSide = side;
+                }
             }
             if (wallLeft && wallRight) {
                 // In a shaft: lean towards the first side opening above.
@@ -208,14 +288,22 @@ private:
             } else if (aimingLedge && at.y < static_cast<float>(ledgeRow) + 1.0f) {
                 keys.left = heading < 0;
                 keys.right = heading > 0;
-            } else if (!wallLeft && !wallRight && !aimingShaft) {
-                keys.left = heading < 0; // out of a door: clear it
-                keys.right = heading > 0;
+            } else if (aimingKick || (!wallLeft && !wallRight && !aimingShaft)) {
+                // Out of a door: clear it. Against a wall it is about to
+                // kick off: stay on it until the press lands.
+                const int32_t way = aimingKick && landing >= 0 ? kickSide : heading;
+                keys.left = way < 0;
+                keys.right = way > 0;
             }
             return keys;
         }
+        if (aimingKick && (landing >= 0 || step - lastLanded <= reaction - jitter)) {
+            return keys; // the jump at the wall has not reached its eyes yet
+        }
         aimingShaft = false;
         aimingLedge = false;
+        aimingKick = false;
+        aimingHole = false;
         if (!wall(at, grid, column, row - 1) && wall(at, grid, column - 1, row - 1) &&
             wall(at, grid, column + 1, row - 1)) {
             aimingShaft = true; // standing on a step inside a shaft: on up
@@ -228,6 +316,15 @@ private:
                 keys.jump = canPress();
             } else {
                 steerTo(at, static_cast<float>(*shaft) + 0.5f, keys);
+            }
+            return keys;
+        }
+        if (const std::optional<int32_t> hole = holeAbove(at, grid, column, row, heading)) {
+            aimingHole = true;
+            if (column == *hole && std::fabs(at.vx) < stillSpeed) {
+                keys.jump = canPress();
+            } else {
+                steerTo(at, static_cast<float>(*hole) + 0.5f, keys);
             }
             return keys;
         }
@@ -245,6 +342,13 @@ private:
             return keys;
         }
         if (wall(at, grid, column + heading, row)) {
+            if (canPress()) {
+                aimingKick = true; // up beside it, then off it
+                keys.jump = true;
+                keys.left = heading < 0;
+                keys.right = heading > 0;
+                return keys;
+            }
             heading = -heading;
         }
         keys.left = heading < 0;
@@ -269,4 +373,7 @@ private:
     int64_t tapWait = 0;       // no new tap before this step
     bool aimingShaft = false;
     bool aimingLedge = false;
+    bool aimingKick = false;
+    bool aimingHole = false;
+    int32_t kickSide = 0; // the wall a decided kick is to push off
 };
