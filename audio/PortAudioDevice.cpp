@@ -20,9 +20,6 @@
 namespace {
 
 constexpr double fallbackRate = 48000.0;  // Hz, tried when 44100 Hz is refused
-// Seconds of output latency asked for. A key takes up to one 15 ms step to
-// reach the engine, so this keeps a key's sound within 60 ms of the press.
-constexpr double outputLatencyBudget = 0.045;
 // SCHED_FIFO priority the audio thread asks for on a sound card of its own:
 // above every ordinary process, so that busy programs cannot starve the
 // stream, and below the sound servers' own threads.
@@ -62,12 +59,14 @@ std::vector<HostApiOffer> offeredHostApis()
 // A suggested latency of 0 lets ALSA choose periods so short that the stream
 // underruns through a sound server (about 30 underflows a second measured
 // through PulseAudio); the device's low latency (8.7 ms there) still drops
-// a few a second. The budget is asked for instead, or the device's low
-// latency where even that is longer.
+// a few a second. Its high latency (35 ms there) drops the fewest, and with
+// a key's step of at most 15 ms a key is heard within 60 ms. A fixed 45 ms
+// was tried: through PulseAudio the stream's first half second was then
+// never heard, and with it the title's first boom.
 double outputLatency(PaDeviceIndex device)
 {
     const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
-    return info ? std::max(info->defaultLowOutputLatency, outputLatencyBudget) : 0.0;
+    return info ? info->defaultHighOutputLatency : 0.0;
 }
 
 double inputLatency(PaDeviceIndex device)
