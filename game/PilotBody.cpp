@@ -165,6 +165,10 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
 
     x += vx;
     y += vy;
+    // Only a jump or kick sets the full recovery, so it shows one was made.
+    const bool pressTookEffect = jumpRecovery == jumpRecoverySteps;
+    events.pressWasted = jumpRequested && !pressTookEffect;
+    events.kickEndedAtOnce = events.wallKickSpeed > 0.0f && !wallKick;
     jumpRequested = false;
 }
 
