@@ -1,13 +1,15 @@
 #pragma once
 #include "audio/LandingThud.h"
 #include "audio/MarkFanfare.h"
+#include "audio/PressCue.h"
 #include "audio/SpscQueue.h"
 #include "audio/StereoFrame.h"
 #include "audio/WallKickChirp.h"
 
 #include <cstdint>
 
-// The game's sound effects: a wall kick, a landing, crossing the mark. The
+// The game's sound effects: a wall kick, a landing, crossing the mark, and
+// the quiet cues of a press that did not kick as meant. The
 // game thread asks for them; the audio thread takes the requests at the
 // start of each buffer and mixes the sounds in from its first frame. They
 // belong to no voice group and no sequencer track, so they sound with the
@@ -18,7 +20,7 @@ public:
     // few at once, and a full queue drops the newest.
     static constexpr int pendingCapacity = 32;
 
-    explicit SoundEffects(float sampleRate) : chirp(sampleRate), thud(sampleRate), fanfare(sampleRate) {}
+    explicit SoundEffects(float sampleRate) : chirp(sampleRate), thud(sampleRate), fanfare(sampleRate), cue(sampleRate) {}
     // Before the stream starts: every time constant follows the rate.
     void setSampleRate(float sampleRate);
 
@@ -26,14 +28,18 @@ public:
     void playWallKick(float flightSpeed) { pending.push({Kind::wallKick, flightSpeed}); }
     void playLanding(float fallSpeed) { pending.push({Kind::landing, fallSpeed}); }
     void playMark() { pending.push({Kind::mark, 0.0f}); }
+    void playPressCue(PressCue::Kind cueKind)
+    {
+        pending.push({cueKind == PressCue::Kind::fallingKick ? Kind::fallingKick : Kind::wastedPress, 0.0f});
+    }
 
     // Audio thread: takes the requests and adds every sounding effect to
     // `out`. The mark's chord comes from the music's 8-entry pitch table.
     void render(StereoFrame* out, int frames, const float* pitchTable);
-    bool isActive() const { return chirp.isActive() || thud.isActive() || fanfare.isActive(); }
+    bool isActive() const { return chirp.isActive() || thud.isActive() || fanfare.isActive() || cue.isActive(); }
 
 private:
-    enum class Kind : uint8_t { wallKick, landing, mark };
+    enum class Kind : uint8_t { wallKick, landing, mark, wastedPress, fallingKick };
     struct Request {
         Kind kind;
         float speed;
@@ -42,5 +48,6 @@ private:
     WallKickChirp chirp;
     LandingThud thud;
     MarkFanfare fanfare;
+    PressCue cue;
     SpscQueue<Request, pendingCapacity> pending;
 };
