@@ -59,8 +59,14 @@ PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 // Unseen catch-up steps sound too: their sounds start together in the next buffer.
 void soundStepEvents(const PilotBody::StepEvents& events)
 {
-    if (events.wallKickSpeed > 0.0f) {
+    // A kick that ended at once sags instead of chirping: it gave no flight.
+    if (events.kickEndedAtOnce) {
+        AudioSingleton::instance().playPressCue(PressCue::Kind::fallingKick);
+    } else if (events.wallKickSpeed > 0.0f) {
         AudioSingleton::instance().playWallKick(events.wallKickSpeed);
+    }
+    if (events.pressWasted) {
+        AudioSingleton::instance().playPressCue(PressCue::Kind::wastedPress);
     }
     if (events.landingSpeed > 0.0f) {
         AudioSingleton::instance().playLanding(events.landingSpeed);
@@ -150,13 +156,16 @@ void GamePlay::stepRun()
     look.step(finished ? PilotInput{} : stepInput);
     if (finished) {
         kickFlash.step(PilotBody::StepEvents{});
+        pressMarks.step(PilotBody::StepEvents{}, body.x, body.y);
         return;
     }
     runClock.tick();
     body.update(tape.next(stepInput, body), level);
     ghost.step(level);
     kickFlash.step(body.events);
+    pressMarks.step(body.events, body.x, body.y);
     soundStepEvents(body.events);
+    bestFlightSpeed = std::max(bestFlightSpeed, body.flightSpeed());
     publishedVx.store(body.vx, std::memory_order_relaxed);
     publishedVy.store(body.vy, std::memory_order_relaxed);
     if (body.airborne) {
@@ -196,12 +205,13 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     kickFlash.draw(drawer, camera);
+    pressMarks.draw(drawer, camera);
     ghost.draw(drawer, camera);
     // The pilot's square is fixed on screen while the view rests; looking
     // moves it the other way, and it is drawn clear of the walls.
     const pilotPlacement::Place drawn = pilotPlacement::drawn(body.x, body.y, level);
     body.draw(drawer, view::cellPixels * (drawn.x - body.x), view::cellPixels * (drawn.y - body.y - look.rows()));
-    speedHud::draw(drawer, font, body.flightSpeed());
+    speedHud::draw(drawer, font, body.flightSpeed(), bestFlightSpeed);
 }
 
 void GamePlay::restart()
@@ -214,6 +224,8 @@ void GamePlay::restart()
     body = PilotBody{startX, startY};
     trail = TrailParticles{};
     kickFlash = KickFlash{};
+    pressMarks = PressMarks{};
+    bestFlightSpeed = 0.0f;
     tape = RunTape{};
     ghost.restart();
     runClock = RunClock{};

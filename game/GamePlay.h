@@ -11,6 +11,7 @@
 #include "game/PilotInput.h"
 #include "game/LookCamera.h"
 #include "game/PilotPlacement.h"
+#include "game/PressMarks.h"
 #include "game/RecordFile.h"
 #include "game/RunClock.h"
 #include "game/RunTape.h"
@@ -79,6 +80,9 @@ public:
     // Where the pilot's box is drawn, in cells: clear of solid cells.
     pilotPlacement::Place drawnPilot() const;
     const ClimbSplits& getClimb() const { return climb; }
+    // The best flight speed of this run so far, held on the speed bar.
+    float getBestFlightSpeed() const { return bestFlightSpeed; }
+    const PressMarks& getPressMarks() const { return pressMarks; }
     // The step at which this run first reached each tenth of the climb; -1: not yet.
     const LevelRecord::Splits& getSplits() const { return splits; }
     // None when the level could not be loaded.
@@ -120,6 +124,8 @@ private:
     int32_t stepsPlayed = 0; // counted up to startSettleSteps
     LookCamera look;
     KickFlash kickFlash;
+    PressMarks pressMarks;
+    float bestFlightSpeed = 0.0f; // cells per frame
     PilotInput input;
     PilotInput tapped; // pressed since the last step
     RunTape tape;
