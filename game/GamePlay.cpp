@@ -139,6 +139,8 @@ void GamePlay::draw(Drawer& drawer) const
     const int64_t best =
         records && records->record().hasBest() ? RunClock::millisecondsFor(records->record().bestSteps) : -1;
     runClockHud::draw(drawer, font, runClock.milliseconds(), best);
+    if (!finished)
+        hints.draw(drawer);
     if (paused)
         pauseOverlay::draw(drawer, font);
     if (finished)
@@ -164,6 +166,7 @@ void GamePlay::stepRun()
     ghost.step(level);
     kickFlash.step(body.events);
     pressMarks.step(body.events, body.x, body.y);
+    hints.step(body.events, body.x, body.y, level);
     soundStepEvents(body.events);
     bestFlightSpeed = std::max(bestFlightSpeed, body.flightSpeed());
     publishedVx.store(body.vx, std::memory_order_relaxed);
@@ -225,6 +228,7 @@ void GamePlay::restart()
     trail = TrailParticles{};
     kickFlash = KickFlash{};
     pressMarks = PressMarks{};
+    hints = SituationHints{};
     bestFlightSpeed = 0.0f;
     tape = RunTape{};
     ghost.restart();

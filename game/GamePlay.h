@@ -12,6 +12,7 @@
 #include "game/LookCamera.h"
 #include "game/PilotPlacement.h"
 #include "game/PressMarks.h"
+#include "game/SituationHints.h"
 #include "game/RecordFile.h"
 #include "game/RunClock.h"
 #include "game/RunTape.h"
@@ -83,6 +84,7 @@ public:
     // The best flight speed of this run so far, held on the speed bar.
     float getBestFlightSpeed() const { return bestFlightSpeed; }
     const PressMarks& getPressMarks() const { return pressMarks; }
+    const SituationHints& getHints() const { return hints; }
     // The step at which this run first reached each tenth of the climb; -1: not yet.
     const LevelRecord::Splits& getSplits() const { return splits; }
     // None when the level could not be loaded.
@@ -125,6 +127,7 @@ private:
     LookCamera look;
     KickFlash kickFlash;
     PressMarks pressMarks;
+    SituationHints hints;
     float bestFlightSpeed = 0.0f; // cells per frame
     PilotInput input;
     PilotInput tapped; // pressed since the last step
