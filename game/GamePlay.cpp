@@ -208,12 +208,12 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     kickFlash.draw(drawer, camera);
-    pressMarks.draw(drawer, camera);
     ghost.draw(drawer, camera);
     // The pilot's square is fixed on screen while the view rests; looking
     // moves it the other way, and it is drawn clear of the walls.
     const pilotPlacement::Place drawn = pilotPlacement::drawn(body.x, body.y, level);
     body.draw(drawer, view::cellPixels * (drawn.x - body.x), view::cellPixels * (drawn.y - body.y - look.rows()));
+    pressMarks.draw(drawer, camera); // over the pilot: a cue it hides is no cue
     speedHud::draw(drawer, font, body.flightSpeed(), bestFlightSpeed);
 }
 

@@ -9,13 +9,13 @@
 namespace {
 
 constexpr const char* hintFontFile = "MarsNeedsCunnilingus.ttf";
-constexpr float hintPoints = 20.0f;
+constexpr float hintPoints = 26.0f;
 // Right of the pilot's column even when it is drawn a cell aside or the view
 // is slid, and of the clock and best time in the lower left: the pilot never
 // comes here.
 constexpr float hintX = 752.0f;     // logical pixels
-constexpr float hintY = 632.0f;     // logical pixels: the top of the first row
-constexpr float hintWidth = 496.0f; // logical pixels: a long hint wraps onto a second row
+constexpr float hintY = 584.0f;     // logical pixels: the top of the first of up to three rows
+constexpr float hintWidth = 496.0f; // logical pixels: a long hint wraps
 constexpr readableText::Colour hintColour{0.75f, 0.9f, 1.0f};
 
 ProcessFont hintFont;
