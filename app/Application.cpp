@@ -4,6 +4,7 @@
 #include "base/Platform.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
+#include "app/TerminationSignals.h"
 #include "audio/AudioSingleton.h"
 #include "data/Pictures.h"
 #include "game/Epilogue.h"
@@ -14,14 +15,26 @@
 #include "render/OpenGLDrawer.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 namespace {
 
 constexpr int16_t logicalWidth = 1280; // logical drawing units
 constexpr int16_t logicalHeight = 720;
 constexpr float axisScale = 1.0f / 32768.0f; // SDL axis value to about -1..1
+// A keyboard focus loss pauses only when no gain answers it within this
+// long: without a window manager, giving the window the focus sends a loss
+// and a gain together, and nobody has left.
+constexpr uint32_t focusLossGraceMilliseconds = 100;
+// Quitting fades the sound out first (AudioSingleton::fadeOut). A stream
+// that has rendered no buffer in this long is stuck, and the close handles it.
+constexpr int fadeWaitMilliseconds = 100;
+// The most time given to the faded buffers already on their way out.
+constexpr double fadeTrailSeconds = 0.1;
 
 class SdlClock : public LoopClock {
 public:
@@ -71,6 +84,14 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     noSound = options.noSound;
     noMusic = options.noMusic;
     levelFile = options.levelFile;
+    // The assists are the player's: kept in the settings whatever the start,
+    // each overridden by its switch on the command line.
+    assists = settings.assists;
+    if (options.gameSpeed)
+        assists.gameSpeed = *options.gameSpeed;
+    if (options.kickBuffer)
+        assists.kickBuffer = true;
+    pacer.setSpeed(assists.gameSpeed);
 
     drawer = std::make_unique<OpenGLDrawer>(logicalWidth, logicalHeight);
     // Both sides lie in 1..16384 by now, so the 16-bit sizes cannot wrap.
@@ -92,7 +113,8 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     audioDevice.setChannels(0, 2);
     audioDevice.setSampleRate(SampleRate::reference);
     audioDevice.setHostApi(options.audioApi);
-    if (!noSound) {
+    // A game already asked to end need not wait for the sound system.
+    if (!noSound && !platform::terminationRequested()) {
         AudioSingleton::instance().setMusicEnabled(!noMusic);
         audioDevice.open();
     }
@@ -105,7 +127,9 @@ Application::~Application()
     // The audio thread must stop calling process before anything goes away.
     // When the sound system does not let it stop, the game still leaves on
     // time, without tearing down anything that thread could still reach.
-    if (!noSound && !audioDevice.close()) {
+    if (!noSound)
+        fadeOutSound();
+    if (!noSound && (!audioDevice.close() || audioDevice.isLeftBehind())) {
         std::cout.flush();
         std::_Exit(displayReady ? 0 : 1);
     }
@@ -148,6 +172,8 @@ bool Application::runIteration()
     SDL_Event event;
     while (SDL_PollEvent(&event))
         dispatchEvent(event);
+    if (platform::terminationRequested())
+        quitRequested = true;
     if (quitRequested)
         return false;
 
@@ -167,6 +193,7 @@ bool Application::runIteration()
         if (quitRequested)
             return false;
     }
+    settleFocusLoss(now);
     const int steps = pacer.stepsAt(now);
 
     // Every step that is due runs, and the screen they leave is drawn once
@@ -183,6 +210,29 @@ bool Application::runIteration()
         state->draw(*drawer);
     drawer->endFrame();
     return true;
+}
+
+void Application::settleFocusLoss(uint32_t now)
+{
+    if (!focusLossAt || now - *focusLossAt < focusLossGraceMilliseconds)
+        return;
+    focusLossAt.reset();
+    if (state)
+        state->focusLost();
+}
+
+void Application::fadeOutSound()
+{
+    if (!audioDevice.isStarted())
+        return;
+    AudioSingleton& engine = AudioSingleton::instance();
+    engine.fadeOut();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fadeWaitMilliseconds);
+    while (!engine.fadedOut() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (engine.fadedOut())
+        std::this_thread::sleep_for(
+            std::chrono::duration<double>(std::min(audioDevice.outputLatencySeconds(), fadeTrailSeconds)));
 }
 
 void Application::loadGlyphs()
@@ -206,6 +256,7 @@ void Application::switchState(const std::string& name)
 {
     // The old screen goes before the new one is built, so whatever it holds
     // (the audio loop listener, say) is released first.
+    focusLossAt.reset(); // a waiting focus loss was the old screen's
     if (name == "GamePlay") {
         state.reset();
         state = newPlayScreen();
@@ -218,8 +269,18 @@ void Application::switchState(const std::string& name)
     }
 }
 
+void Application::setAssists(const Assists& chosen)
+{
+    if (chosen == assists)
+        return;
+    assists = chosen;
+    pacer.setSpeed(assists.gameSpeed);
+    saveAssists(assists);
+}
+
 void Application::replaceState(std::unique_ptr<GameState> next)
 {
+    focusLossAt.reset();
     state.reset();
     state = std::move(next);
 }
@@ -339,8 +400,15 @@ void Application::dispatchEvent(const SDL_Event& event)
     }
     case SDL_ACTIVEEVENT:
         // Mouse focus alone does not count: the keys still reach the game.
-        if (event.active.gain == 0 && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0)
-            state->focusLost();
+        // The loss waits for the loop (settleFocusLoss); a gain answers it.
+        if ((event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) == 0)
+            break;
+        if (event.active.gain == 0) {
+            if (!focusLossAt)
+                focusLossAt = clock->ticks();
+        } else {
+            focusLossAt.reset();
+        }
         break;
     case SDL_JOYBUTTONUP: {
         const SDL_keysym none{};

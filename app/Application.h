@@ -4,6 +4,7 @@
 #include "app/PadSteering.h"
 #include "audio/PortAudioCallback.h"
 #include "audio/PortAudioDevice.h"
+#include "game/Assists.h"
 #include "game/RunOutcome.h"
 #include "game/ScreenHost.h"
 
@@ -11,6 +12,7 @@
 #include <SDL/SDL_joystick.h>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,10 @@ public:
     bool isNoSound() const { return noSound; }
     bool isNoMusic() const { return noMusic; }
     int windowWidth() const { return width; }
+    const Assists& getAssists() const override { return assists; }
+    // From the menus: takes effect at the next step and is kept in the
+    // settings file.
+    void setAssists(const Assists& chosen);
     int windowHeight() const { return height; }
 
 private:
@@ -73,6 +79,10 @@ private:
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
     // Hands the pad's steering changes to the screen as presses and releases.
     void steer(int joystick, const PadSteering::Changes& changes);
+    // Tells the screen of a focus loss no gain has answered in time.
+    void settleFocusLoss(uint32_t now);
+    // Ramps the sound down before the stream is cut, so quitting is no click.
+    void fadeOutSound();
 
     PortAudioDevice audioDevice;
     bool quitRequested = false;
@@ -88,6 +98,10 @@ private:
     std::unique_ptr<Drawer> drawer;
     std::unique_ptr<GameState> state;
     LoopClock* clock;
+    // When (on `clock`) the current screen lost the keyboard focus with no
+    // gain since; empty when it has the focus or was told already.
+    std::optional<uint32_t> focusLossAt;
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
+    Assists assists;
 };

@@ -7,6 +7,7 @@
 #include "base/TextNumber.h"
 
 #include <cerrno>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -49,6 +50,34 @@ void applyBoolean(bool& field, std::string_view value)
 {
     if (const auto flag = leadingBoolean(value))
         field = *flag;
+}
+
+// Unlike the older keys, a bad assist is said: a player who asked for a
+// slower game and silently got full speed would not know why.
+void applyGameSpeed(int& field, std::string_view value)
+{
+    const auto number = leadingInteger(value);
+    if (number && Assists::offeredSpeed(*number)) {
+        field = *number;
+        return;
+    }
+    std::cout << "Settings: game speed (gs) must be 50, 60, 70, 80, 90 or 100; using 100." << std::endl;
+    field = Assists::fullSpeed;
+}
+
+void applyKickBuffer(bool& field, std::string_view value)
+{
+    if (const auto flag = leadingBoolean(value)) {
+        field = *flag;
+        return;
+    }
+    std::cout << "Settings: kick buffer (kb) must be 0 or 1; using 0." << std::endl;
+    field = false;
+}
+
+bool isAssistLine(std::string_view line)
+{
+    return line.size() >= 2 && ((line[0] == 'g' && line[1] == 's') || (line[0] == 'k' && line[1] == 'b'));
 }
 
 } // namespace
@@ -98,14 +127,22 @@ std::optional<std::string> defaultSettingsText()
     return text;
 }
 
-bool writeDefaultSettings(const std::string& text)
+namespace {
+
+bool createSettingsFile(const std::string& path, const std::string& text)
 {
-    const std::string path = settingsFilePath();
     if (platform::createFileWhole(path, text) != 0) {
         std::cout << "Could not create " << path << std::endl;
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool writeDefaultSettings(const std::string& text)
+{
+    return createSettingsFile(settingsFilePath(), text);
 }
 
 Settings Settings::load()
@@ -122,7 +159,9 @@ Settings Settings::load()
         const std::optional<std::string> text = defaultSettingsText();
         if (!text)
             return settings;
-        writeDefaultSettings(*text);
+        // The path found above: asking again would say a missing
+        // configuration folder twice.
+        createSettingsFile(path, *text);
         // Written or not, this start runs on what the file holds or would.
         settings.applyText(*text);
         return settings;
@@ -173,6 +212,14 @@ void Settings::applyLine(std::string_view line)
         else if (second == 'm')
             applyBoolean(noMusic, valueFrom(line, 3));
         break;
+    case 'g':
+        if (second == 's')
+            applyGameSpeed(assists.gameSpeed, valueFrom(line, 3));
+        break;
+    case 'k':
+        if (second == 'b')
+            applyKickBuffer(assists.kickBuffer, valueFrom(line, 3));
+        break;
     case 'a':
         if (second == 'a') {
             std::string_view value = valueFrom(line, 3);
@@ -187,4 +234,43 @@ void Settings::applyLine(std::string_view line)
     default:
         break;
     }
+}
+
+std::string withAssists(std::string_view text, const Assists& assists)
+{
+    std::string kept;
+    TextLines lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (isAssistLine(line))
+            continue;
+        // A last line without its line feed gets the file's usual line end,
+        // so the assists start on lines of their own.
+        kept.append(line).append(lines.lineFeedAfter() ? "\n" : "\r\n");
+    }
+    return kept + "gs " + std::to_string(assists.gameSpeed) + "\r\nkb " + (assists.kickBuffer ? "1" : "0") + "\r\n";
+}
+
+bool saveAssists(const Assists& assists)
+{
+    const std::string path = settingsFilePath();
+    std::string text;
+    const platform::PathStatus status = platform::examineEntry(path);
+    if (status.exists || status.error != ENOENT) {
+        const platform::FileBytes file = platform::readRegularFile(path, largestSettingsFile);
+        if (!file.ok() || isUtf16(file.bytes)) {
+            std::cout << "Could not keep the assists in " << path << ": "
+                      << (file.ok() ? std::string("UTF-16 text") : file.reason()) << std::endl;
+            return false;
+        }
+        text = file.bytes;
+    } else if (const std::optional<std::string> defaults = defaultSettingsText()) {
+        text = *defaults;
+    }
+    const std::string kept = withAssists(text, assists);
+    if (const int error = platform::replaceFileWhole(path, {kept}); error != 0) {
+        std::cout << "Could not keep the assists in " << path << ": " << std::strerror(error) << std::endl;
+        return false;
+    }
+    return true;
 }

@@ -91,7 +91,7 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         "Vantorrel",
         "",
         "Usage:",
-        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --level [file] --replay [file]",
+        "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --level [file] --replay [file] -gs [percent] -kb",
         "",
         "Flags:",
         "--width [val] | -w [val]:\tSet the width of the window.",
@@ -103,6 +103,8 @@ void printHelp(std::ostream& out, const std::vector<std::string>& audioApis)
         audioLine,
         "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.",
         "--replay [file]:\t\t\tPlays a replay or a levelcheck route instead of the title.",
+        "--game-speed [percent] | -gs [percent]:\tAssist: runs the game at 50, 60, 70, 80, 90 or 100 percent speed.",
+        "--kick-buffer | -kb:\t\tAssist: keeps a jump press for up to 6 steps until it can take effect.",
         "--help:\t\t\t\tDisplay this help.",
     };
     for (const std::string& line : lines)
@@ -148,12 +150,27 @@ StartupOptions interpretArguments(const std::vector<std::string>& words,
         else
             out << "No picture after --level; playing the shipped level." << std::endl;
     }
-    for (size_t i = 0; i + 1 < words.size(); ++i) {
-        if (words[i] == "--replay") {
-            options.replayFile = words[i + 1];
-            ++i;
-        }
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] != "--replay")
+            continue;
+        if (i + 1 == words.size())
+            out << "No file after --replay; showing the title." << std::endl;
+        else if (words[++i].empty())
+            out << "An empty file name after --replay; showing the title." << std::endl;
+        else
+            options.replayFile = words[i];
     }
+    bool speedAsked = false;
+    int speed = 0; // no number after the option is a bad value too
+    readIntegerOption(words, "--game-speed", "-gs", speed, &speedAsked);
+    if (speedAsked && !Assists::offeredSpeed(speed)) {
+        out << "Game speed must be 50, 60, 70, 80, 90 or 100; using 100." << std::endl;
+        speed = Assists::fullSpeed;
+    }
+    if (speedAsked)
+        options.gameSpeed = speed;
+    if (hasWord(words, "--kick-buffer", "-kb"))
+        options.kickBuffer = true;
     bool antialiasAsked = false;
     readIntegerOption(words, "--antialias", "-a", options.antialias, &antialiasAsked);
     if (antialiasAsked && options.antialias < minimumAntialias) {

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ struct StartupOptions {
     std::string audioApi;
     std::string levelFile; // --level: a picture played instead of the play level
     std::string replayFile; // "--replay FILE": a run to play instead of the title; "" for none
+    // The assists asked for here; unset, the settings file's stand.
+    std::optional<int> gameSpeed; // "--game-speed PERCENT"
+    bool kickBuffer = false;      // "--kick-buffer"
 };
 
 // "--help" anywhere among the words: prints the help text to `out` and throws

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
+#include "app/TerminationSignals.h"
 
 #include <SDL/SDL.h>
 #include <iostream>
@@ -8,6 +9,8 @@
 
 int main(int argc, char* argv[])
 {
+    // Before anything slow: a quit asked for during start-up is kept.
+    platform::catchTerminationSignals();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
         Application application(arguments);

@@ -45,6 +45,20 @@ void AudioSingleton::render(float* out, int frames)
     effects.render(buffer, frames, pitchTable.values());
     // Whatever the voices added up to, the device gets at most full scale.
     SoftClip::apply(out, 2 * frames);
+    if (fadeRequested.load(std::memory_order_acquire))
+        applyFadeOut(out, frames);
+}
+
+void AudioSingleton::applyFadeOut(float* out, int frames)
+{
+    const float step = rate.framePeriod() / fadeOutSeconds;
+    for (int frame = 0; frame < frames; ++frame) {
+        out[2 * frame] *= fadeGain;
+        out[2 * frame + 1] *= fadeGain;
+        fadeGain = fadeGain > step ? fadeGain - step : 0.0f;
+    }
+    if (fadeGain == 0.0f)
+        fadeFinished.store(true, std::memory_order_release);
 }
 
 void AudioSingleton::takePendingNotes()
@@ -128,7 +142,7 @@ void AudioSingleton::setSampleRate(SampleRate newRate)
         group.setSampleRate(rate);
     for (Synthesizer* drum : drums)
         drum->setSampleRate(rate);
-    effects.setSampleRate(static_cast<float>(rate.framesPerSecond()));
+    effects.setSampleRate(rate);
 }
 
 int AudioSingleton::activeVoices(int group) const

@@ -80,6 +80,12 @@ public:
     void playPressCue(PressCue::Kind kind) { effects.playPressCue(kind); }
     // False silences the sequencer's notes and drums; booms and effects still sound.
     void setMusicEnabled(bool enabled);
+    // Game thread, before the stream stops: everything ramps down to silence
+    // over fadeOutSeconds and stays silent, so that cutting the stream off
+    // clicks no more. fadedOut tells when the last ramped buffer is rendered.
+    void fadeOut() { fadeRequested.store(true, std::memory_order_release); }
+    bool fadedOut() const { return fadeFinished.load(std::memory_order_acquire); }
+    static constexpr float fadeOutSeconds = 0.02f;
     // The rate `render` fills buffers at; every voice, drum and the
     // sequencer take theirs from it. Only while nothing renders (before the
     // stream starts); the reference rate until then.
@@ -110,6 +116,7 @@ private:
 
     void startNote(int group, float frequency, int frameOffset);
     void takePendingNotes();
+    void applyFadeOut(float* out, int frames);
 
     SequencerCursor cursor;
     PolyphonicSynth voiceGroups[groupCount];
@@ -122,8 +129,11 @@ private:
     PitchTable pitchTable;
     ListenerSlot<Callback> listener;
     SpscQueue<NoteRequest, pendingNoteCapacity> pendingNotes;
-    SoundEffects effects{static_cast<float>(SampleRate::reference)};
+    SoundEffects effects;
     std::atomic<bool> restartPending{false};
     std::atomic<bool> music{true};
+    std::atomic<bool> fadeRequested{false};
+    std::atomic<bool> fadeFinished{false};
+    float fadeGain = 1.0f; // audio thread only
     SampleRate rate;
 };

@@ -1,5 +1,6 @@
 #include "audio/CrashSynth.h"
 
+#include "audio/DecayingDrumRun.h"
 #include "audio/DrumNoise.h"
 #include "audio/ShapeCurve.h"
 
@@ -26,46 +27,33 @@ void CrashSynth::trigger(bool on, int frameOffset, bool variant)
 
 void CrashSynth::render(StereoFrame* out, int frames)
 {
-    float e = env, noise = lastNoise, sample = held;
+    float noise = lastNoise;
     int w = writeIndex;
-    const float step = envStep, c = coef, fb = feedback, d = delay;
+    const float c = coef, fb = feedback, d = delay;
     // The even variant starts at 1.5; scaling keeps its shape running 1 -> 0.
     const bool scaled = (c == evenCoef);
     const int whole = static_cast<int>(d);
     const float frac = d - static_cast<float>(whole);
-    bool ended = false;
     // The delay line rings at the reference rate's frames like the rest.
-    for (int i = startOffset; i < frames && !ended; ++i) {
-        for (int due = clock.stepsDue(); due > 0; --due) {
-            e = e - step;
-            if (e <= 0.0f) {
-                ended = true;
-                break;
-            }
-            const float shape = scaled ? e / evenStart : e;
-            const float u = drumNoise();
-            const float m = u - c * noise;
-            noise = u;
-            // Truncation towards zero: position 0 reads slot 0, not slot 63.
-            int r = static_cast<int>(static_cast<float>(w) - d);
-            if (r < 0)
-                r += lineLength;
-            const int n = (r + 1 >= lineLength) ? 0 : r + 1;
-            const float interpolated = line[r] * (1.0f - frac) + frac * line[n];
-            line[w] = interpolated * fb + m;
-            sample = level * shapeCurve(shape, steepCurve) * (m + shapeCurve(1.0f - shape, softCurve) * line[w]);
-            w = (w + 1 >= lineLength) ? 0 : w + 1;
-        }
-        if (ended)
-            break;
-        out[i].left += sample;
-        out[i].right += sample;
-    }
-    env = e;
+    const bool sounding = runDecayingDrum(clock, out, startOffset, frames, env, envStep, held, [&](float e) {
+        const float shape = scaled ? e / evenStart : e;
+        const float u = drumNoise();
+        const float m = u - c * noise;
+        noise = u;
+        // Truncation towards zero: position 0 reads slot 0, not slot 63.
+        int r = static_cast<int>(static_cast<float>(w) - d);
+        if (r < 0)
+            r += lineLength;
+        const int n = (r + 1 >= lineLength) ? 0 : r + 1;
+        const float interpolated = line[r] * (1.0f - frac) + frac * line[n];
+        line[w] = interpolated * fb + m;
+        const float sample = level * shapeCurve(shape, steepCurve) * (m + shapeCurve(1.0f - shape, softCurve) * line[w]);
+        w = (w + 1 >= lineLength) ? 0 : w + 1;
+        return sample;
+    });
     lastNoise = noise;
-    held = sample;
     writeIndex = w;
-    if (ended)
+    if (!sounding)
         trigger(false, 0, false);
     startOffset = 0;
 }

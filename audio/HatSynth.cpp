@@ -1,5 +1,6 @@
 #include "audio/HatSynth.h"
 
+#include "audio/DecayingDrumRun.h"
 #include "audio/DrumNoise.h"
 #include "audio/ShapeCurve.h"
 
@@ -24,30 +25,16 @@ void HatSynth::trigger(bool on, int frameOffset, bool variant)
 
 void HatSynth::render(StereoFrame* out, int frames)
 {
-    float e = env, noise = lastNoise, sample = held;
-    const float step = envStep, c = coef;
-    bool ended = false;
-    for (int i = startOffset; i < frames && !ended; ++i) {
-        for (int due = clock.stepsDue(); due > 0; --due) {
-            e = e - step;
-            if (e <= 0.0f) {
-                ended = true;
-                break;
-            }
-            const float u = drumNoise();
-            const float h = u - c * noise;
-            noise = u;
-            sample = h * shapeCurve(e, steepCurve) * level;
-        }
-        if (ended)
-            break;
-        out[i].left += sample;
-        out[i].right += sample;
-    }
-    env = e;
+    float noise = lastNoise;
+    const float c = coef;
+    const bool sounding = runDecayingDrum(clock, out, startOffset, frames, env, envStep, held, [&](float e) {
+        const float u = drumNoise();
+        const float h = u - c * noise;
+        noise = u;
+        return h * shapeCurve(e, steepCurve) * level;
+    });
     lastNoise = noise;
-    held = sample;
-    if (ended)
+    if (!sounding)
         trigger(false, 0, false);
     startOffset = 0;
 }

@@ -31,7 +31,7 @@ KickSynth::KickSynth()
 
 void KickSynth::setSampleRate(SampleRate rate)
 {
-    const float hz = static_cast<float>(rate.framesPerSecond());
+    const float hz = rate.hertz();
     envStep = (1.0f / decaySeconds) / hz;
     startCoefs[0] = coefficientFor(startPitch0, hz);
     startCoefs[1] = coefficientFor(startPitch1, hz);

@@ -1,5 +1,7 @@
 #include "audio/LandingThud.h"
 
+#include "audio/TwoPi.h"
+
 #include <cmath>
 
 namespace {
@@ -13,25 +15,29 @@ constexpr float dustCutoff = 500.0f;     // Hz, one-pole low-pass on the noise
 constexpr float dustLevel = 0.6f;        // relative to the tone
 constexpr float dustSeconds = 0.02f;     // s, time constant of the noise
 // The fall speed is held to 1 cell per frame outside a kick: a landing from
-// any real height lands at it and sounds loudest; a hop lands at about half.
+// any real height lands at it and sounds loudest. Most landings in a run
+// come at 0.03 to 0.2 (a step down, a short drop), and the level rises
+// steeply over those speeds and flattens above them, so that an ordinary
+// landing stands level with the music in its band while the hardest peaks
+// no higher than full level.
 constexpr float fullSpeed = 1.0f;        // cells per frame
+constexpr float halfLevelSpeed = 0.05f;  // cells per frame: a landing this fast peaks at about half level
 constexpr float level = 0.3f;            // peak at fullSpeed, of full scale; low, so it sounds soft
-constexpr float twoPi = 6.2831853f;
 
 } // namespace
 
 float LandingThud::peakFor(float fallSpeed)
 {
-    return level * std::fmin(std::fmax(fallSpeed, 0.0f), fullSpeed) / fullSpeed;
+    const float speed = std::fmin(std::fmax(fallSpeed, 0.0f), fullSpeed); // fmax first: NaN lands silent
+    return level * (speed / fullSpeed) * ((fullSpeed + halfLevelSpeed) / (speed + halfLevelSpeed));
 }
 
 void LandingThud::trigger(float fallSpeed)
 {
     drop = 1.0f;
-    dropFall = std::exp(-1.0f / (dropSeconds * rate));
-    dust = 1.0f;
-    dustFall = std::exp(-1.0f / (dustSeconds * rate));
-    dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate);
+    dropFall = rate.fallPerFrame(dropSeconds);
+    dust.start(dustSeconds, rate);
+    dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate.hertz());
     envelope.start(peakFor(fallSpeed), attackSeconds, decaySeconds, rate);
     active = true;
 }
@@ -40,36 +46,21 @@ void LandingThud::render(StereoFrame* out, int frames)
 {
     if (!active)
         return;
-    StrikeEnvelope e = envelope;
-    EffectNoise n = noise;
-    float p = phase, d = drop, dusty = dust, low = muffled;
-    const float dFall = dropFall, dustStep = dustFall, smoothing = dustSmoothing;
-    const float span = startFrequency - endFrequency, inverseRate = 1.0f / rate;
-    bool ended = false;
-    for (int i = 0; i < frames; ++i) {
-        const float amplitude = e.next();
-        if (!e.sounding()) {
-            ended = true;
-            break;
-        }
-        low += smoothing * (n.next() - low);
-        const float sample = amplitude * (std::sin(twoPi * p) + dustLevel * dusty * low);
+    DecayingNoise puff = dust;
+    float p = phase, d = drop;
+    const float dFall = dropFall, smoothing = dustSmoothing;
+    const float span = startFrequency - endFrequency, inverseRate = rate.framePeriod();
+    active = runStrike(envelope, out, frames, [&](float amplitude) {
+        const float muffled = puff.lowPassed(smoothing);
+        const float sample = amplitude * (std::sin(twoPi * p) + dustLevel * puff.level * muffled);
         p += (endFrequency + span * d) * inverseRate;
         if (p >= 1.0f)
             p -= 1.0f;
         d *= dFall;
-        dusty *= dustStep;
-        out[i].left += sample;
-        out[i].right += sample;
-    }
-    envelope = e;
-    noise = n;
+        puff.decay();
+        return sample;
+    });
+    dust = puff;
     phase = p;
     drop = d;
-    dust = dusty;
-    muffled = low;
-    if (ended) {
-        active = false;
-        envelope = StrikeEnvelope{};
-    }
 }

@@ -1,5 +1,6 @@
 #pragma once
-#include "audio/EffectNoise.h"
+#include "audio/DecayingNoise.h"
+#include "audio/SampleRate.h"
 #include "audio/StereoFrame.h"
 #include "audio/StrikeEnvelope.h"
 
@@ -7,8 +8,8 @@
 // muffled noise, louder the faster the fall the ground stopped. Mono.
 class LandingThud {
 public:
-    explicit LandingThud(float sampleRate) { setSampleRate(sampleRate); }
-    void setSampleRate(float sampleRate) { rate = sampleRate; }
+    explicit LandingThud(SampleRate sampleRate = SampleRate()) : rate(sampleRate) {}
+    void setSampleRate(SampleRate sampleRate) { rate = sampleRate; }
 
     // The peak level (of full scale) of a landing at this fall speed (cells per frame).
     static float peakFor(float fallSpeed);
@@ -17,15 +18,12 @@ public:
     bool isActive() const { return active; }
 
 private:
-    float rate;
+    SampleRate rate;
     bool active = false;
     StrikeEnvelope envelope;
     float phase = 0.0f; // cycles, 0..1
     float drop = 0.0f;  // how far the pitch still lies above its end, 1 -> 0
     float dropFall = 0.0f;
-    float dust = 0.0f;  // the noise's own envelope
-    float dustFall = 0.0f;
+    DecayingNoise dust; // low-passed
     float dustSmoothing = 0.0f;
-    float muffled = 0.0f; // the low-passed noise
-    EffectNoise noise;
 };

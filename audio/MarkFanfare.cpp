@@ -1,6 +1,7 @@
 #include "audio/MarkFanfare.h"
 
 #include "audio/FastTanh.h"
+#include "audio/TwoPi.h"
 
 #include <cmath>
 
@@ -20,7 +21,6 @@ constexpr float attackSeconds = 0.004f; // s
 constexpr float decaySeconds = 0.3f;    // s, time constant: −60 dB about 2 s after the last strike
 constexpr float noteLevel = 0.12f;      // peak of one note, of full scale; four overlap to about 0.35
 constexpr float drive = 1.2f;           // into the tanh: a little brightness on the sine
-constexpr float twoPi = 6.2831853f;
 
 const float toneScale = 1.0f / std::tanh(drive);
 
@@ -37,9 +37,9 @@ void MarkFanfare::trigger(const float* pitchTable)
 {
     float chord[noteCount];
     chordFor(pitchTable, chord);
-    const int gap = static_cast<int>(noteGapSeconds * rate);
+    const int gap = rate.framesIn(noteGapSeconds);
     for (int i = 0; i < noteCount; ++i) {
-        notes[i].phaseStep = chord[i] / rate;
+        notes[i].phaseStep = chord[i] / rate.hertz();
         notes[i].delay = i * gap;
         notes[i].struck = false;
     }

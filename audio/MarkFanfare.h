@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/SampleRate.h"
 #include "audio/StereoFrame.h"
 #include "audio/StrikeEnvelope.h"
 
@@ -9,8 +10,8 @@ class MarkFanfare {
 public:
     static constexpr int noteCount = 4;
 
-    explicit MarkFanfare(float sampleRate) { setSampleRate(sampleRate); }
-    void setSampleRate(float sampleRate) { rate = sampleRate; }
+    explicit MarkFanfare(SampleRate sampleRate = SampleRate()) : rate(sampleRate) {}
+    void setSampleRate(SampleRate sampleRate) { rate = sampleRate; }
 
     // The notes (Hz) the fanfare plays for the music's pitch table (8
     // entries, Hz); a table never read (all 0) gives a plain major chord.
@@ -28,7 +29,7 @@ private:
         bool struck = false;
     };
 
-    float rate;
+    SampleRate rate;
     bool active = false;
     Note notes[noteCount];
 };

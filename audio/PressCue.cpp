@@ -32,8 +32,8 @@ float PressCue::peakOf(Kind kind) { return shapeOf(kind).level; }
 void PressCue::trigger(Kind kind)
 {
     const Shape& shape = shapeOf(kind);
-    phaseStep = shape.startFrequency / rate;
-    glideFrames = static_cast<int>(shape.glideSeconds * rate);
+    phaseStep = shape.startFrequency * rate.framePeriod();
+    glideFrames = rate.framesIn(shape.glideSeconds);
     glideFactor = std::pow(shape.endFrequency / shape.startFrequency, 1.0f / static_cast<float>(glideFrames));
     envelope.start(shape.level, shape.attackSeconds, shape.decaySeconds, rate);
     active = true;

@@ -1,4 +1,5 @@
 #pragma once
+#include "audio/SampleRate.h"
 #include "audio/StereoFrame.h"
 #include "audio/StrikeEnvelope.h"
 
@@ -13,8 +14,8 @@ class PressCue {
 public:
     enum class Kind : uint8_t { wastedPress, fallingKick };
 
-    explicit PressCue(float sampleRate) { setSampleRate(sampleRate); }
-    void setSampleRate(float sampleRate) { rate = sampleRate; }
+    explicit PressCue(SampleRate sampleRate = SampleRate()) : rate(sampleRate) {}
+    void setSampleRate(SampleRate sampleRate) { rate = sampleRate; }
 
     // The peak level (of full scale) of each cue.
     static float peakOf(Kind kind);
@@ -24,7 +25,7 @@ public:
     bool isActive() const { return active; }
 
 private:
-    float rate;
+    SampleRate rate;
     bool active = false;
     StrikeEnvelope envelope;
     float phase = 0.0f;       // cycles, 0..1

@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 
 // The rate the engine renders at, in frames per second. Every sound was
 // tuned at the reference rate, and every voice, drum and the sequencer derive
@@ -30,6 +31,15 @@ public:
     constexpr float framePeriod() const { return 1.0f / static_cast<float>(hz); }
     // Frames at this rate for each frame at the reference rate.
     constexpr double ratio() const { return hz / reference; }
+
+    // The rate in float, as the voices, the kick drum and the effects
+    // derive their per-frame steps from it.
+    constexpr float hertz() const { return static_cast<float>(hz); }
+    // Whole frames in a span of seconds, rounded down.
+    constexpr int framesIn(float seconds) const { return static_cast<int>(seconds * hertz()); }
+    // The factor per frame of an exponential fall with this time constant
+    // (s): after it the level stands at 1/e.
+    float fallPerFrame(float timeConstantSeconds) const { return std::exp(-1.0f / (timeConstantSeconds * hertz())); }
 
     friend constexpr bool operator==(SampleRate a, SampleRate b) { return a.hz == b.hz; }
 

@@ -1,7 +1,6 @@
 #include "audio/SimpleSynth.h"
 
 #include "audio/ShapeCurve.h"
-#include "audio/VoiceLanes.h"
 #include "audio/WaveTables.h"
 
 namespace {
@@ -53,16 +52,8 @@ bool SimpleSynth::noteOn(float frequency, int frameOffset)
 void SimpleSynth::setSampleRate(SampleRate rate)
 {
     timeStep = rate.framePeriod();
-    framesPerSecond = static_cast<float>(rate.framesPerSecond());
+    framesPerSecond = rate.hertz();
     filter.setSampleRate(rate);
-}
-
-void SimpleSynth::render(StereoFrame* out, int frames)
-{
-    if (!active)
-        return;
-    SimpleSynth* const self = this;
-    VoiceLanes::render(&self, 1, out, frames);
 }
 
 int SimpleSynth::parameterIndex(std::string_view name)

@@ -12,6 +12,7 @@ public:
     static constexpr int parameterTotal = 16;
 
     SimpleSynth();
+    // Rendered by VoiceLanes, as a batch of one.
     void render(StereoFrame* out, int frames) override;
     bool noteOn(float frequency, int frameOffset) override;
     void setParameter(const std::string& name, float value, bool raw) override;

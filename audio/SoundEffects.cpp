@@ -1,11 +1,11 @@
 #include "audio/SoundEffects.h"
 
-void SoundEffects::setSampleRate(float sampleRate)
+void SoundEffects::setSampleRate(SampleRate rate)
 {
-    chirp.setSampleRate(sampleRate);
-    thud.setSampleRate(sampleRate);
-    fanfare.setSampleRate(sampleRate);
-    cue.setSampleRate(sampleRate);
+    chirp.setSampleRate(rate);
+    thud.setSampleRate(rate);
+    fanfare.setSampleRate(rate);
+    cue.setSampleRate(rate);
 }
 
 void SoundEffects::render(StereoFrame* out, int frames, const float* pitchTable)

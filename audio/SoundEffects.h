@@ -20,9 +20,8 @@ public:
     // few at once, and a full queue drops the newest.
     static constexpr int pendingCapacity = 32;
 
-    explicit SoundEffects(float sampleRate) : chirp(sampleRate), thud(sampleRate), fanfare(sampleRate), cue(sampleRate) {}
     // Before the stream starts: every time constant follows the rate.
-    void setSampleRate(float sampleRate);
+    void setSampleRate(SampleRate rate);
 
     // Game thread. Speeds in cells per frame.
     void playWallKick(float flightSpeed) { pending.push({Kind::wallKick, flightSpeed}); }

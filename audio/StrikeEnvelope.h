@@ -1,5 +1,6 @@
 #pragma once
-#include <cmath>
+#include "audio/SampleRate.h"
+#include "audio/StereoFrame.h"
 
 // The loudness curve of every sound effect: a straight rise from wherever it
 // stands to its peak, so that a retrigger never jumps, then an exponential
@@ -13,11 +14,11 @@ struct StrikeEnvelope {
     float fall = 0.0f;  // factor per frame afterwards
 
     // The times are in seconds, the decay a time constant (1/e).
-    void start(float peak, float attackSeconds, float decaySeconds, float sampleRate)
+    void start(float peak, float attackSeconds, float decaySeconds, SampleRate rate)
     {
-        riseFrames = static_cast<int>(attackSeconds * sampleRate) + 1;
+        riseFrames = rate.framesIn(attackSeconds) + 1;
         rise = (peak - level) / static_cast<float>(riseFrames);
-        fall = std::exp(-1.0f / (decaySeconds * sampleRate));
+        fall = rate.fallPerFrame(decaySeconds);
     }
 
     float next()
@@ -33,3 +34,26 @@ struct StrikeEnvelope {
 
     bool sounding() const { return riseFrames > 0 || level > silence; }
 };
+
+// The run of a struck effect over one buffer: `sample` gives the frame's mono
+// sample for the envelope's level and is added to both channels, until the
+// envelope has fallen silent; then the envelope rests for the next strike.
+// Returns whether the sound goes on into the next buffer. `sample` keeps its
+// state in the caller's locals, copied back once after the run.
+template <class Sample>
+bool runStrike(StrikeEnvelope& envelope, StereoFrame* out, int frames, Sample&& sample)
+{
+    StrikeEnvelope e = envelope;
+    for (int i = 0; i < frames; ++i) {
+        const float amplitude = e.next();
+        if (!e.sounding()) {
+            envelope = StrikeEnvelope{};
+            return false;
+        }
+        const float value = sample(amplitude);
+        out[i].left += value;
+        out[i].right += value;
+    }
+    envelope = e;
+    return true;
+}

@@ -343,6 +343,17 @@ void VoiceLanes::render(SimpleSynth* const* voices, int count, StereoFrame* out,
     }
 }
 
+// A lone voice is a batch of one, so that it sounds exactly as it does
+// beside others. It renders here, with the lanes that read its fields, so
+// the voice itself needs nothing of them.
+void SimpleSynth::render(StereoFrame* out, int frames)
+{
+    if (!active)
+        return;
+    SimpleSynth* const self = this;
+    VoiceLanes::render(&self, 1, out, frames);
+}
+
 // Up to laneWidth voices over frames [from, to). A voice whose note runs out
 // leaves the lanes at that frame and the others go on without it.
 void VoiceLanes::renderTogether(SimpleSynth* const* voices, int count, StereoFrame* out, int from, int to)

@@ -1,6 +1,7 @@
 #include "audio/WallKickChirp.h"
 
 #include "audio/FastTanh.h"
+#include "audio/TwoPi.h"
 
 #include <cmath>
 
@@ -21,7 +22,6 @@ constexpr float drive = 1.5f;           // into the tanh: odd harmonics, so the 
 constexpr float clickLevel = 0.5f;      // the noise click, relative to the tone
 constexpr float clickSeconds = 0.004f;  // s, time constant of the click
 constexpr float level = 0.22f;          // peak of the tone, of full scale (−13 dBFS)
-constexpr float twoPi = 6.2831853f;
 
 const float toneScale = 1.0f / std::tanh(drive); // the shaped tone peaks at 1
 
@@ -36,11 +36,10 @@ float WallKickChirp::startFrequency(float flightSpeed)
 
 void WallKickChirp::trigger(float flightSpeed)
 {
-    phaseStep = startFrequency(flightSpeed) / rate;
-    glideFrames = static_cast<int>(glideSeconds * rate);
+    phaseStep = startFrequency(flightSpeed) / rate.hertz();
+    glideFrames = rate.framesIn(glideSeconds);
     glideFactor = std::pow(glideRatio, 1.0f / static_cast<float>(glideFrames));
-    click = 1.0f;
-    clickFall = std::exp(-1.0f / (clickSeconds * rate));
+    click.start(clickSeconds, rate);
     envelope.start(level, attackSeconds, decaySeconds, rate);
     active = true;
 }
@@ -49,24 +48,14 @@ void WallKickChirp::render(StereoFrame* out, int frames)
 {
     if (!active)
         return;
-    StrikeEnvelope e = envelope;
-    EffectNoise n = noise;
-    float p = phase, step = phaseStep, c = click, previous = lastNoise;
+    DecayingNoise c = click;
+    float p = phase, step = phaseStep;
     int glide = glideFrames;
-    const float glideStep = glideFactor, cFall = clickFall;
-    bool ended = false;
-    for (int i = 0; i < frames; ++i) {
-        const float amplitude = e.next();
-        if (!e.sounding()) {
-            ended = true;
-            break;
-        }
+    const float glideStep = glideFactor;
+    active = runStrike(envelope, out, frames, [&](float amplitude) {
         const float tone = fastTanh(drive * std::sin(twoPi * p)) * toneScale;
-        // The first difference takes the rumble out of the click.
-        const float white = n.next();
-        const float sample = amplitude * (tone + clickLevel * c * 0.5f * (white - previous));
-        previous = white;
-        c *= cFall;
+        const float sample = amplitude * (tone + clickLevel * c.level * 0.5f * c.differenced());
+        c.decay();
         p += step;
         if (p >= 1.0f)
             p -= 1.0f;
@@ -74,18 +63,10 @@ void WallKickChirp::render(StereoFrame* out, int frames)
             step *= glideStep;
             --glide;
         }
-        out[i].left += sample;
-        out[i].right += sample;
-    }
-    envelope = e;
-    noise = n;
+        return sample;
+    });
+    click = c;
     phase = p;
     phaseStep = step;
-    click = c;
-    lastNoise = previous;
     glideFrames = glide;
-    if (ended) {
-        active = false;
-        envelope = StrikeEnvelope{};
-    }
 }

@@ -1,5 +1,6 @@
 #pragma once
-#include "audio/EffectNoise.h"
+#include "audio/DecayingNoise.h"
+#include "audio/SampleRate.h"
 #include "audio/StereoFrame.h"
 #include "audio/StrikeEnvelope.h"
 
@@ -10,8 +11,8 @@
 // Mono, like the drums. A new kick restarts it from where it stands.
 class WallKickChirp {
 public:
-    explicit WallKickChirp(float sampleRate) { setSampleRate(sampleRate); }
-    void setSampleRate(float sampleRate) { rate = sampleRate; }
+    explicit WallKickChirp(SampleRate sampleRate = SampleRate()) : rate(sampleRate) {}
+    void setSampleRate(SampleRate sampleRate) { rate = sampleRate; }
 
     // The pitch the tone starts at (Hz) for a flight speed in cells per frame.
     static float startFrequency(float flightSpeed);
@@ -21,15 +22,12 @@ public:
     bool isActive() const { return active; }
 
 private:
-    float rate;
+    SampleRate rate;
     bool active = false;
     StrikeEnvelope envelope;
     float phase = 0.0f;     // cycles, 0..1
     float phaseStep = 0.0f; // cycles per frame
     float glideFactor = 1.0f;
     int glideFrames = 0;    // frames of the upward glide left
-    float click = 0.0f;     // the click's own envelope
-    float clickFall = 0.0f;
-    float lastNoise = 0.0f;
-    EffectNoise noise;
+    DecayingNoise click;    // differenced
 };

@@ -28,8 +28,21 @@
 //    every comparison below is a wrapping 32-bit difference.
 class FramePacer {
 public:
-    static constexpr uint32_t framePeriod = 15;  // milliseconds of real time per step
+    static constexpr uint32_t framePeriod = 15;  // milliseconds of real time per step at full speed
     static constexpr int maxStepsPerFrame = 4;   // steps, then one drawing
+    static constexpr int fullSpeed = 100;        // percent
+
+    // The game speed assist: steps fall due `percent` as often (50 to 100),
+    // so a step lasts 1500 / percent milliseconds of real time. The grid is
+    // kept in whole milliseconds and hundredths of a percent-millisecond, so
+    // that at full speed it is exactly the 15 ms grid. Takes effect from the
+    // next step on.
+    void setSpeed(int percent)
+    {
+        speed = percent > 0 && percent <= fullSpeed ? percent : fullSpeed;
+        fraction = 0;
+    }
+    int getSpeed() const { return speed; }
 
     // Milliseconds to sleep before the next step falls due; 0 when one is due
     // at `now` (and always on the first call).
@@ -38,40 +51,64 @@ public:
         if (!started)
             return 0;
         const int32_t ahead = static_cast<int32_t>(nextStep - now); // wraps like the clock
+        const int64_t aheadParts = static_cast<int64_t>(ahead) * speed + fraction;
         // More than one period ahead cannot follow from the grid: a clock that
         // jumped back. Do not sleep on it; stepsAt starts the grid again.
-        if (ahead <= 0 || ahead > static_cast<int32_t>(framePeriod))
+        if (aheadParts <= 0 || aheadParts > periodParts)
             return 0;
-        return static_cast<uint32_t>(ahead);
+        // A step due part way into a millisecond is run at its end.
+        return static_cast<uint32_t>(ahead + (fraction > 0 ? 1 : 0));
     }
 
     // The steps to run now, 1 to maxStepsPerFrame, and the grid moved past them.
     int stepsAt(uint32_t now)
     {
         const int32_t behind = static_cast<int32_t>(now - nextStep);
-        if (!started || behind < 0) {
+        const int64_t behindParts = static_cast<int64_t>(behind) * speed - fraction;
+        if (!started || behindParts < 0) {
             // The first step, or a clock that went back: start the grid here.
             started = true;
-            nextStep = now + framePeriod;
+            nextStep = now;
+            fraction = 0;
+            advance(1);
             return 1;
         }
-        const uint32_t due = static_cast<uint32_t>(behind) / framePeriod + 1;
-        if (due > static_cast<uint32_t>(maxStepsPerFrame)) {
+        const int64_t due = behindParts / periodParts + 1;
+        if (due > maxStepsPerFrame) {
             // Too far behind: keep the phase of the grid, drop the backlog.
-            nextStep = now - static_cast<uint32_t>(behind) % framePeriod + framePeriod;
+            const int64_t toNext = periodParts - behindParts % periodParts;
+            nextStep = now + static_cast<uint32_t>(toNext / speed);
+            fraction = static_cast<int32_t>(toNext % speed);
             return maxStepsPerFrame;
         }
-        nextStep += due * framePeriod;
+        advance(static_cast<int>(due));
         return static_cast<int>(due);
     }
 
-    // When the next step falls due (clock milliseconds); meaningless before
-    // the first step.
+    // When the next step falls due (clock milliseconds, rounded down); meaningless
+    // before the first step.
     uint32_t nextStepTicks() const { return nextStep; }
 
 private:
+    // A step's length in parts: milliseconds times percent.
+    static constexpr int64_t periodParts = static_cast<int64_t>(framePeriod) * fullSpeed;
+
+    void advance(int steps)
+    {
+        for (int step = 0; step < steps; ++step) {
+            nextStep += static_cast<uint32_t>(periodParts / speed);
+            fraction += static_cast<int32_t>(periodParts % speed);
+            if (fraction >= speed) {
+                fraction -= speed;
+                ++nextStep;
+            }
+        }
+    }
+
     bool started = false;
     uint32_t nextStep = 0;
+    int32_t fraction = 0; // parts of a millisecond past nextStep, out of `speed`
+    int speed = fullSpeed;
 };
 
 // Where the main loop reads the time and sleeps; tests put in a fake one.

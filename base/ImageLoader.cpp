@@ -8,20 +8,23 @@
 
 namespace {
 
-// Bytes; a level of the largest size the decoder accepts fits many times over.
-constexpr size_t largestPictureFile = 256 * 1024 * 1024;
-
 // Normalises a decoded surface into the empty image or an RGBA copy.
-RgbaImage copySurface(SDL_Surface* surface)
+RgbaImage copySurface(SDL_Surface* surface, bool jpeg, std::string& refusal)
 {
     RgbaImage result{nullptr, 0, 0};
-    if (surface == nullptr)
+    if (surface == nullptr) {
+        refusal = std::string(jpeg ? "the JPEG" : "the PNG") + " decoder stopped: " + SDL_GetError();
         return result;
+    }
     SDL_LockSurface(surface);
     const int bytesPerPixel = surface->format->BytesPerPixel;
     const int width = surface->w;
     const int height = surface->h;
-    if ((bytesPerPixel == 4 || bytesPerPixel == 3) && width > 0 && height > 0) {
+    if (jpeg && bytesPerPixel == 4) {
+        // The decoder hands four-component JPEGs over as raw CMYK bytes: read
+        // as RGBA they would turn open space solid and back.
+        refusal = "a CMYK JPEG; save it as RGB or greyscale";
+    } else if ((bytesPerPixel == 4 || bytesPerPixel == 3) && width > 0 && height > 0) {
         uint8_t* pixels = new uint8_t[static_cast<std::size_t>(width) * height * 4];
         const auto* source = static_cast<const uint8_t*>(surface->pixels);
         for (int row = 0; row < height; ++row) {
@@ -40,6 +43,9 @@ RgbaImage copySurface(SDL_Surface* surface)
             }
         }
         result = RgbaImage{pixels, width, height};
+    } else {
+        refusal = "a paletted or grey picture, which decodes to " + std::to_string(bytesPerPixel) +
+                  " byte(s) a pixel instead of 3 or 4";
     }
     SDL_UnlockSurface(surface);
     SDL_FreeSurface(surface);
@@ -48,40 +54,47 @@ RgbaImage copySurface(SDL_Surface* surface)
 
 } // namespace
 
-RgbaImage ImageLoader::loadFromMemory(const unsigned char* data, int32_t length)
+RgbaImage ImageLoader::loadFromMemory(const unsigned char* data, int32_t length, std::string* refusal)
 {
-    if (data == nullptr || length <= 0)
+    std::string why;
+    std::string& reason = refusal != nullptr ? *refusal : why;
+    if (data == nullptr || length <= 0) {
+        reason = "the file is empty";
         return RgbaImage{nullptr, 0, 0};
-    if (!pngcheck::isSafeToDecode(data, static_cast<std::size_t>(length)))
+    }
+    reason = pngcheck::whyUnsafe(data, static_cast<std::size_t>(length));
+    if (!reason.empty())
         return RgbaImage{nullptr, 0, 0};
     // Only the two formats the game holds and reads reach a decoder: the
     // library's other ones trust their input (a 24-byte GIF whose extension
     // block is cut short loops for ever), and a level file comes from anyone.
     const auto size = static_cast<std::size_t>(length);
     const bool png = pngcheck::hasPngSignature(data, size);
-    const bool jpeg = size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
-    if (!png && !jpeg)
+    const bool jpeg = pngcheck::hasJpegSignature(data, size);
+    if (!png && !jpeg) {
+        reason = "neither a PNG nor a JPEG picture";
         return RgbaImage{nullptr, 0, 0};
+    }
     SDL_RWops* stream = SDL_RWFromConstMem(data, length);
-    if (stream == nullptr)
+    if (stream == nullptr) {
+        reason = SDL_GetError();
         return RgbaImage{nullptr, 0, 0};
+    }
     SDL_Surface* surface = png ? IMG_LoadPNG_RW(stream) : IMG_LoadJPG_RW(stream);
     SDL_RWclose(stream);
-    return copySurface(surface);
+    return copySurface(surface, jpeg, reason);
 }
 
 RgbaImage ImageLoader::loadFromFile(const std::string& path, std::string* refusal)
 {
     // Read the whole file first so its PNG chunks can be checked against its
     // real size; only regular files, so a FIFO or device cannot block us.
-    const platform::FileBytes file = platform::readRegularFile(path, largestPictureFile);
-    if (!file.ok() || file.bytes.empty())
-        return RgbaImage{nullptr, 0, 0};
-    const auto* bytes = reinterpret_cast<const unsigned char*>(file.bytes.data());
-    if (pngcheck::jpegScanCount(bytes, file.bytes.size()) > pngcheck::maxJpegScans) {
+    const platform::FileBytes file = platform::readRegularFile(path, pngcheck::largestPictureFile);
+    if (!file.ok()) {
         if (refusal != nullptr)
-            *refusal = "a JPEG of more than " + std::to_string(pngcheck::maxJpegScans) + " scans, too many to decode";
+            *refusal = file.reason();
         return RgbaImage{nullptr, 0, 0};
     }
-    return loadFromMemory(bytes, static_cast<int32_t>(file.bytes.size()));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.bytes.data());
+    return loadFromMemory(bytes, static_cast<int32_t>(file.bytes.size()), refusal);
 }

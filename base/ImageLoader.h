@@ -5,11 +5,10 @@
 
 // Turns encoded PNG or JPEG bytes into an RgbaImage; any other format gives
 // the empty image. Holds no state; build one on the stack, decode, let it go.
-// Every failure gives the empty image and prints nothing.
+// Every failure gives the empty image and prints nothing; `refusal`, if
+// given, then receives why in words for a message.
 class ImageLoader {
 public:
-    RgbaImage loadFromMemory(const unsigned char* data, int32_t length);
-    // When the file is refused for a reason the player can act on (a JPEG of
-    // more scans than are decoded), `refusal`, if given, receives it.
+    RgbaImage loadFromMemory(const unsigned char* data, int32_t length, std::string* refusal = nullptr);
     RgbaImage loadFromFile(const std::string& path, std::string* refusal = nullptr);
 };

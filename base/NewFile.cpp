@@ -3,10 +3,13 @@
 #include "base/Platform.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <iostream>
+#include <optional>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +18,7 @@ namespace platform {
 namespace {
 
 constexpr int nameAttempts = 100; // temporary names tried before giving up
+constexpr int linkHops = 40;       // links followed before a chain counts as a loop, as the system does
 constexpr const char* temporarySuffix = ".tmp";
 
 // A file-size limit would otherwise end the whole program with SIGXFSZ in
@@ -117,6 +121,20 @@ pid_t temporaryOwner(const std::string& name, const std::string& base)
     return static_cast<pid_t>(process);
 }
 
+// The name a temporary file was being written to, and its process, when
+// `name` is exactly such a file's name; nothing otherwise.
+std::optional<std::pair<std::string, pid_t>> temporaryOf(const std::string& name)
+{
+    const size_t dot = name.rfind('.', name.size() > 4 ? name.size() - 5 : 0);
+    if (dot == std::string::npos || dot == 0)
+        return std::nullopt;
+    const std::string base = name.substr(0, dot);
+    const pid_t owner = temporaryOwner(name, base);
+    if (owner <= 0)
+        return std::nullopt;
+    return std::make_pair(base, owner);
+}
+
 bool processIsGone(pid_t process)
 {
     return kill(process, 0) != 0 && errno == ESRCH;
@@ -154,6 +172,25 @@ int writeTemporary(const std::string& path, std::initializer_list<std::string_vi
     return error;
 }
 
+// The path a chain of symbolic links at `path` ends in (`path` itself when
+// it is no link), even when that last entry is missing; 0 or ELOOP.
+int linkTarget(const std::string& path, std::string& target)
+{
+    target = path;
+    for (int hop = 0; hop < linkHops; ++hop) {
+        struct stat entry {};
+        if (lstat(target.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+            return 0;
+        char buffer[4096];
+        const ssize_t length = readlink(target.c_str(), buffer, sizeof buffer);
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer)
+            return length < 0 ? errno : ENAMETOOLONG;
+        const std::string next(buffer, static_cast<size_t>(length));
+        target = next[0] == '/' ? next : folderOf(target) + "/" + next;
+    }
+    return ELOOP;
+}
+
 // The new name itself lives in the folder: make it last as well.
 void syncFolderOf(const std::string& path)
 {
@@ -168,16 +205,25 @@ void syncFolderOf(const std::string& path)
 
 int removeStaleTemporaries(const std::string& path)
 {
-    const std::string folder = folderOf(path);
     const size_t slash = path.find_last_of('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty())
+        return 0;
+    return removeStaleTemporariesIn(folderOf(path), [&base](std::string_view name) { return name == base; });
+}
+
+int removeStaleTemporariesIn(const std::string& folder, const std::function<bool(std::string_view name)>& ours)
+{
     const auto names = listDirectory(folder);
-    if (!names || base.empty())
+    if (!names)
         return 0;
     int removed = 0;
     for (const std::string& name : *names) {
-        const pid_t owner = temporaryOwner(name, base);
-        if (owner <= 0 || owner == getpid() || !processIsGone(owner))
+        const auto temporary = temporaryOf(name);
+        if (!temporary || !ours(temporary->first))
+            continue;
+        const pid_t owner = temporary->second;
+        if (owner == getpid() || !processIsGone(owner))
             continue;
         const std::string stale = (folder == "/" ? "" : folder) + "/" + name;
         struct stat entry {};
@@ -204,26 +250,60 @@ int createFileWhole(const std::string& path, std::string_view bytes)
 
 int replaceFileWhole(const std::string& path, std::initializer_list<std::string_view> pieces)
 {
+    std::string target;
+    if (const int error = linkTarget(path, target); error != 0)
+        return error;
     struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    if (stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
         return EINVAL;
     std::string temporary;
-    int error = writeTemporary(path, pieces, temporary);
-    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) {
+    int error = writeTemporary(target, pieces, temporary);
+    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
         unlink(temporary.c_str());
     }
     if (error == 0)
-        syncFolderOf(path);
+        syncFolderOf(target);
     return error;
 }
+
+std::string replaceFailureText(const std::string& path, int error)
+{
+    struct stat info {};
+    if (error != EINVAL || stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return errorText(error);
+    if (S_ISDIR(info.st_mode))
+        return "a folder is in its place";
+    if (S_ISFIFO(info.st_mode))
+        return "a FIFO is in its place";
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return "a device is in its place";
+    return "something other than a regular file is in its place";
+}
+
+namespace {
+
+// The path with its folder resolved, so that "a.png" and "./a.png" match
+// before either exists.
+std::string placeOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    char resolved[PATH_MAX];
+    if (realpath(folder.c_str(), resolved) == nullptr)
+        return path;
+    return std::string(resolved) + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+} // namespace
 
 bool sameFile(const std::string& first, const std::string& second)
 {
     struct stat one {};
     struct stat two {};
-    return stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0 && one.st_dev == two.st_dev &&
-           one.st_ino == two.st_ino;
+    if (stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0)
+        return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+    return placeOf(first) == placeOf(second);
 }
 
 } // namespace platform

@@ -5,7 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <chrono>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -14,6 +18,9 @@ namespace {
 
 constexpr int fallbackScreenWidth = 1024;  // pixels, when no X server answers
 constexpr int fallbackScreenHeight = 768;  // pixels
+constexpr mode_t privateFolderMode = 0700;   // folders the game makes for the player's data
+constexpr mode_t lockFileMode = 0600;
+constexpr int lockPollMilliseconds = 5;      // between attempts on a held lock
 
 bool isAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
@@ -69,6 +76,53 @@ PathStatus examineEntry(const std::string& path)
 int makeDirectory(const std::string& path)
 {
     return mkdir(path.c_str(), 0755) == 0 ? 0 : errno;
+}
+
+int makeDirectories(const std::string& path, std::string& failed)
+{
+    // Every leading part of the path, shortest first; the existing ones are
+    // passed over, the rest made in turn.
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string level = path.substr(0, end);
+        if (!level.empty() && level.back() != '/' && !examine(level).directory) {
+            if (mkdir(level.c_str(), privateFolderMode) != 0 && errno != EEXIST) {
+                failed = level;
+                return errno;
+            }
+            if (!examine(level).directory) {
+                failed = level;
+                return ENOTDIR;
+            }
+        }
+        if (end == std::string::npos)
+            return 0;
+    }
+}
+
+FileLock::FileLock(const std::string& path, int waitMilliseconds)
+{
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, lockFileMode);
+    if (fd < 0) {
+        failure = errno;
+        return;
+    }
+    for (int waited = 0;; waited += lockPollMilliseconds) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            descriptor = fd;
+            return;
+        }
+        failure = errno;
+        if ((failure != EWOULDBLOCK && failure != EINTR) || waited >= waitMilliseconds)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(lockPollMilliseconds));
+    }
+    close(fd);
+}
+
+FileLock::~FileLock()
+{
+    if (descriptor >= 0)
+        close(descriptor); // lets go of the lock
 }
 
 std::optional<std::vector<std::string>> listDirectory(const std::string& path)

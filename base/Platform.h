@@ -36,6 +36,33 @@ PathStatus examineEntry(const std::string& path);
 // Creates one directory level; the errno on failure, 0 on success.
 int makeDirectory(const std::string& path);
 
+// Creates the folder `path` and every missing folder above it, each
+// readable by its owner only (0700), as a fresh account's data home needs;
+// folders already there are left as they are. 0 on success (also when it
+// was all there), else the errno, and `failed` names the folder that could
+// not be made.
+int makeDirectories(const std::string& path, std::string& failed);
+
+// Holds an exclusive lock (flock) on the file `path`, created owner-only
+// when missing and never removed, so that processes writing the same files
+// take turns. A holder that does not let go within `waitMilliseconds` (a
+// stopped process) is not waited for: the lock is then not held.
+class FileLock {
+public:
+    FileLock(const std::string& path, int waitMilliseconds);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool held() const { return descriptor >= 0; }
+    // The errno of a failed attempt (EWOULDBLOCK: someone else holds it).
+    int error() const { return failure; }
+
+private:
+    int descriptor = -1;
+    int failure = 0;
+};
+
 // Names in a directory, "." and ".." left out, in the order the system lists
 // them; nothing when it cannot be opened.
 std::optional<std::vector<std::string>> listDirectory(const std::string& path);

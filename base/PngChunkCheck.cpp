@@ -33,6 +33,11 @@ bool hasPngSignature(const unsigned char* data, std::size_t length)
     return data != nullptr && length >= sizeof signature && std::memcmp(data, signature, sizeof signature) == 0;
 }
 
+bool hasJpegSignature(const unsigned char* data, std::size_t length)
+{
+    return data != nullptr && length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
 bool isSafeJpeg(const unsigned char* data, std::size_t length)
 {
     if (data == nullptr || length < 2 || data[0] != 0xFF || data[1] != 0xD8)
@@ -102,36 +107,45 @@ std::size_t jpegScanCount(const unsigned char* data, std::size_t length)
 
 bool isSafeToDecode(const unsigned char* data, std::size_t length)
 {
-    if (!isSafeJpeg(data, length) || jpegScanCount(data, length) > maxJpegScans)
-        return false;
+    return whyUnsafe(data, length).empty();
+}
+
+std::string whyUnsafe(const unsigned char* data, std::size_t length)
+{
+    if (!isSafeJpeg(data, length))
+        return "a JPEG whose frame header is missing or broken, or declares more than " + std::to_string(maxSide) +
+               " pixels a side, 64 Mpixel, or more than its bytes can hold";
+    if (jpegScanCount(data, length) > maxJpegScans)
+        return "a JPEG of more than " + std::to_string(maxJpegScans) + " scans, too many to decode";
     if (!hasPngSignature(data, length))
-        return true;
+        return {};
     std::size_t offset = sizeof signature;
     bool first = true;
     while (offset < length) {
         if (length - offset < chunkOverhead)
-            return false;
+            return "a PNG cut short inside a chunk";
         const std::size_t dataLength = readBigEndian(data + offset);
         if (dataLength > length - offset - chunkOverhead)
-            return false;
+            return "a PNG cut short: a chunk runs past the end of the file";
         const unsigned char* type = data + offset + 4;
         if (first) {
             // The header must come first; its size decides the allocation.
             if (std::memcmp(type, "IHDR", 4) != 0 || dataLength != headerDataLength)
-                return false;
+                return "a PNG that does not start with its header chunk";
             const uint32_t width = readBigEndian(data + offset + 8);
             const uint32_t height = readBigEndian(data + offset + 12);
-            if (width == 0 || height == 0 || width > maxSide || height > maxSide)
-                return false;
-            if (static_cast<unsigned long long>(width) * height > maxPixels)
-                return false;
+            if (width == 0 || height == 0 || width > maxSide || height > maxSide ||
+                static_cast<unsigned long long>(width) * height > maxPixels)
+                return "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels; pictures of 1 to " + std::to_string(maxSide) + " pixels a side and at most " +
+                       std::to_string(maxPixels) + " pixels in all are read";
             first = false;
         }
         if (std::memcmp(type, "IEND", 4) == 0)
-            return true;
+            return {};
         offset += chunkOverhead + dataLength;
     }
-    return false; // no IEND: cut short
+    return "a PNG cut short: its end chunk is missing";
 }
 
 } // namespace pngcheck

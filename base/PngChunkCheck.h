@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <string>
 
 // Walks the chunk list of PNG bytes without decoding them. The decoder trusts
 // declared chunk lengths and can spend many seconds on a crafted file whose
@@ -22,7 +23,11 @@ constexpr unsigned long long maxJpegPixelsPerByte = 1024;
 // picture costs about half as much again as with one scan.
 constexpr std::size_t maxJpegScans = 64;
 
+// Bytes; a level of the largest size the decoders accept fits many times over.
+constexpr std::size_t largestPictureFile = 256 * 1024 * 1024;
+
 bool hasPngSignature(const unsigned char* data, std::size_t length);
+bool hasJpegSignature(const unsigned char* data, std::size_t length);
 
 // True when the bytes are not PNG (another decoder will judge them) or when
 // every chunk up to IEND lies inside the data and the header declares a
@@ -30,6 +35,9 @@ bool hasPngSignature(const unsigned char* data, std::size_t length);
 // for JPEG data that isSafeJpeg refuses or that holds more than maxJpegScans
 // scans.
 bool isSafeToDecode(const unsigned char* data, std::size_t length);
+// Why isSafeToDecode refuses the bytes, in words for a message ("a PNG cut
+// short: ..."); empty when it accepts them.
+std::string whyUnsafe(const unsigned char* data, std::size_t length);
 
 // For data starting like JPEG: true when a frame header comes before the scan
 // data and its size is within the limits above and within what the data can

@@ -66,3 +66,28 @@ std::optional<float> leadingFloat(std::string_view text)
         return std::nullopt;
     return parsed;
 }
+
+std::optional<int> wholeInteger(std::string_view text)
+{
+    const std::size_t digits = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    if (digits == text.size())
+        return std::nullopt;
+    for (std::size_t i = digits; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+    return leadingInteger(text);
+}
+
+std::optional<float> wholeFloat(std::string_view text)
+{
+    if (text.empty() || isBlank(text[0]))
+        return std::nullopt;
+    std::string_view number = text;
+    if (number.size() > 1 && number[0] == '+' && number[1] != '-')
+        number.remove_prefix(1);
+    float parsed = 0.0f;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size() || !std::isfinite(parsed))
+        return std::nullopt;
+    return parsed;
+}

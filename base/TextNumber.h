@@ -18,3 +18,9 @@ std::optional<bool> leadingBoolean(std::string_view text);
 // A decimal floating-point number; only finite values count, so "inf", "nan"
 // and numbers beyond the float range give nothing.
 std::optional<float> leadingFloat(std::string_view text);
+
+// The same for a word that must be the number and nothing else, such as a
+// command-line value: no blanks, nothing after it. Integers clamp as above,
+// so a value far out of range still reads as out of range, not as no number.
+std::optional<int> wholeInteger(std::string_view text);
+std::optional<float> wholeFloat(std::string_view text);

@@ -24,10 +24,11 @@ constexpr float endX = 360.0f;
 constexpr float endY = 200.0f;
 constexpr float runTimeX = 360.0f;   // logical pixels: under "TO BE CONTINUED"
 constexpr float runTimeY = 290.0f;
-// Logical pixels: the best time goes under "Wait, this isn't right...",
-// which stands at waitY, so that no two lines overlap.
-constexpr float bestY = 480.0f;
-constexpr float againY = 580.0f; // logical pixels: the play-again line
+// Logical pixels: the best time goes under the ground the pilot stands on
+// (its cell spans 480 to 544 on screen), the play-again line under that, so
+// that no two lines overlap and none covers the pilot.
+constexpr float bestY = 550.0f;
+constexpr float againY = 630.0f; // logical pixels: the play-again line
 constexpr const char* againLine = "Space or Z to climb again";
 
 // Made on the first frame and kept for the process.
@@ -66,8 +67,9 @@ EpilogueTimeline::Step EpilogueTimeline::tick()
 
 Epilogue::Epilogue(ScreenHost& host) : GameState(host), body(startX, startY), warp(true)
 {
-    // A missing level prints its own line; the pilot then rests walled in.
-    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)));
+    // A refused level prints its own line; the pilot then rests walled in.
+    level.load(FilePath::dataFolder("levels").join(std::string(levelFile)), static_cast<int32_t>(startX),
+               static_cast<int32_t>(startY));
     results = host.getRunOutcome().endingLines();
     if (!results.empty())
         runTime = results.front();

@@ -44,9 +44,9 @@ ProcessStill skyStill;
 
 LevelGrid loadedLevel(const FilePath& file)
 {
-    // A missing level prints its own line; the pilot then stands walled in.
+    // A refused level prints its own line; the pilot then stands walled in.
     LevelGrid level;
-    level.load(file);
+    level.load(file, static_cast<int32_t>(GamePlay::startX), static_cast<int32_t>(GamePlay::startY));
     return level;
 }
 
@@ -84,8 +84,8 @@ GamePlay::GamePlay(ScreenHost& host, const FilePath& levelFile)
     : GameState(host), level(loadedLevel(levelFile)),
       climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
 {
-    // A level that is not there has nothing worth a record, nor a best run.
-    if (!level.empty()) {
+    // A refused level has nothing worth a record, nor a best run.
+    if (level.refusal().empty()) {
         records.emplace(level.contentHash());
         if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
             ghost.race(std::move(best->steps));
@@ -162,7 +162,14 @@ void GamePlay::stepRun()
         return;
     }
     runClock.tick();
+    // A replay plays by the rules it was kept with: no assist reaches it.
+    const Assists& assists = host.getAssists();
+    body.kickBuffer = assists.kickBuffer && !tape.isPlayback();
+    assistedRun = assistedRun || (assists.any() && !tape.isPlayback());
     body.update(tape.next(stepInput, body), level);
+    if (tape.ranOutThisStep())
+        std::cout << "GamePlay: The replay ended after " << tape.taken().size() - 1
+                  << " steps without a win; the keys are yours (R starts a run of your own)" << std::endl;
     ghost.step(level);
     kickFlash.step(body.events);
     pressMarks.step(body.events, body.x, body.y);
@@ -185,17 +192,25 @@ void GamePlay::win()
     finished = true;
     body.beginWarp();
     AudioSingleton::instance().playMark();
-    std::printf("GamePlay: Run time %s\n", runClock.text().c_str());
+    std::printf("GamePlay: Run time %s%s\n", runClock.text().c_str(), assistedRun ? " (assisted)" : "");
     std::fflush(stdout);
     RunOutcome outcome;
     outcome.milliseconds = runClock.milliseconds();
+    outcome.assisted = assistedRun;
+    // An assisted run is kept apart from the records: it neither sets a best
+    // nor leaves a replay that could become the ghost.
+    const bool keep = !replayed && !assistedRun;
     if (records) {
-        if (records->record().hasBest())
-            outcome.previousBestMilliseconds = RunClock::millisecondsFor(records->record().bestSteps);
-        if (!replayed)
-            outcome.newBest = records->offer(runClock.steps(), splits);
+        int64_t previousBest = records->record().bestSteps;
+        if (keep) {
+            const RecordFile::Offer offered = records->offer(runClock.steps(), splits);
+            outcome.newBest = offered.newBest;
+            previousBest = offered.previousBestSteps;
+        }
+        if (previousBest > 0)
+            outcome.previousBestMilliseconds = RunClock::millisecondsFor(previousBest);
     }
-    if (!replayed)
+    if (keep)
         ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
     host.setRunOutcome(outcome); // for the ending, built after this screen is gone
 }
@@ -219,9 +234,11 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
 
 void GamePlay::restart()
 {
-    // A replay is a recording: it plays as it was kept.
-    if (finished || replayed)
+    // A replay is a recording: it plays as it was kept. Once it has run out
+    // the player steers, and a fresh start is a run of the player's own.
+    if (finished || tape.isPlayback())
         return;
+    replayed = false;
     if (paused)
         resume();
     body = PilotBody{startX, startY};
@@ -233,6 +250,7 @@ void GamePlay::restart()
     tape = RunTape{};
     ghost.restart();
     runClock = RunClock{};
+    assistedRun = false;
     splits = LevelRecord::noSplits();
     splitsReached = 0;
     tapped = PilotInput{};

@@ -123,6 +123,7 @@ private:
     bool paused = false;
     bool musicBeforePause = true;
     bool replayed = false;
+    bool assistedRun = false; // an assist was on for a step of this run
     int32_t stepsPlayed = 0; // counted up to startSettleSteps
     LookCamera look;
     KickFlash kickFlash;

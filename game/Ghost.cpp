@@ -21,10 +21,7 @@ void Ghost::step(const LevelGrid& level)
 {
     if (nextStep >= run.size())
         return;
-    const RouteStep& now = run[nextStep++];
-    if (now.jump)
-        body.requestJump();
-    body.update(routescript::inputOf(now), level);
+    body.update(routescript::apply(run[nextStep++], body), level);
 }
 
 void Ghost::draw(Drawer& drawer, Camera camera) const

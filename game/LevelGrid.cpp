@@ -1,6 +1,8 @@
 #include "game/LevelGrid.h"
 
-#include "base/ImageLoader.h"
+#include "game/LevelPicture.h"
+
+#include <algorithm>
 
 #include <cstdio>
 #include <string>
@@ -11,6 +13,10 @@ namespace {
 // the million cells of the play level on every start.
 constexpr uint64_t fnvOffset = 14695981039346656037ull;
 constexpr uint64_t fnvPrime = 1099511628211ull;
+// What a refused level's pocket around the start cell is made of (earth), and
+// the farthest start it is built for, cells: the game's starts lie near 1000.
+constexpr uint8_t pocketWall = 0;
+constexpr int32_t pocketLargestSide = 16384;
 
 uint64_t mix(uint64_t hash, uint8_t byte) { return (hash ^ byte) * fnvPrime; }
 
@@ -18,23 +24,67 @@ uint64_t mix(uint64_t hash, uint8_t byte) { return (hash ^ byte) * fnvPrime; }
 
 bool LevelGrid::load(const FilePath& path)
 {
-    std::string refusal;
-    RgbaImage image = ImageLoader().loadFromFile(path.text(), &refusal);
-    assign(image);
-    delete[] image.pixels;
-    if (empty()) {
-        // Play goes on in an all-solid world; say which file was wrong, and
-        // why when the player can do something about it.
-        const std::string why = refusal.empty() ? std::string() : " (" + refusal + ")";
-        std::printf("LevelGrid: Could not load level picture: %s%s\n", path.text().c_str(), why.c_str());
+    LevelPicture picture = LevelPicture::read(path.text());
+    cells = std::move(picture.red);
+    width = picture.width;
+    height = picture.height;
+    refused = std::move(picture.refusal);
+    if (!refused.empty()) {
+        cells.clear();
+        width = 0;
+        height = 0;
+        std::printf("LevelGrid: Could not load level picture: %s: %s\n", path.text().c_str(), refused.c_str());
         std::fflush(stdout);
         return false;
     }
     return true;
 }
 
+bool LevelGrid::load(const FilePath& path, int32_t startColumn, int32_t startRow)
+{
+    if (load(path)) {
+        refused = whyUnplayable(startColumn, startRow);
+        if (refused.empty())
+            return true;
+        std::printf("LevelGrid: Could not load level picture: %s: %s\n", path.text().c_str(), refused.c_str());
+        std::fflush(stdout);
+    }
+    wallIn(startColumn, startRow);
+    return false;
+}
+
+std::string LevelGrid::whyUnplayable(int32_t startColumn, int32_t startRow) const
+{
+    const std::string start = "start cell (" + std::to_string(startColumn) + ", " + std::to_string(startRow) + ")";
+    // The movement looks at the pilot's cell and its four neighbours.
+    if (startColumn < 1 || startRow < 1 || startColumn > width - 2 || startRow > height - 2)
+        return "a level of " + std::to_string(width) + " x " + std::to_string(height) + " cells; the " + start +
+               " and its four neighbours must lie inside the picture, which takes at least " +
+               std::to_string(std::max(int64_t{startColumn} + 2, int64_t{3})) + " x " +
+               std::to_string(std::max(int64_t{startRow} + 2, int64_t{3})) + " cells";
+    if (solid(startColumn, startRow))
+        return "the " + start + " is solid (red " + std::to_string(cell(startColumn, startRow)) +
+               "); the pilot must start in open space (red 255)";
+    return {};
+}
+
+void LevelGrid::wallIn(int32_t startColumn, int32_t startRow)
+{
+    cells.clear();
+    width = 0;
+    height = 0;
+    if (startColumn < 1 || startRow < 1 || startColumn > pocketLargestSide || startRow > pocketLargestSide)
+        return;
+    width = startColumn + 2;
+    height = startRow + 2;
+    cells.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), pocketWall);
+    cells[static_cast<std::size_t>(startRow) * static_cast<std::size_t>(width) + static_cast<std::size_t>(startColumn)] =
+        openCell;
+}
+
 void LevelGrid::assign(const RgbaImage& image)
 {
+    refused.clear();
     cells.clear();
     width = 0;
     height = 0;
@@ -52,6 +102,7 @@ void LevelGrid::assign(const RgbaImage& image)
 
 void LevelGrid::assign(int32_t newWidth, int32_t newHeight, const uint8_t* redValues)
 {
+    refused.clear();
     cells.clear();
     width = 0;
     height = 0;

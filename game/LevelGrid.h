@@ -16,9 +16,19 @@ public:
     // memory that is not there.
     static constexpr uint8_t outsideCell = 0;
 
-    // Reads the picture's red channel. A missing or unusable picture leaves an
-    // empty grid and prints one line naming the file; false then.
+    // Reads the picture's red values. A picture that cannot be read leaves an
+    // empty grid and prints one line naming the file and why; false then.
     bool load(const FilePath& path);
+    // The same for a level played from the given cell, where a picture on
+    // which the pilot could not move (the cell or one of its four neighbours
+    // outside, or the cell solid) is refused as well, with its own line; a
+    // refused level becomes a pocket of earth around the start cell, so the
+    // player sees the pilot walled in rather than hanging in empty sky.
+    bool load(const FilePath& path, int32_t startColumn, int32_t startRow);
+    // Why the last load was refused, in words; empty when it was not.
+    const std::string& refusal() const { return refused; }
+    // Why a pilot could not play from that cell here; empty when it can.
+    std::string whyUnplayable(int32_t startColumn, int32_t startRow) const;
     // Builds the grid from a decoded picture; an empty picture empties it.
     void assign(const RgbaImage& image);
     // Builds the grid from width × height red values, rows from the top.
@@ -44,7 +54,10 @@ public:
     bool empty() const { return width == 0 || height == 0; }
 
 private:
+    void wallIn(int32_t startColumn, int32_t startRow);
+
     std::vector<uint8_t> cells;
+    std::string refused;
     int32_t width = 0;
     int32_t height = 0;
 };

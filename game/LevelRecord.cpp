@@ -1,5 +1,6 @@
 #include "game/LevelRecord.h"
 
+#include "base/QuotedBytes.h"
 #include "base/TextLines.h"
 #include "base/TextNumber.h"
 
@@ -32,42 +33,47 @@ LevelRecord::Splits LevelRecord::noSplits()
     return none;
 }
 
-std::optional<LevelRecord> LevelRecord::parse(std::string_view text)
+std::optional<LevelRecord> LevelRecord::parse(std::string_view text, std::string* why)
 {
     LevelRecord record;
     TextLines lines(text);
     std::string_view line;
-    bool first = true;
+    int number = 0;
+    const auto refuse = [&]() -> std::optional<LevelRecord> {
+        if (why != nullptr)
+            *why = number == 0 ? "no lines" : "line " + std::to_string(number) + ": " + quotedBytes(line);
+        return std::nullopt;
+    };
     while (lines.next(line)) {
+        ++number;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (first) {
+        if (number == 1) {
             if (line != firstLine)
-                return std::nullopt;
-            first = false;
+                return refuse();
         } else if (line.empty()) {
             continue;
         } else if (startsWith(line, bestKey)) {
             const auto steps = positiveSteps(line.substr(bestKey.size()));
             if (!steps)
-                return std::nullopt;
+                return refuse();
             record.bestSteps = *steps;
         } else if (startsWith(line, splitKey)) {
-            line.remove_prefix(splitKey.size());
-            const std::optional<int> tenth = leadingInteger(line);
-            const size_t gap = line.find(' ');
+            const std::string_view rest = line.substr(splitKey.size());
+            const std::optional<int> tenth = leadingInteger(rest);
+            const size_t gap = rest.find(' ');
             if (!tenth || *tenth < 1 || *tenth > ClimbSplits::tenths || gap == std::string_view::npos)
-                return std::nullopt;
-            const auto steps = positiveSteps(line.substr(gap));
+                return refuse();
+            const auto steps = positiveSteps(rest.substr(gap));
             if (!steps)
-                return std::nullopt;
+                return refuse();
             record.splitSteps[static_cast<size_t>(*tenth - 1)] = *steps;
         } else {
-            return std::nullopt;
+            return refuse();
         }
     }
-    if (first)
-        return std::nullopt;
+    if (number == 0)
+        return refuse();
     return record;
 }
 

@@ -28,8 +28,8 @@ struct LevelRecord {
     static Splits noSplits();
     // Nothing when the text is not a record of this version: a wrong first
     // line, an unknown line, a count that is missing, not above zero or out
-    // of range.
-    static std::optional<LevelRecord> parse(std::string_view text);
+    // of range. `why` then names the line and shows it ("line 3: \"x\"").
+    static std::optional<LevelRecord> parse(std::string_view text, std::string* why = nullptr);
     std::string text() const;
 
     bool hasBest() const { return bestSteps > 0; }

@@ -54,8 +54,10 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
     if (jumpRecovery > 0) {
         --jumpRecovery;
     }
-    // A press too soon after the last jump is dropped, like one in open air.
-    const bool jumping = jumpRequested && jumpRecovery == 0;
+    // A press too soon after the last jump is dropped, like one in open air,
+    // unless the kick buffer keeps it for the next steps.
+    const bool jumping = (jumpRequested || (kickBuffer && bufferedJumpSteps > 0)) && jumpRecovery == 0;
+    bool jumped = false;
 
     if (grid.solid(cx, cy + 1)) {
         if (vy > 0.0f) {
@@ -92,6 +94,7 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
             airborne = true;
             vy -= jumpImpulse;
             jumpRecovery = jumpRecoverySteps;
+            jumped = true;
         }
         if (!input.left && !input.right) {
             vx *= groundFriction;
@@ -123,6 +126,7 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
                 wallKick = vy < 0.0f;
                 events.wallKickSpeed = std::sqrt(vx * vx + vy * vy);
                 jumpRecovery = jumpRecoverySteps;
+                jumped = true;
             }
         }
         airborne = true;
@@ -165,9 +169,18 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
 
     x += vx;
     y += vy;
-    // Only a jump or kick sets the full recovery, so it shows one was made.
-    const bool pressTookEffect = jumpRecovery == jumpRecoverySteps;
-    events.pressWasted = jumpRequested && !pressTookEffect;
+    const bool keptPress = bufferedJumpSteps > 0;
+    if (jumped || !kickBuffer) {
+        bufferedJumpSteps = 0;
+    } else if (jumpRequested) {
+        bufferedJumpSteps = kickBufferSteps;
+    } else if (bufferedJumpSteps > 0) {
+        --bufferedJumpSteps;
+    }
+    // A press is wasted when it is finally dropped without a jump or kick:
+    // at once without the kick buffer, when its wait runs out with it.
+    events.pressWasted =
+        !jumped && (kickBuffer ? !jumpRequested && keptPress && bufferedJumpSteps == 0 : jumpRequested);
     events.kickEndedAtOnce = events.wallKickSpeed > 0.0f && !wallKick;
     jumpRequested = false;
 }

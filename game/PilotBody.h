@@ -13,6 +13,7 @@ class PilotBody {
 public:
     static constexpr float winningFlightSpeed = 1.5f; // cells per frame
     static constexpr int32_t phaseFrames = 4;         // frames per animation phase
+    static constexpr int32_t kickBufferSteps = 6;     // steps a press waits with the kick buffer on, about 90 ms
 
     // What one step did, for sounds and flashes; it never feeds back into
     // the movement.
@@ -72,6 +73,10 @@ public:
     bool facingRight = true;
     float warpScale = 1.0f;
     int32_t jumpRecovery = 0; // steps until a jump or kick can take effect again
+    // The kick buffer, an assist (off: the movement as it always was): a
+    // press that cannot take effect keeps trying for kickBufferSteps steps.
+    bool kickBuffer = false;
+    int32_t bufferedJumpSteps = 0; // steps a waiting press still tries
     StepEvents events;        // of the last update
     bool lookStepped = false; // a stepLook has run since the pilot was made
 };

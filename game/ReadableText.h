@@ -14,6 +14,8 @@ struct Colour {
     float b;
 };
 
-void draw(Drawer& drawer, const std::string& text, int font, float x, float y, float wrapWidth, Colour colour);
+// `scale` sizes the text; the outline keeps its width in logical pixels.
+void draw(Drawer& drawer, const std::string& text, int font, float x, float y, float wrapWidth, Colour colour,
+          float scale = 1.0f);
 
 } // namespace readableText

@@ -10,16 +10,46 @@
 namespace {
 
 constexpr const char* folderName = "vantorrel";
-constexpr const char* extension = ".record";
+constexpr const char* lockExtension = ".lock";
+constexpr std::size_t hashDigits = 16; // LevelGrid::contentHash's length
 // Bytes; a full record is under 200, so anything near this is not one.
 constexpr size_t largestRecordFile = 4096;
+// Another game holds the lock for a few file writes; one that holds it
+// longer is stopped, and is not waited for.
+constexpr int lockWaitMilliseconds = 2000;
 
 std::string folderOf(const std::string& path) { return path.substr(0, path.find_last_of('/')); }
 
 std::string pathFor(const std::string& levelHash)
 {
     const std::optional<std::string> home = platform::userDataHome();
-    return home ? *home + "/" + folderName + "/" + levelHash + extension : std::string();
+    return home ? *home + "/" + folderName + "/" + levelHash + RecordFile::extension : std::string();
+}
+
+bool endsWith(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// A file the game keeps for a level: its record or one of its replays.
+bool isLevelFile(std::string_view name)
+{
+    if (name.size() <= hashDigits ||
+        name.substr(0, hashDigits).find_first_not_of("0123456789abcdef") != std::string_view::npos)
+        return false;
+    const std::string_view rest = name.substr(hashDigits);
+    return rest == levelfiles::recordExtension || rest == levelfiles::bestReplayExtension ||
+           rest == levelfiles::lastReplayExtension;
+}
+
+// The lock beside a record file, named after its level.
+std::string lockBeside(const std::string& recordPath)
+{
+    const std::string_view extension = RecordFile::extension;
+    std::string lock = recordPath;
+    if (endsWith(lock, extension))
+        lock.resize(lock.size() - extension.size());
+    return lock + lockExtension;
 }
 
 } // namespace
@@ -28,6 +58,11 @@ RecordFile::RecordFile(const std::string& levelHash) : RecordFile(AtPath{}, path
 
 RecordFile RecordFile::at(const std::string& path) { return RecordFile(AtPath{}, path); }
 
+std::string RecordFile::lockPath(const std::string& folder, const std::string& levelHash)
+{
+    return folder + "/" + levelHash + lockExtension;
+}
+
 RecordFile::RecordFile(AtPath, const std::string& path) : file(path)
 {
     if (file.empty()) {
@@ -35,55 +70,74 @@ RecordFile::RecordFile(AtPath, const std::string& path) : file(path)
         std::cout << "Records: no folder for records (neither XDG_DATA_HOME nor HOME is set)" << std::endl;
         return;
     }
-    read();
+    platform::removeStaleTemporariesIn(folderOf(file), isLevelFile);
+    if (std::optional<LevelRecord> record = readNow())
+        kept = *record;
 }
 
-void RecordFile::read()
+std::optional<LevelRecord> RecordFile::readNow()
 {
     // Missing is the usual case before the first win: nothing to say.
     const platform::PathStatus status = platform::examineEntry(file);
     if (!status.exists && (status.error == ENOENT || status.error == ENOTDIR))
-        return;
+        return LevelRecord{};
     writable = false;
     const platform::FileBytes bytes = platform::readRegularFile(file, largestRecordFile);
     if (!bytes.ok()) {
         std::cout << "Records: Could not read " << file << ": " << bytes.reason() << std::endl;
-        return;
+        return std::nullopt;
     }
-    const std::optional<LevelRecord> record = LevelRecord::parse(bytes.bytes);
+    std::string why;
+    const std::optional<LevelRecord> record = LevelRecord::parse(bytes.bytes, &why);
     if (!record) {
-        std::cout << "Records: Could not read " << file << ": not a record of this version" << std::endl;
-        return;
+        std::cout << "Records: Could not read " << file << ": not a record of this version (" << why << ")"
+                  << std::endl;
+        return std::nullopt;
     }
-    kept = *record;
     writable = true;
+    return record;
 }
 
-bool RecordFile::makeFolder() const
+RecordFile::Offer RecordFile::offer(int64_t steps, const LevelRecord::Splits& splits)
 {
-    // A fresh account may have neither the data home nor our folder in it.
-    const std::string folder = folderOf(file);
-    for (const std::string& level : {folderOf(folder), folder}) {
-        if (platform::examine(level).exists)
-            continue;
-        const int error = platform::makeDirectory(level);
-        if (error != 0 && error != EEXIST) {
-            std::cout << "Records: Could not create " << level << ": " << platform::errorText(error) << std::endl;
-            return false;
-        }
+    Offer result;
+    result.previousBestSteps = kept.bestSteps;
+    LevelRecord improved = kept;
+    improved.improveWith(steps, splits);
+    if (!writable) {
+        kept = improved;
+        return result;
     }
-    return true;
-}
-
-bool RecordFile::offer(int64_t steps, const LevelRecord::Splits& splits)
-{
-    const bool newBest = !kept.hasBest() || (steps > 0 && steps < kept.bestSteps);
-    if (!kept.improveWith(steps, splits) || !writable)
-        return newBest;
-    if (!makeFolder())
-        return newBest;
-    const int error = platform::replaceFileWhole(file, {kept.text()});
-    if (error != 0)
-        std::cout << "Records: Could not write " << file << ": " << platform::errorText(error) << std::endl;
-    return newBest;
+    std::string failed;
+    if (const int error = platform::makeDirectories(folderOf(file), failed); error != 0) {
+        std::cout << "Records: Could not create " << failed << ": " << platform::errorText(error) << std::endl;
+        kept = improved;
+        return result;
+    }
+    const platform::FileLock lock(lockBeside(file), lockWaitMilliseconds);
+    if (!lock.held()) {
+        std::cout << "Records: Could not write " << file << ": could not lock " << lockBeside(file) << ": "
+                  << platform::errorText(lock.error()) << std::endl;
+        kept = improved;
+        return result;
+    }
+    // Another game on this level may have won since this one read the file.
+    std::optional<LevelRecord> now = readNow();
+    if (!now) {
+        kept = improved;
+        return result;
+    }
+    result.previousBestSteps = now->bestSteps;
+    const bool beatsBest = steps > 0 && (!now->hasBest() || steps < now->bestSteps);
+    const bool changed = now->improveWith(steps, splits);
+    kept = *now;
+    if (!changed)
+        return result;
+    if (const int error = platform::replaceFileWhole(file, {kept.text()}); error != 0) {
+        std::cout << "Records: Could not write " << file << ": " << platform::replaceFailureText(file, error)
+                  << std::endl;
+        return result;
+    }
+    result.newBest = beatsBest;
+    return result;
 }

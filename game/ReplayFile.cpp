@@ -1,5 +1,6 @@
 #include "game/ReplayFile.h"
 
+#include "base/QuotedBytes.h"
 #include "base/RegularFile.h"
 #include "base/TextNumber.h"
 
@@ -63,8 +64,7 @@ std::optional<Replay> parse(std::string_view text, std::string& error)
                                 allOf(parts[3], "0123456789");
         if (!wellFormed) {
             error = "line 1: want \"" + std::string(headerWord) + " " + std::to_string(formatVersion) +
-                    " <level hash> <steps>\", got \"" + std::string(line.substr(0, quotedLength)) +
-                    (line.size() > quotedLength ? "..." : "") + "\"";
+                    " <level hash> <steps>\", got " + quotedBytes(line, quotedLength);
             return std::nullopt;
         }
         const int version = leadingInteger(parts[1]).value_or(0);

@@ -2,8 +2,14 @@
 
 #include "base/NewFile.h"
 #include "base/Platform.h"
+#include "game/RecordFile.h"
 
 #include <cerrno>
+
+namespace {
+// As long as the record's writer waits for the same lock.
+constexpr int lockWaitMilliseconds = 2000;
+} // namespace
 
 ReplayShelf::ReplayShelf(std::string hash) : levelHash(std::move(hash))
 {
@@ -13,12 +19,12 @@ ReplayShelf::ReplayShelf(std::string hash) : levelHash(std::move(hash))
 
 std::string ReplayShelf::bestPath() const
 {
-    return folder.empty() ? "" : folder + "/" + levelHash + ".best.replay";
+    return folder.empty() ? "" : folder + "/" + levelHash + bestExtension;
 }
 
 std::string ReplayShelf::lastPath() const
 {
-    return folder.empty() ? "" : folder + "/" + levelHash + ".last.replay";
+    return folder.empty() ? "" : folder + "/" + levelHash + lastExtension;
 }
 
 std::optional<Replay> ReplayShelf::best(std::ostream& out) const
@@ -56,6 +62,14 @@ void ReplayShelf::keep(const Route& run, std::ostream& out) const
     }
     if (folder.empty() || !makeFolder(out))
         return;
+    // Another game on this level may be keeping its own run meanwhile.
+    const std::string lock = RecordFile::lockPath(folder, levelHash);
+    const platform::FileLock held(lock, lockWaitMilliseconds);
+    if (!held.held()) {
+        out << "ReplayShelf: Not keeping the run: could not lock " << lock << ": "
+            << platform::errorText(held.error()) << std::endl;
+        return;
+    }
     write(lastPath(), replay, out);
     // A kept best that cannot be used is the player's to look at: it is
     // left as it is, like a record that cannot be read.
@@ -74,14 +88,10 @@ void ReplayShelf::keep(const Route& run, std::ostream& out) const
 
 bool ReplayShelf::makeFolder(std::ostream& out) const
 {
-    const std::string home = folder.substr(0, folder.size() - std::string(folderName).size() - 1);
-    for (const std::string& path : {home, folder}) {
-        if (platform::examine(path).directory)
-            continue;
-        if (const int error = platform::makeDirectory(path); error != 0 && error != EEXIST) {
-            out << "ReplayShelf: Could not create " << path << ": " << platform::errorText(error) << std::endl;
-            return false;
-        }
+    std::string failed;
+    if (const int error = platform::makeDirectories(folder, failed); error != 0) {
+        out << "ReplayShelf: Could not create " << failed << ": " << platform::errorText(error) << std::endl;
+        return false;
     }
     return true;
 }
@@ -89,5 +99,6 @@ bool ReplayShelf::makeFolder(std::ostream& out) const
 void ReplayShelf::write(const std::string& path, const Replay& replay, std::ostream& out) const
 {
     if (const int error = platform::replaceFileWhole(path, {replayfile::text(replay)}); error != 0)
-        out << "ReplayShelf: Could not write " << path << ": " << platform::errorText(error) << std::endl;
+        out << "ReplayShelf: Could not write " << path << ": " << platform::replaceFailureText(path, error)
+            << std::endl;
 }

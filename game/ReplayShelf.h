@@ -1,4 +1,5 @@
 #pragma once
+#include "game/LevelFiles.h"
 #include "game/ReplayFile.h"
 
 #include <optional>
@@ -8,10 +9,13 @@
 // The replays kept for one level, beside its record in the player's data
 // folder (<data home>/vantorrel/): "<hash>.last.replay", the last live run
 // that won, and "<hash>.best.replay", the fastest one. Both are replaced
-// whole or not at all.
+// whole or not at all, under the level's lock (RecordFile::lockPath), so
+// the best one is compared with the file as it is when it is written.
 class ReplayShelf {
 public:
     static constexpr const char* folderName = "vantorrel";
+    static constexpr const char* bestExtension = levelfiles::bestReplayExtension;
+    static constexpr const char* lastExtension = levelfiles::lastReplayExtension;
 
     // The shelf of the level with this content hash in the data home
     // (platform::userDataHome); none there means nothing is kept.
@@ -34,8 +38,8 @@ public:
 private:
     // The kept best, when it can be used and was made on this level.
     std::optional<Replay> readBest(std::string& error) const;
-    // Makes the folder (and the data home) when missing; false, with one
-    // line, when it cannot be made.
+    // Makes the folder (and every missing folder above it) when missing;
+    // false, with one line, when it cannot be made.
     bool makeFolder(std::ostream& out) const;
     void write(const std::string& path, const Replay& replay, std::ostream& out) const;
 

@@ -1,6 +1,12 @@
 #include "game/RouteScript.h"
 
+#include "base/QuotedBytes.h"
+
 namespace routescript {
+
+namespace {
+constexpr std::size_t quotedLength = 16; // bytes of a bad line shown in a message
+} // namespace
 
 void write(std::ostream& out, const Route& route)
 {
@@ -23,8 +29,8 @@ bool read(std::istream& in, Route& route, std::string& error, int64_t linesBefor
         const bool valid = line.size() == 3 && (line[0] == 'L' || line[0] == '-') &&
                            (line[1] == 'R' || line[1] == '-') && (line[2] == 'J' || line[2] == '-');
         if (!valid) {
-            error = "line " + std::to_string(number) + ": want three characters [L-][R-][J-], got \"" +
-                    line.substr(0, 16) + (line.size() > 16 ? "..." : "") + "\"";
+            error = "line " + std::to_string(number) + ": want three characters [L-][R-][J-], got " +
+                    quotedBytes(line, quotedLength);
             return false;
         }
         route.push_back(RouteStep{line[0] == 'L', line[1] == 'R', line[2] == 'J'});
@@ -49,16 +55,19 @@ int64_t presses(const Route& route)
     return count;
 }
 
+PilotInput apply(const RouteStep& step, PilotBody& body)
+{
+    body.jumpRequested = step.jump;
+    return inputOf(step);
+}
+
 std::vector<PilotBody> replay(const LevelGrid& grid, float x, float y, const Route& route)
 {
     std::vector<PilotBody> path;
     path.reserve(route.size());
     PilotBody body(x, y);
     for (const RouteStep& step : route) {
-        if (step.jump) {
-            body.requestJump();
-        }
-        body.update(inputOf(step), grid);
+        body.update(apply(step, body), grid);
         path.push_back(body);
     }
     return path;

@@ -33,6 +33,10 @@ void write(std::ostream& out, const Route& route);
 bool read(std::istream& in, Route& route, std::string& error, int64_t linesBefore = 0);
 // The directions a step holds, as the pilot reads them.
 PilotInput inputOf(const RouteStep& step);
+// Puts the step's jump press on the pilot, in place of any other, and gives
+// the directions to move it with: the one way a route drives a pilot (the
+// replay, the ghost, the tools).
+PilotInput apply(const RouteStep& step, PilotBody& body);
 // Number of jump presses in the route.
 int64_t presses(const Route& route);
 // Plays the route with the game's own movement from a pilot put at (x, y):

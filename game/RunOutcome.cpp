@@ -17,7 +17,7 @@ std::vector<std::string> RunOutcome::endingLines() const
 {
     if (milliseconds < 0)
         return {};
-    std::vector<std::string> lines{"Run time " + RunClock::format(milliseconds)};
+    std::vector<std::string> lines{"Run time " + RunClock::format(milliseconds) + (assisted ? " (assisted)" : "")};
     const int64_t difference = milliseconds - previousBestMilliseconds;
     if (newBest && previousBestMilliseconds < 0)
         lines.push_back("New best!");

@@ -11,10 +11,11 @@ void RunTape::playBack(Route run)
 PilotInput RunTape::next(PilotInput live, PilotBody& body)
 {
     PilotInput input = live;
-    if (playback) {
-        const RouteStep step = steps.size() < script.size() ? script[steps.size()] : RouteStep{};
-        input = routescript::inputOf(step);
-        body.jumpRequested = step.jump;
+    if (playback && steps.size() < script.size()) {
+        input = routescript::apply(script[steps.size()], body);
+    } else if (playback) {
+        playback = false;
+        runOutStep = static_cast<int64_t>(steps.size());
     }
     steps.push_back(RouteStep{input.left != 0, input.right != 0, body.jumpRequested});
     return input;

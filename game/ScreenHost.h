@@ -1,10 +1,12 @@
 #pragma once
+#include "game/Assists.h"
 #include "game/RunOutcome.h"
 
 #include <string>
 
 // What a screen may ask of whoever runs it: the next screen, the end of the
-// game, and the run just won, kept across the switch to the ending. The
+// game, the run just won, kept across the switch to the ending, and the
+// assists in force. The
 // screens know nothing else of the program around them.
 class ScreenHost {
 public:
@@ -15,4 +17,6 @@ public:
     virtual void quit() = 0;
     virtual void setRunOutcome(const RunOutcome& outcome) = 0;
     virtual const RunOutcome& getRunOutcome() const = 0;
+    // The help the player has switched on (game speed, kick buffer).
+    virtual const Assists& getAssists() const = 0;
 };

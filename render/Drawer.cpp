@@ -21,3 +21,20 @@ void Drawer::drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t cou
         drawTextureRegion(key, quads[i].x, quads[i].y, quads[i].s0, quads[i].t0, quads[i].sw, quads[i].th, scaleX,
                           scaleY, 1.0f, 1.0f, 1.0f, 1.0f);
 }
+
+namespace {
+
+// Eight copies around the text make the rim; fewer leave gaps at the
+// diagonals of thin strokes.
+constexpr float rimSides[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+
+} // namespace
+
+void Drawer::drawOutlinedText(const std::string& text, int font, float x, float y, float width, float scale,
+                              float r, float g, float b, float outlineWidth, float outlineAlpha)
+{
+    for (const auto& side : rimSides)
+        drawText(text, font, x + side[0] * outlineWidth, y + side[1] * outlineWidth, width, scale, 0.0f, 0.0f, 0.0f,
+                 outlineAlpha);
+    drawText(text, font, x, y, width, scale, r, g, b, 1.0f);
+}

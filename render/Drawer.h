@@ -55,6 +55,11 @@ public:
                           float r, float g, float b, float a) = 0;
     virtual void drawGlyphText(const std::string& text, float x, float y, float size,
                                float r, float g, float b, float a) = 0;
+    // Text over a dark rim `outlineWidth` logical pixels wide all round, of
+    // opacity `outlineAlpha`, readable over pale and dark alike. By default
+    // the rim is eight dark copies of the text, shifted to the eight sides.
+    virtual void drawOutlinedText(const std::string& text, int font, float x, float y, float width, float scale,
+                                  float r, float g, float b, float outlineWidth, float outlineAlpha);
     virtual void drawLine(float x1, float y1, float x2, float y2, float r, float g, float b, float a) = 0;
     virtual void fillRect(float x, float y, float w, float h, uint8_t r, uint8_t g, uint8_t b, uint8_t a) = 0;
     virtual void fillGradientRect(float x, float y, float w, float h,

@@ -49,6 +49,8 @@ public:
                      float r, float g, float b, float a) override;
     void drawText(const std::string& text, int font, float x, float y, float width, float scale,
                   float r, float g, float b, float a) override;
+    void drawOutlinedText(const std::string& text, int font, float x, float y, float width, float scale, float r,
+                          float g, float b, float outlineWidth, float outlineAlpha) override;
     void drawGlyphText(const std::string& text, float x, float y, float size,
                        float r, float g, float b, float a) override;
     void drawLine(float x1, float y1, float x2, float y2, float r, float g, float b, float a) override;

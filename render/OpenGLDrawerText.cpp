@@ -118,3 +118,14 @@ void OpenGLDrawer::drawText(const std::string& text, int font, float x, float y,
         return;
     fonts[static_cast<std::size_t>(font) - 1]->draw(text, x, y, width, scale, r, g, b, a);
 }
+
+void OpenGLDrawer::drawOutlinedText(const std::string& text, int font, float x, float y, float width, float scale,
+                                    float r, float g, float b, float outlineWidth, float outlineAlpha)
+{
+    if (!contextReady || font <= 0 || static_cast<std::size_t>(font) > fonts.size()) {
+        Drawer::drawOutlinedText(text, font, x, y, width, scale, r, g, b, outlineWidth, outlineAlpha);
+        return;
+    }
+    fonts[static_cast<std::size_t>(font) - 1]->drawOutlined(text, x, y, width, scale, r, g, b, outlineWidth,
+                                                           outlineAlpha);
+}

@@ -204,6 +204,62 @@ FontAtlas OpenGLFont::buildAtlas(TTF_Font* font)
     return atlas;
 }
 
+OutlineAtlas OpenGLFont::buildOutline(const std::vector<uint8_t>& coverage, int atlasSize,
+                                      const std::array<FontGlyph, glyphCount>& glyphs, float quadHeight, int reach,
+                                      float opacity)
+{
+    OutlineAtlas rim;
+    rim.reach = reach;
+    rim.opacity = opacity;
+    int widest = 0;
+    for (const FontGlyph& glyph : glyphs)
+        widest = std::max(widest, static_cast<int>(std::ceil(glyph.width)));
+    const int sourceHeight = static_cast<int>(std::ceil(quadHeight));
+    // A clear pixel between rims, so that smoothing never blends in a neighbour.
+    const int columnStep = widest + 2 * reach + 1;
+    const int rowStep = sourceHeight + 2 * reach + 1;
+    const int rows = (glyphCount + glyphsPerRow - 1) / glyphsPerRow;
+    const int needed = 1 + std::max(glyphsPerRow * columnStep, rows * rowStep);
+    if (needed > largestAtlasSide)
+        return rim; // no pixels: drawn without a rim
+    rim.size = 1;
+    while (rim.size < needed)
+        rim.size *= 2;
+    rim.alpha.assign(static_cast<size_t>(rim.size) * static_cast<size_t>(rim.size), 0);
+
+    for (int i = 0; i < glyphCount; ++i) {
+        const FontGlyph& glyph = glyphs[static_cast<size_t>(i)];
+        const int left = 1 + (i % glyphsPerRow) * columnStep;
+        const int top = 1 + (i / glyphsPerRow) * rowStep;
+        rim.places[static_cast<size_t>(i)] = {left, top};
+        const int sourceX = static_cast<int>(glyph.atlasX);
+        const int sourceY = static_cast<int>(glyph.atlasY);
+        const int sourceWidth = static_cast<int>(std::ceil(glyph.width));
+        // What one dark copy lets through at (x, y) of the glyph's quad:
+        // everything outside the quad, which the copy does not cover.
+        auto through = [&](int x, int y) {
+            if (x < 0 || y < 0 || x >= sourceWidth || y >= sourceHeight || sourceX + x >= atlasSize
+                || sourceY + y >= atlasSize)
+                return 1.0f;
+            const size_t at = static_cast<size_t>(sourceY + y) * static_cast<size_t>(atlasSize)
+                              + static_cast<size_t>(sourceX + x);
+            return 1.0f - opacity * static_cast<float>(coverage[at]) / 255.0f;
+        };
+        for (int v = 0; v < sourceHeight + 2 * reach; ++v) {
+            for (int u = 0; u < sourceWidth + 2 * reach; ++u) {
+                float passed = 1.0f;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (dx != 0 || dy != 0)
+                            passed *= through(u - reach - dx * reach, v - reach - dy * reach);
+                rim.alpha[static_cast<size_t>(top + v) * static_cast<size_t>(rim.size) + static_cast<size_t>(left + u)] =
+                    static_cast<uint8_t>(std::lround((1.0f - passed) * 255.0f));
+            }
+        }
+    }
+    return rim;
+}
+
 OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
 {
     const FilePath path = findFontFile(fileName);
@@ -252,6 +308,9 @@ OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
     glBindTexture(GL_TEXTURE_2D, 0);
 
     texture = name;
+    coverage.resize(static_cast<size_t>(atlas.size) * static_cast<size_t>(atlas.size));
+    for (size_t p = 0; p < coverage.size(); ++p)
+        coverage[p] = atlas.pixels[p * 4 + 3];
     glyphs = atlas.glyphs;
     atlasSize = atlas.size;
     lineHeight = atlas.lineHeight;
@@ -260,31 +319,41 @@ OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
 
 OpenGLFont::~OpenGLFont()
 {
-    if (texture != 0) {
-        const GLuint name = texture;
-        glDeleteTextures(1, &name);
+    for (const uint32_t key : {texture, outlineTexture}) {
+        if (key != 0) {
+            const GLuint name = key;
+            glDeleteTextures(1, &name);
+        }
     }
 }
 
-void OpenGLFont::drawGlyph(float atlasX, float atlasY, float cellWidth, float scale, float x, float y,
-                           float r, float g, float b, float a)
+namespace {
+
+struct Quad {
+    float x0, y0, x1, y1; // on screen
+    float s0, t0, s1, t1; // in the texture, 0..1
+};
+
+} // namespace
+
+// One batch for the whole string: a quad per glyph costs the software
+// rasteriser far less inside one glBegin than one each.
+template <class Place>
+void OpenGLFont::drawQuads(const std::string& text, float x, float y, float width, float scale, Place&& place)
 {
-    const float side = static_cast<float>(atlasSize);
-    const float height = lineHeight + glyphQuadExtra;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glColor4f(r, g, b, a);
     glBegin(GL_QUADS);
-    glTexCoord2f(atlasX / side, atlasY / side);
-    glVertex2f(x, y);
-    glTexCoord2f((atlasX + cellWidth) / side, atlasY / side);
-    glVertex2f(x + cellWidth * scale, y);
-    glTexCoord2f((atlasX + cellWidth) / side, (atlasY + height) / side);
-    glVertex2f(x + cellWidth * scale, y + height * scale);
-    glTexCoord2f(atlasX / side, (atlasY + height) / side);
-    glVertex2f(x, y + height * scale);
+    layoutText(text, x, y, width, scale, glyphs, lineHeight, [&](const FontGlyph& glyph, float gx, float gy) {
+        const Quad q = place(glyph, gx, gy);
+        glTexCoord2f(q.s0, q.t0);
+        glVertex2f(q.x0, q.y0);
+        glTexCoord2f(q.s1, q.t0);
+        glVertex2f(q.x1, q.y0);
+        glTexCoord2f(q.s1, q.t1);
+        glVertex2f(q.x1, q.y1);
+        glTexCoord2f(q.s0, q.t1);
+        glVertex2f(q.x0, q.y1);
+    });
     glEnd();
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void OpenGLFont::draw(const std::string& text, float x, float y, float width, float scale,
@@ -292,7 +361,61 @@ void OpenGLFont::draw(const std::string& text, float x, float y, float width, fl
 {
     if (!loaded)
         return;
-    layoutText(text, x, y, width, scale, glyphs, lineHeight, [&](const FontGlyph& glyph, float gx, float gy) {
-        drawGlyph(glyph.atlasX, glyph.atlasY, glyph.width, scale, gx, gy, r, g, b, a);
+    const float side = static_cast<float>(atlasSize);
+    const float height = lineHeight + glyphQuadExtra;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4f(r, g, b, a);
+    drawQuads(text, x, y, width, scale, [&](const FontGlyph& glyph, float gx, float gy) {
+        return Quad{gx, gy, gx + glyph.width * scale, gy + height * scale, glyph.atlasX / side, glyph.atlasY / side,
+                    (glyph.atlasX + glyph.width) / side, (glyph.atlasY + height) / side};
     });
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void OpenGLFont::drawOutlined(const std::string& text, float x, float y, float width, float scale, float r, float g,
+                              float b, float outlineWidth, float outlineAlpha)
+{
+    if (!loaded)
+        return;
+    const int reach = scale > 0.0f ? std::max(0, static_cast<int>(std::lround(outlineWidth / scale))) : 0;
+    const float height = lineHeight + glyphQuadExtra;
+    if (!rimMade || reach != outline.reach || outlineAlpha != outline.opacity) {
+        rimMade = true;
+        outline = buildOutline(coverage, atlasSize, glyphs, height, reach, outlineAlpha);
+        if (outlineTexture != 0) {
+            const GLuint old = outlineTexture;
+            glDeleteTextures(1, &old);
+            outlineTexture = 0;
+        }
+        if (outline.size > 0) {
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            glBindTexture(GL_TEXTURE_2D, name);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, outline.size, outline.size, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
+                         outline.alpha.data());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            outlineTexture = name;
+            outline.alpha = {};
+        }
+    }
+    if (outlineTexture != 0) {
+        const float side = static_cast<float>(outline.size);
+        const float spread = static_cast<float>(reach);
+        glBindTexture(GL_TEXTURE_2D, outlineTexture);
+        glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+        drawQuads(text, x, y, width, scale, [&](const FontGlyph& glyph, float gx, float gy) {
+            const auto& place = outline.places[static_cast<size_t>(&glyph - glyphs.data())];
+            const float left = static_cast<float>(place[0]);
+            const float top = static_cast<float>(place[1]);
+            return Quad{gx - spread * scale, gy - spread * scale, gx + (glyph.width + spread) * scale,
+                        gy + (height + spread) * scale, left / side, top / side,
+                        (left + glyph.width + 2.0f * spread) / side, (top + height + 2.0f * spread) / side};
+        });
+    }
+    draw(text, x, y, width, scale, r, g, b, 1.0f);
 }

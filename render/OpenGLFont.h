@@ -30,6 +30,19 @@ struct FontAtlas {
     int drawnGlyphs = 0;         // glyphs whose picture covers at least one pixel
 };
 
+// The dark rim of outlined text, made from a font's atlas: every glyph's
+// quad spread by `reach` atlas pixels to the eight sides and the corners, so
+// that one draw of it darkens what lies below as much as eight dark copies of
+// the glyph shifted by `reach` would. One alpha byte a pixel.
+struct OutlineAtlas {
+    static constexpr int glyphCount = FontAtlas::glyphCount;
+    std::vector<uint8_t> alpha; // size x size, rows from the top
+    int size = 0;               // side of the square texture, a power of two
+    int reach = 0;              // atlas pixels the rim reaches past the glyph quad
+    float opacity = 0.0f;       // of each of the eight copies it stands for
+    std::array<std::array<int, 2>, glyphCount> places{}; // top left of each glyph's rim, pixels
+};
+
 // A TrueType font turned into one texture at load time; strings are drawn
 // from it with word wrapping, one quad per character.
 class OpenGLFont {
@@ -51,9 +64,12 @@ public:
     // Draws text from (x, y), wrapping lines that reach `width`.
     void draw(const std::string& text, float x, float y, float width, float scale,
               float r, float g, float b, float a);
-    // One quad of the atlas: the cell at (atlasX, atlasY), cellWidth wide.
-    void drawGlyph(float atlasX, float atlasY, float cellWidth, float scale, float x, float y,
-                   float r, float g, float b, float a);
+    // Draws text as draw does, over a black rim `outlineWidth` logical pixels
+    // wide (rounded to whole atlas pixels) made of eight copies of opacity
+    // `outlineAlpha`. The rim is made once, on the first call, and again only
+    // when another width or opacity is asked for.
+    void drawOutlined(const std::string& text, float x, float y, float width, float scale, float r, float g,
+                      float b, float outlineWidth, float outlineAlpha);
 
     // The name the game asks for its text font, and the font shipped with it
     // (Cabin Sketch Bold, in the "fonts" data folder).
@@ -69,6 +85,11 @@ public:
 
     // Renders the 81 glyphs of an open font into an atlas (no OpenGL needed).
     static FontAtlas buildAtlas(_TTF_Font* font);
+    // The rim of every glyph of an atlas whose coverage (alpha, size x size)
+    // and glyph table are given; a glyph's quad is quadHeight pixels tall.
+    static OutlineAtlas buildOutline(const std::vector<uint8_t>& coverage, int atlasSize,
+                                     const std::array<FontGlyph, glyphCount>& glyphs, float quadHeight, int reach,
+                                     float opacity);
 
     // Calls emit(glyph, x, y) for every drawable character of `text`, in
     // order, at the place draw puts it. No allocation: lines are byte ranges
@@ -90,7 +111,15 @@ public:
     static int atlasSideFor(float lineHeight, float maxAdvance, int neededExtent);
 
 private:
+    // Every glyph of `text` as a quad, taken from the bound texture.
+    template <class Place>
+    void drawQuads(const std::string& text, float x, float y, float width, float scale, Place&& place);
+
     uint32_t texture = 0;
+    uint32_t outlineTexture = 0;
+    OutlineAtlas outline;          // its layout; alpha emptied once uploaded
+    bool rimMade = false;          // tried for outline's reach and opacity
+    std::vector<uint8_t> coverage; // the atlas's alpha, kept to make rims from
     std::array<FontGlyph, glyphCount> glyphs{};
     int atlasSize = 0;
     float lineHeight = 0.0f;

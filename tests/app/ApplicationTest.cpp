@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 #include "app/StartupOptions.h"
 #include "audio/PortAudioDevice.h"
+#include "game/GamePlay.h"
 #include "game/GameState.h"
 #include "game/PictureTexture.h"
 #include "game/TitleScreen.h"
@@ -13,6 +14,7 @@
 #include "KeyEvent.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -92,6 +94,7 @@ public:
         line << "axis '" << action << "' " << amount << " joystick " << joystick << " direction " << direction;
         journal.add(line.str());
     }
+    void focusLost() override { journal.add(label + " focus lost"); }
     std::string name() const override { return "Recorder"; }
 
     std::string onStep;
@@ -102,6 +105,15 @@ private:
     Journal& journal;
     std::string label;
 };
+
+SDL_Event focusEvent(Uint8 gain, Uint8 kind)
+{
+    SDL_Event event{};
+    event.type = SDL_ACTIVEEVENT;
+    event.active.gain = gain;
+    event.active.state = kind;
+    return event;
+}
 
 // A windowed, silent game in a private configuration folder.
 class ApplicationLoop : public testing::Test {
@@ -566,4 +578,76 @@ TEST_F(ApplicationLoop, ProcessClearsTheBufferBeforeTheEngineAdds)
         EXPECT_TRUE(std::isfinite(buffer[i]));
     for (int i = 32; i < 64; ++i)
         EXPECT_EQ(buffer[i], 7.0f) << "beyond the frames asked for";
+}
+
+TEST_F(ApplicationLoop, AFocusLossPausesOnlyWhenNoGainAnswersItWithinATenthOfASecond)
+{
+    enum Kind { Loss, Gain, MouseLoss, HiddenLoss, Look };
+    struct Moment {
+        uint32_t at; // milliseconds after the case's start
+        Kind kind;
+        int told;    // Look: losses the screen has been told of by then
+    };
+    struct Case {
+        const char* what;
+        std::vector<Moment> moments;
+    };
+    const Case cases[] = {
+        {"a loss and a gain together", {{0, Loss, 0}, {0, Gain, 0}, {100, Look, 0}, {1000, Look, 0}}},
+        {"a gain 99 ms after", {{0, Loss, 0}, {50, Look, 0}, {99, Gain, 0}, {400, Look, 0}}},
+        {"no gain", {{0, Loss, 0}, {99, Look, 0}, {100, Look, 1}, {400, Look, 1}}},
+        {"a gain too late", {{0, Loss, 0}, {100, Look, 1}, {150, Gain, 0}, {400, Look, 1}}},
+        {"a second loss keeps the first one's time", {{0, Loss, 0}, {60, Loss, 0}, {100, Look, 1}}},
+        {"the window hidden", {{0, HiddenLoss, 0}, {100, Look, 1}}},
+        {"mouse focus only", {{0, MouseLoss, 0}, {400, Look, 0}}},
+    };
+    auto application = start();
+    FakeClock clock;
+    application->setClock(&clock);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        journal.lines.clear();
+        record(*application, c.what);
+        clock.now += 10000; // far past every step, so the loop never waits
+        const uint32_t begin = clock.now;
+        for (const Moment& moment : c.moments) {
+            clock.now = begin + moment.at;
+            if (moment.kind == Look) {
+                application->runIteration();
+                EXPECT_EQ(std::count(journal.lines.begin(), journal.lines.end(), std::string(c.what) + " focus lost"),
+                          moment.told)
+                    << "at " << moment.at << " ms";
+            } else {
+                const Uint8 kind = moment.kind == MouseLoss    ? SDL_APPMOUSEFOCUS
+                                   : moment.kind == HiddenLoss ? SDL_APPACTIVE
+                                                               : SDL_APPINPUTFOCUS;
+                application->dispatchEvent(focusEvent(moment.kind == Gain ? 1 : 0, kind));
+            }
+        }
+    }
+    application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, AFocusLossOnTheTitleNeverPausesThePlayThatFollows)
+{
+    auto application = start();
+    FakeClock clock;
+    application->setClock(&clock);
+    ASSERT_EQ(application->currentState()->name(), "TitleScreen");
+    application->dispatchEvent(focusEvent(0, SDL_APPINPUTFOCUS));
+    clock.now += 50;
+    application->switchState("GamePlay"); // the story ends
+    const auto* play = dynamic_cast<GamePlay*>(application->currentState());
+    ASSERT_NE(play, nullptr);
+    for (int i = 0; i < 10; ++i) {
+        clock.now += 50;
+        application->runIteration();
+    }
+    EXPECT_FALSE(play->isPaused());
+    // Lost in play itself, the focus pauses play.
+    application->dispatchEvent(focusEvent(0, SDL_APPINPUTFOCUS));
+    clock.now += 100;
+    application->runIteration();
+    EXPECT_TRUE(play->isPaused());
+    application->setClock(nullptr);
 }

@@ -145,7 +145,7 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "Vantorrel\n"
               "\n"
               "Usage:\n"
-              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --level [file] --replay [file]\n"
+              "vantorrel -w [width] -h [height] -a [val] -win -ns -nm -aa [name] --level [file] --replay [file] -gs [percent] -kb\n"
               "\n"
               "Flags:\n"
               "--width [val] | -w [val]:\tSet the width of the window.\n"
@@ -157,6 +157,8 @@ TEST(CommandLine, HelpPrintsExactTextAndInterpretsNothingElse)
               "--audio-api [name] | -aa [name]:\t\tSets the audio API to use.  Can be ALSA, JACK, OSS.\n"
               "--level [file]:\t\t\tPlays this level picture instead of the shipped one, with records of its own.\n"
               "--replay [file]:\t\t\tPlays a replay or a levelcheck route instead of the title.\n"
+              "--game-speed [percent] | -gs [percent]:\tAssist: runs the game at 50, 60, 70, 80, 90 or 100 percent speed.\n"
+              "--kick-buffer | -kb:\t\tAssist: keeps a jump press for up to 6 steps until it can take effect.\n"
               "--help:\t\t\t\tDisplay this help.\n");
 }
 
@@ -259,5 +261,26 @@ TEST(CommandLine, SettingsSizesAreHeldToTheSameRule)
                                  "Using default height = 1080\n")
             << value;
         EXPECT_EQ(r.screenQueries, 1) << "the screen is asked once";
+    }
+}
+
+TEST(CommandLine, AssistsAreOfferedSpeedsOrOneLineAndFullSpeed)
+{
+    const std::string refused = "Game speed must be 50, 60, 70, 80, 90 or 100; using 100.\n";
+    const std::vector<std::tuple<std::vector<std::string>, std::optional<int>, bool, bool>> cases = {
+        {{"-win"}, std::nullopt, false, false},
+        {{"--game-speed", "70", "-kb"}, 70, true, false},
+        {{"-gs", "50", "--kick-buffer"}, 50, true, false},
+        {{"-gs", "100"}, 100, false, false},
+        {{"-gs", "55"}, 100, false, true},
+        {{"-gs", "40"}, 100, false, true},
+        {{"-gs", "fast"}, 100, false, true},
+        {{"-gs"}, 100, false, true},
+    };
+    for (const auto& [words, speed, buffer, refusal] : cases) {
+        const Interpreted r = interpret(words);
+        EXPECT_EQ(r.options.gameSpeed, speed) << words.back();
+        EXPECT_EQ(r.options.kickBuffer, buffer) << words.back();
+        EXPECT_EQ(r.printed.find(refused) != std::string::npos, refusal) << words.back();
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -159,4 +160,27 @@ TEST(FramePacer, AClockThatGoesBackStartsTheGridAgain)
     EXPECT_EQ(pacer.stepsAt(9000), 1);
     EXPECT_EQ(pacer.nextStepTicks(), 9015u);
     EXPECT_EQ(pacer.waitAt(9003), 12u);
+}
+
+TEST(FramePacer, GameSpeedSpacesTheStepsOutAndFullSpeedIsTheFifteenMillisecondGrid)
+{
+    // Steps in 3 s of real time with 2 ms frames, and where the grid is
+    // after them; the title's story lines (120 steps apart) come 1.8 s apart
+    // at full speed and 3.6 s at half.
+    const std::tuple<int, int, uint32_t> cases[] = {
+        {100, 200, 3000}, {90, 180, 3000}, {80, 160, 3000}, {70, 140, 3000}, {60, 120, 3000}, {50, 100, 3000},
+    };
+    for (const auto& [percent, steps, gridAt] : cases) {
+        Loop loop(7);
+        loop.pacer.setSpeed(percent);
+        do
+            loop.frames(1, 2);
+        while (loop.pacer.nextStepTicks() < 7 + 3000);
+        EXPECT_EQ(loop.totalSteps(), steps) << percent;
+        EXPECT_EQ(loop.pacer.nextStepTicks(), 7 + gridAt) << percent;
+    }
+    Loop half(0);
+    half.pacer.setSpeed(50);
+    half.frames(121, 2);
+    EXPECT_EQ(half.frameStarts[120] - half.frameStarts[0], 3600u);
 }

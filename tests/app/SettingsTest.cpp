@@ -124,6 +124,39 @@ TEST_F(SettingsFile, UnreadableValuesKeepPreviousOnes)
     EXPECT_EQ(settings.audioApi, "DirectSound");
 }
 
+TEST_F(SettingsFile, AssistsReadWithOneLineForABadValueAndRewrittenAlone)
+{
+    struct Case {
+        const char* text;
+        int speed;
+        bool buffer;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"w 800\r\n", 100, false, ""}, // an older file
+        {"gs 70\r\nkb 1\r\n", 70, true, ""},
+        {"gs 50\r\ngs 90\r\nkb 0\r\n", 90, false, ""},
+        {"gs 75\r\n", 100, false, "Settings: game speed (gs) must be 50, 60, 70, 80, 90 or 100; using 100.\n"},
+        {"gs 70\r\ngs\r\n", 100, false, "Settings: game speed (gs) must be 50, 60, 70, 80, 90 or 100; using 100.\n"},
+        {"kb 1\r\nkb 2\r\n", 100, false, "Settings: kick buffer (kb) must be 0 or 1; using 0.\n"},
+        {"gx 60\r\nkx 1\r\n", 100, false, ""},
+    };
+    for (const Case& c : cases) {
+        writeFile(c.text);
+        std::string printed;
+        const Settings settings = loadCapturing(printed);
+        EXPECT_EQ(printed, c.printed) << c.text;
+        EXPECT_EQ(settings.assists.gameSpeed, c.speed) << c.text;
+        EXPECT_EQ(settings.assists.kickBuffer, c.buffer) << c.text;
+    }
+    // Every other line stays byte for byte; the old assist lines go, the new ones come last.
+    EXPECT_EQ(withAssists("w 800\r\ngs 50\r\nh=720\nkb 1\r\naa A B", Assists{70, false}),
+              "w 800\r\nh=720\naa A B\r\ngs 70\r\nkb 0\r\n");
+    loadWith("w 640\r\nnm 1\r\n");
+    ASSERT_TRUE(saveAssists(Assists{60, true}));
+    EXPECT_EQ(config.read("Plumbrook/Plumbrook.conf"), "w 640\r\nnm 1\r\ngs 60\r\nkb 1\r\n");
+}
+
 TEST_F(SettingsFile, LastOccurrenceWinsAndSpacesInApiNameKept)
 {
     const Settings settings = loadWith("w 800\r\nw 640\r\naa Some API\r\n");
@@ -398,7 +431,6 @@ TEST(SettingsFolder, NoConfigurationFolderAtAll)
         const Settings settings = Settings::load();
         const std::string printed = testing::internal::GetCapturedStdout();
         EXPECT_EQ(printed,
-                  "Error: Could not find Application Data directory.\n"
                   "Error: Could not find Application Data directory.\n"
                   "Could not create .Plumbrook/Plumbrook.conf\n");
         // It goes on with what the file would have held: the screen size.

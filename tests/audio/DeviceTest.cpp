@@ -1,3 +1,4 @@
+#include "audio/BoundedWait.h"
 #include "audio/HostApiChoice.h"
 #include "audio/PortAudioDevice.h"
 
@@ -7,6 +8,10 @@
 #include <portaudio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -237,4 +242,30 @@ TEST_F(NullSoundCard, OfferedNamesAreThisSystemsInTheCommandLinesOrder)
             ++next;
         ASSERT_LT(next, order.size()) << name << " out of order or unknown";
     }
+}
+
+TEST(BoundedWait, TrueForWorkDoneInTimeFalseWithoutWaitingForWorkThatHangs)
+{
+    int done = 0;
+    EXPECT_TRUE(finishesWithin(60000, [&done] { ++done; }));
+    EXPECT_EQ(done, 1); // joined: its effects are there
+    auto release = std::make_shared<std::promise<void>>();
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    EXPECT_FALSE(finishesWithin(20, [gate = release->get_future().share(), finished] {
+        gate.wait();
+        finished->store(true);
+    }));
+    // Left behind, it still finishes with what it holds.
+    release->set_value();
+    while (!finished->load())
+        std::this_thread::yield();
+}
+
+TEST(PortAudioDevice, RealtimeOnlyForAnAlsaCardOfItsOwn)
+{
+    EXPECT_TRUE(PortAudioDevice::wantsRealtime(PortAudioDevice::alsaApi, "HDA Intel PCH: ALC892 Analog (hw:0,0)"));
+    EXPECT_FALSE(PortAudioDevice::wantsRealtime(PortAudioDevice::alsaApi, "default"));
+    EXPECT_FALSE(PortAudioDevice::wantsRealtime(PortAudioDevice::alsaApi, "pulse"));
+    EXPECT_FALSE(PortAudioDevice::wantsRealtime(PortAudioDevice::alsaApi, nullptr));
+    EXPECT_FALSE(PortAudioDevice::wantsRealtime(PortAudioDevice::jackApi, "system (hw:0,0)"));
 }

@@ -50,7 +50,7 @@ TEST(WallKickChirp, PitchClimbsAnOctavePerHalfCellOfSpeedAtEverySampleRate)
         {NAN, 48000.0, 1.5 * 165.0},
     };
     for (const auto& c : cases) {
-        WallKickChirp chirp(static_cast<float>(c.rate));
+        WallKickChirp chirp{SampleRate(c.rate)};
         chirp.trigger(c.speed);
         const auto out = rendered(chirp, c.rate, 0.35);
         EXPECT_NEAR(crossingFrequency(out, c.rate, 0.07, 0.2), c.hertz, 0.002 * c.hertz) << c.speed << " " << c.rate;
@@ -70,7 +70,7 @@ TEST(PressCue, EachCueEndsBelowWhereItStartedAtEverySampleRate)
         {PressCue::Kind::fallingKick, 96000.0, 0.16, 0.3, 165.0},
     };
     for (const auto& c : cases) {
-        PressCue cue(static_cast<float>(c.rate));
+        PressCue cue{SampleRate(c.rate)};
         cue.trigger(c.kind);
         const auto out = rendered(cue, c.rate, 0.8);
         EXPECT_NEAR(crossingFrequency(out, c.rate, c.from, c.to), c.hertz, 0.01 * c.hertz) << c.rate;
@@ -82,7 +82,7 @@ TEST(MarkFanfare, FirstNoteIsTheMusicsRootThreeOctavesUpOrC5WithoutAPitchFile)
 {
     const float dorian[8] = {73.415f, 82.405f, 87.305f, 98.0f, 110.0f, 123.47f, 130.815f, 146.83f}, unread[8] = {};
     for (const auto& [table, hertz] : {std::pair{dorian, 587.32}, std::pair{unread, 523.25}}) {
-        MarkFanfare fanfare(48000.0f);
+        MarkFanfare fanfare{SampleRate(48000.0)};
         fanfare.trigger(table); // the second note is struck 70 ms in
         EXPECT_NEAR(crossingFrequency(rendered(fanfare, 48000.0, 0.1), 48000.0, 0.01, 0.068), hertz, 1.0);
     }
@@ -102,7 +102,10 @@ TEST(SoundEffects, EachSoundsWithTheMusicOffAtItsOwnLevelHoweverOftenRepeated)
         {"hard landing", [](AudioSingleton& e) { e.playLanding(1.0f); }, 0, 0.27f, 0.33f},
         {"landing beyond the fall limit", [](AudioSingleton& e) { e.playLanding(4.0f); }, 0, 0.27f, 0.33f},
         {"landing on every third buffer", [](AudioSingleton& e) { e.playLanding(1.0f); }, 3, 0.27f, 0.37f},
-        {"landing from a hop", [](AudioSingleton& e) { e.playLanding(0.5f); }, 0, 0.13f, 0.17f},
+        {"landing from a hop", [](AudioSingleton& e) { e.playLanding(0.5f); }, 0, 0.26f, 0.285f},
+        // A run's ordinary landings must not sink under the music.
+        {"landing off a short drop", [](AudioSingleton& e) { e.playLanding(0.1f); }, 0, 0.19f, 0.22f},
+        {"landing off a step", [](AudioSingleton& e) { e.playLanding(0.03f); }, 0, 0.1f, 0.13f},
         {"the mark twice a second", [](AudioSingleton& e) { e.playMark(); }, 86, 0.3f, 0.42f},
         // Both cues stay well under the softest kick's 0.2.
         {"wasted press", [](AudioSingleton& e) { e.playPressCue(PressCue::Kind::wastedPress); }, 0, 0.07f, 0.09f},

@@ -403,3 +403,28 @@ TEST(AudioEngine, LoudestMixOfDamagedPatchesStaysWithinFullScale)
     EXPECT_GT(peak, 0.99f);
     EXPECT_GT(bent, 1000);
 }
+
+TEST(AudioEngine, FadeOutRampsEverythingToSilenceOver20MsAndStaysThere)
+{
+    auto engine = makeEngine();
+    constexpr int buffer = 512;
+    constexpr float level = 0.125f; // below the soft clip's knee: passes unchanged
+    std::vector<float> out(2 * buffer, level);
+    engine->render(out.data(), buffer);
+    EXPECT_EQ(out.front(), level);
+    EXPECT_FALSE(engine->fadedOut());
+    engine->fadeOut();
+    std::vector<float> ramp(4 * buffer, level);
+    engine->render(ramp.data(), buffer);
+    EXPECT_FALSE(engine->fadedOut()); // 512 of the 882 frames of 20 ms
+    engine->render(ramp.data() + 2 * buffer, buffer);
+    EXPECT_TRUE(engine->fadedOut());
+    for (int frame = 0; frame < 2 * buffer; ++frame) {
+        const float expected = level * std::max(0.0f, 1.0f - static_cast<float>(frame) / 882.0f);
+        ASSERT_NEAR(ramp[2 * frame], expected, 1e-4f) << "frame " << frame;
+        ASSERT_EQ(ramp[2 * frame], ramp[2 * frame + 1]) << "frame " << frame;
+    }
+    std::vector<float> after(2 * buffer, level);
+    engine->render(after.data(), buffer);
+    EXPECT_TRUE(silent(after));
+}

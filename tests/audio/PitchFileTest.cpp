@@ -152,6 +152,33 @@ TEST(PitchFolder, OnlyALowerCaseTxtFileIsUsed)
     expectTable(directory, {});
 }
 
+TEST(PitchFolder, FilesWithoutAPitchAreNamedOnceAndNeverDrawn)
+{
+    TempFolder folder;
+    const std::vector<std::pair<std::string, std::string>> prose = {
+        {"README.txt", "Put one frequency per line in these files.\n"}, {"empty.txt", ""}, {"zero.txt", "0\n0\n"}};
+    for (const bool withScale : {true, false}) {
+        const std::string name = withScale ? "scale" : "prose";
+        folder.makeFolder(name);
+        std::string lines;
+        for (const auto& [file, text] : prose) {
+            folder.write(name + "/" + file, text);
+            lines += "PitchTable: No pitch in " + folder.file(name + "/" + file) + "\n";
+        }
+        if (withScale)
+            folder.write(name + "/scale.txt", "440\n");
+        for (int seed = 0; seed < 8; ++seed) {
+            RandomGenerator::instance().setCounter(seed);
+            PitchTable table;
+            testing::internal::CaptureStdout();
+            table.loadRandomFile(FilePath(folder.file(name)));
+            EXPECT_EQ(testing::internal::GetCapturedStdout(), lines) << name << " " << seed;
+            expectTable(table, withScale ? std::vector<float>{220, 220} : std::vector<float>{});
+            EXPECT_EQ(RandomGenerator::instance().currentCounter(), seed + 1) << "one draw";
+        }
+    }
+}
+
 TEST(PitchFolder, MissingOrEmptyFolderLeavesZerosAndStillDraws)
 {
     TempFolder folder;

@@ -3,15 +3,17 @@ the drawing code, counting pixels, reaching play, settings and level
 files made for a scenario."""
 
 import os
-import struct
 import subprocess
+import sys
 import tempfile
 import time
-import zlib
 
-from gamerun import (check, expect_clean_exit, picture_colours, screenshot)
+from gamerun import (View, check, eventually, expect_clean_exit, letterbox, picture_colours, screen_size,
+                     screenshot)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "art"))
+import pngfile  # noqa: E402  (the project's one PNG writer; the scenarios run from the source tree)
 PICTURES = os.path.join(HERE, "..", "..", "data", "pictures")
 SETTLE = 1.0  # seconds for a few frames to be drawn after a key press
 # Which SDL 1.2 library the game runs on: "classic" (libsdl1.2debian) or
@@ -65,13 +67,31 @@ def yellow_spots(picture, box, step=2):
     return {(x, y) for y in range(y0, y1, step) for x in range(x0, x1, step) if yellow(*picture.at(x, y))}
 
 
+def run_view(run):
+    """Where the run's picture lies on the screen."""
+    width, height = run.window_size()
+    return View(letterbox(width, height, *screen_size()))
+
+
+def shows_play(shot, view):
+    """Passes on a frame of play: the speed bar's frame, white (grey when
+    paused), stands out over its black inside; the title has neither."""
+    frame_top = shot.at(*view.px(900, 33))
+    inside = shot.at(*view.px(900, 60))
+    check(min(frame_top) > max(inside) + 60, "no speed bar yet: frame %s, inside %s" % (frame_top, inside))
+    return shot
+
+
 def start_play(run):
     """Skips the story with keys (Return is bound to nothing, so it neither
-    jumps nor runs) and starts play after the last line."""
+    jumps nor runs), starts play after the last line and waits for its first
+    frame. The story also moves on by itself, so a press may land in play,
+    where it does nothing."""
     for _ in range(6):
         run.key("Return", pause=0.15)
     run.key("Return")
-    time.sleep(SETTLE)
+    view = run_view(run)
+    eventually("play-start", lambda shot: shows_play(shot, view))
 
 
 def settings_text(width, height):
@@ -85,15 +105,14 @@ def lines_of(run):
 
 # --- scenarios ---------------------------------------------------------------
 
-def wait_for_count(name, box, test, wanted, step=2, seconds=10.0):
-    """Screenshots until more than `wanted` pixels of `box` pass `test`, or
-    `seconds` have gone; the last count."""
-    deadline = time.monotonic() + seconds
-    while True:
-        hits, _ = screenshot(name).count(*box, test, step=step)
-        if hits > wanted or time.monotonic() > deadline:
-            return hits
-        time.sleep(0.2)
+def wait_for_count(name, box, test, wanted, message, step=2):
+    """Waits for a frame where more than `wanted` pixels of `box` pass
+    `test`; that frame. `message` % count tells what failed when none comes."""
+    def enough(shot):
+        hits, _ = shot.count(*box, test, step=step)
+        check(hits > wanted, message % hits)
+        return shot
+    return eventually(name, enough)
 
 
 def check_play_screen(shot, view):
@@ -175,17 +194,11 @@ def level_message(sandbox):
     return "LevelGrid: Could not load level picture: " + level_path(sandbox)
 
 
-def png_chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
-
-
 def shaft_png(top, width=62, height=986, column=60):
     """Solid earth but a shaft one cell wide from the start cell (60, 984) up to row `top`."""
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-    rows = b"".join(b"\0" + b"".join(b"\xff" * 3 if x == column and top <= y <= 984 else b"\0" * 3
-                                      for x in range(width)) for y in range(height))
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", zlib.compress(rows))
-            + png_chunk(b"IEND", b""))
+    rows = [b"".join(b"\xff" * 3 if x == column and top <= y <= 984 else b"\0" * 3 for x in range(width))
+            for y in range(height)]
+    return pngfile.encode(width, height, rows, pngfile.RGB, 8)
 
 
 def write_settings(sandbox, text, mode):

@@ -139,7 +139,7 @@ def dangling_settings_link(sandbox):
 
 
 SCENARIOS = {
-    "no_levels": missing_folder("levels", level_message),
+    "no_levels": missing_folder("levels", lambda s: level_message(s) + ": No such file or directory"),
     "no_synth_patches": missing_folder(
         "synthPatches", lambda s: "PolyphonicSynth: Could not open patch file "
         + os.path.join(s.game_dir, "synthPatches", "Bom.patch")),

@@ -25,6 +25,10 @@ FIRST_FRAME_LIT_BYTES = 3000  # colour bytes lit on the first drawn frame, at le
                               # (the smallest window the tests open has 57,600 pixels)
 EXIT_WAIT = 3.0      # seconds from Escape to the end of the process
 START_WAIT = 60.0    # seconds for a run that should end on its own
+# Seconds a check waits for the frame that shows what it checks. On a busy
+# machine the game may draw a frame a second and fall behind real time; only
+# a failing check waits this long.
+SCREEN_WAIT = 60.0
 
 
 class Failure(Exception):
@@ -334,6 +338,21 @@ def screenshot(name, window=None):
         os.makedirs(folder, exist_ok=True)
         subprocess.run(["convert", "xwd:-", os.path.join(folder, name + ".png")], input=xwd, check=True)
     return read_ppm(ppm)
+
+
+def eventually(name, look, seconds=SCREEN_WAIT):
+    """Screenshots until `look(picture)` passes, that is raises no Failure,
+    and returns what it returns; when `seconds` have gone, its last Failure.
+    A check waits for the frame that shows what it checks, never for a fixed
+    time, so that it holds however busy the machine is."""
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            return look(screenshot(name))
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+        time.sleep(0.1)
 
 
 def picture_colours(path):

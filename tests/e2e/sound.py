@@ -9,7 +9,7 @@ import subprocess
 import time
 import wave
 
-from gamerun import (Failure, GameRun, check, expect_clean_exit, log, onsets, peak, read_capture, screenshot,
+from gamerun import (START_WAIT, Failure, GameRun, check, expect_clean_exit, log, onsets, peak, read_capture, screenshot,
                      strongest_frequency)
 
 from checks import *  # noqa: F401,F403 (the scenarios' shared checks)
@@ -158,17 +158,50 @@ def no_sound(sandbox):
 BOOM_PITCH = 440.0  # Hz: the impact's lowest note (110 Hz, four times up by its patch)
 
 
-def jack_only_48000(sandbox):
-    """A JACK server running only at 48000 Hz (the dummy driver; most
-    desktops run JACK or PipeWire so): the game says 44100 Hz is refused and
-    plays in tune: the title screen's boom, recorded from the game's JACK
-    port, sounds at 440 Hz (8.8 % sharp when rendered for 44100 Hz)."""
+# What the game says when a JACK server runs only at the given rate.
+JACK_RATE_LINES = {
+    48000: ["44100Hz samplerate not supported, using 48000Hz."],
+    96000: ["44100Hz samplerate not supported, using 48000Hz.", "48000Hz not supported either?",
+            "PortAudioDevice: opening at the device's own rate, 96000Hz."],
+}
+
+
+def jack_single_rate(sandbox):
+    """A JACK server running only at 48000 Hz, then only at 96000 Hz (the
+    dummy driver; most desktops run JACK or PipeWire so): the game says which
+    rates are refused and plays in tune at the server's rate: the title
+    screen's boom, recorded from the game's JACK port, sounds at 440 Hz
+    (8.8 % sharp at 48000 Hz when rendered for 44100 Hz)."""
+    for server_rate, expected in JACK_RATE_LINES.items():
+        run = record_from_jack(sandbox, server_rate)
+        said = [line for line in lines_of(run) if line in JACK_RATE_LINES[96000]]
+        check(said == expected, "at %d Hz the game said %r, want %r" % (server_rate, said, expected))
+        with wave.open(sandbox.path("jack.wav")) as w:
+            rate, samples = w.getframerate(), array.array("h", w.readframes(w.getnframes()))
+        # A whole second from near the loudest sample: shorter stretches read the
+        # onsets and the beat of the upper notes as a pitch a few Hz off. A period
+        # the busy machine made the game miss is a run of zeros that would splice
+        # the wave: such a second is passed over.
+        loudest = max(range(len(samples)), key=lambda i: abs(samples[i]))
+        starts = sorted({max(0, min(loudest + k * rate // 10, len(samples) - rate)) for k in range(-5, 20)},
+                        key=lambda start: abs(start - loudest))
+        clean = [start for start in starts if b"\0" * 66 not in samples[start:start + rate].tobytes()]
+        check(rate == server_rate and clean, "%d Hz, seconds without a dropout: %r" % (rate, clean))
+        pitch = strongest_frequency(samples[clean[0]:clean[0] + rate], rate, 380, 520)
+        log("the boom sounds at %.2f Hz through JACK at %d Hz" % (pitch, rate))
+        check(abs(pitch / BOOM_PITCH - 1) <= 0.005, "the boom sounds at %.2f Hz, want %.0f Hz" % (pitch, BOOM_PITCH))
+
+
+def record_from_jack(sandbox, server_rate):
+    """Starts a dummy JACK server at `server_rate`, the game on it, records
+    four seconds of the game's port into jack.wav, ends the game with Escape
+    (status 0) and the server; returns the game's run."""
     # One name for every run: JACK keeps at most eight servers in its shared
     # registry and frees the slot of a dead server only for a server of the
     # same name, so a name per run would fill it after a few killed runs.
     env = sandbox.env(JACK_DEFAULT_SERVER="vantorrel-e2e", JACK_NO_AUDIO_RESERVATION="1",
                       JACK_NO_START_SERVER="1")
-    jackd = subprocess.Popen(["jackd", "-n", env["JACK_DEFAULT_SERVER"], "-r", "-d", "dummy", "-r", "48000"],
+    jackd = subprocess.Popen(["jackd", "-n", env["JACK_DEFAULT_SERVER"], "-r", "-d", "dummy", "-r", str(server_rate)],
                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     try:
         check(subprocess.run(["jack_wait", "-w", "-t", "10"], env=env, capture_output=True).returncode == 0,
@@ -185,6 +218,7 @@ def jack_only_48000(sandbox):
                                    "262144", "PortAudio:out_0"], env=env, capture_output=True, text=True, timeout=30)
         check(recorder.returncode == 0 and "overrun" not in recorder.stderr, "jack_rec: %r" % (recorder,))
         expect_clean_exit(run, *run.escape())
+        return run
     finally:
         # Asked to end, the server leaves the registry; killed, it stays there.
         jackd.terminate()
@@ -193,26 +227,92 @@ def jack_only_48000(sandbox):
         except subprocess.TimeoutExpired:
             jackd.kill()
             jackd.wait()
-    check("44100Hz samplerate not supported, using 48000Hz." in lines_of(run), "lines %r" % lines_of(run))
-    with wave.open(sandbox.path("jack.wav")) as w:
-        rate, samples = w.getframerate(), array.array("h", w.readframes(w.getnframes()))
-    # A whole second from near the loudest sample: shorter stretches read the
-    # onsets and the beat of the upper notes as a pitch a few Hz off. A period
-    # the busy machine made the game miss is a run of zeros that would splice
-    # the wave: such a second is passed over.
-    loudest = max(range(len(samples)), key=lambda i: abs(samples[i]))
-    starts = sorted({max(0, min(loudest + k * rate // 10, len(samples) - rate)) for k in range(-5, 20)},
-                    key=lambda start: abs(start - loudest))
-    clean = [start for start in starts if b"\0" * 66 not in samples[start:start + rate].tobytes()]
-    check(rate == 48000 and clean, "%d Hz, seconds without a dropout: %r" % (rate, clean))
-    pitch = strongest_frequency(samples[clean[0]:clean[0] + rate], rate, 380, 520)
-    log("the boom sounds at %.2f Hz through JACK at 48000 Hz" % pitch)
-    check(abs(pitch / BOOM_PITCH - 1) <= 0.005, "the boom sounds at %.2f Hz, want %.0f Hz" % (pitch, BOOM_PITCH))
 
 
 # --- fault injection ----------------------------------------------------------
 
 QUIT_WAIT = 1.5  # seconds from Escape or SIGTERM to the end of the game, however stuck the sound
+
+
+def seconds_to_end(run, limit=10):
+    """Seconds until the game's process is gone or a zombie (the sink's shell
+    reaps it later), at most about `limit`."""
+    asked = time.monotonic()
+    while time.monotonic() - asked < limit and os.path.exists("/proc/%d" % run.game_pid()):
+        try:
+            if open("/proc/%d/stat" % run.game_pid()).read().rsplit(")", 1)[1].split()[0] == "Z":
+                break
+        except OSError:
+            break
+        time.sleep(0.02)
+    return time.monotonic() - asked
+
+
+OPEN_WAIT = 4.0  # seconds the game waits for the sound system to start
+HELP_SLACK = 5.0  # seconds for the rest of the help's start on a busy machine
+# Stops the private sound server (the sink's other child) before the game runs.
+FREEZE_SERVER = ["sh", "-c", 'kill -STOP $(pgrep -P $PPID -x pulseaudio) && exec "$@"', "freeze"]
+
+
+def frozen_sound_server_at_start(sandbox):
+    """The sound server stopped answering before the game started: the help
+    still comes at once; the game draws its title after waiting at most its
+    time for the sound, says in one line that it plays without sound, and
+    ends on Escape, and in a second run on SIGTERM, promptly with status 0."""
+    def resume_server(run):
+        for server in subprocess.run(["pgrep", "-P", str(run.process.pid), "-x", "pulseaudio"],
+                                     capture_output=True, text=True).stdout.split():
+            os.kill(int(server), signal.SIGCONT)
+
+    silent = "PortAudioDevice: the sound system did not answer within 4000 ms; playing without sound."
+    run = GameRun(sandbox, ["--help"], prefix=FREEZE_SERVER, sound_capture=sandbox.path("frozen.raw"),
+                  env=sandbox.env(ALSA_CONFIG_PATH=None))
+    try:
+        seconds = seconds_to_end(run, limit=OPEN_WAIT + 20)
+    finally:
+        resume_server(run)
+    log("--help with a stopped sound server: ended after %.2f s" % seconds)
+    check(seconds <= OPEN_WAIT + HELP_SLACK, "--help took %.2f s" % seconds)
+    check(run.wait_exit(10) == 0 and "--audio-api" in run.output(), "help: %r" % run.output())
+    for how in ("Escape", "SIGTERM"):
+        run = GameRun(sandbox, WINDOWED, prefix=FREEZE_SERVER, sound_capture=sandbox.path("frozen.raw"),
+                      env=sandbox.env(ALSA_CONFIG_PATH=None))
+        try:
+            run.wait_window()
+            check(lines_of(run).count(silent) == 1, "lines %r" % lines_of(run))
+            run.key("Escape") if how == "Escape" else os.kill(run.game_pid(), signal.SIGTERM)
+            seconds = seconds_to_end(run)
+        finally:
+            resume_server(run)
+        code = run.wait_exit(10)
+        log("%s after a start with a stopped sound server: ended after %.2f s, status %s" % (how, seconds, code))
+        check(seconds <= QUIT_WAIT and code == 0, "%s: %.2f s to end, status %s" % (how, seconds, code))
+
+
+TERM_AFTER = 0.2  # seconds from the start: SDL and the window are still coming up
+
+
+def early_sigterm(sandbox):
+    """SIGTERM while the game is still starting: it is kept, and the game
+    ends by itself with status 0 (or, were it faster than the signal
+    handler's setting up, by the signal), never running on."""
+    run = GameRun(sandbox, WINDOWED)
+    time.sleep(TERM_AFTER)
+    os.kill(run.pid, signal.SIGTERM)
+    code = run.wait_exit(START_WAIT)
+    check(code in (0, -signal.SIGTERM), "status %s after an early SIGTERM:\n%s" % (code, run.output()))
+
+
+def closed_output_pipe(sandbox):
+    """Standard output is a pipe whose reader leaves after the first line
+    (`vantorrel -win -ns | head -1`): the game plays on and ends on Escape
+    with status 0, not by SIGPIPE."""
+    run = GameRun(sandbox, ["-win", "-ns"], prefix=["bash", "-c", 'exec > >(head -n 1); exec "$@"', "pipe"])
+    run.wait_window()
+    start_play(run)
+    check(run.alive(), "the game ended with its reader gone: status %s" % run.process.poll())
+    expect_clean_exit(run, *run.escape())
+    check(lines_of(run) == ["Created %s path." % sandbox.settings_folder()], "lines %r" % lines_of(run))
 
 
 def frozen_sound_server(sandbox):
@@ -234,12 +334,7 @@ def frozen_sound_server(sandbox):
         try:
             time.sleep(0.5)
             run.key("Escape") if how == "Escape" else os.kill(run.game_pid(), signal.SIGTERM)
-            asked = time.monotonic()
-            # Ended means gone or a zombie: the sink's shell reaps it later.
-            while time.monotonic() - asked < 10 and os.path.exists("/proc/%d" % run.game_pid()) and \
-                    open("/proc/%d/stat" % run.game_pid()).read().rsplit(")", 1)[1].split()[0] != "Z":
-                time.sleep(0.02)
-            seconds = time.monotonic() - asked
+            seconds = seconds_to_end(run)
         finally:
             os.kill(int(server[0]), signal.SIGCONT)
         code = run.wait_exit(10)
@@ -373,10 +468,13 @@ SCENARIOS = {
     "booms": booms,
     "booms_slow_drawing": booms_slow_drawing,
     "nosound": no_sound,
-    "jack_only_48000": jack_only_48000,
+    "jack_single_rate": jack_single_rate,
     "kick_sounds": kick_sounds,
     "no_audio_device": no_audio_device,
     "frozen_sound_server": frozen_sound_server,
+    "frozen_sound_server_at_start": frozen_sound_server_at_start,
+    "early_sigterm": early_sigterm,
+    "closed_output_pipe": closed_output_pipe,
     "special_patch_files": special_patch_files,
     "special_pitch_files": special_pitch_files,
     "damaged_patches": damaged_patches,

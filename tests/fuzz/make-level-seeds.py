@@ -8,22 +8,19 @@ jpeg-declares-8000-square.jpg is tiny.jpg with its frame size raised to
 both stay so that every run tries them again."""
 import os
 import struct
-import zlib
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "art"))
+from pngfile import SIGNATURE as signature, chunk, encode  # noqa: E402  (the project's one PNG writer)
 
 here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "level")
-signature = b"\x89PNG\r\n\x1a\n"
 
 
-def chunk(kind, data):
-    body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+zlib_default = -1  # the seeds were first made at zlib's default level
 
 
 def png(width, height, colour_type, rows, depth=8, extra=b""):
-    header = struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 0)
-    raw = b"".join(b"\x00" + row for row in rows)
-    return (signature + chunk(b"IHDR", header) + extra + chunk(b"IDAT", zlib.compress(raw))
-            + chunk(b"IEND", b""))
+    return encode(width, height, rows, colour_type, depth, extra=extra, level=zlib_default)
 
 
 def write(name, data):
@@ -38,7 +35,7 @@ rgba_rows = [bytes(v for c in cells for v in (c, 200, 100, 255 if c != 17 else 0
 rgba = png(len(cells), 3, 6, rgba_rows)
 write("rgba-cells.png", rgba)
 write("rgb-three-wide.png", png(3, 2, 2, [bytes([255, 1, 2, 0, 3, 4, 32, 5, 6])] * 2))
-# Paletted and grey pictures are no level.
+# Paletted and grey pictures: levels since 1-bit grey and palettes come from ordinary tools.
 palette = chunk(b"PLTE", bytes([255, 255, 255, 0, 0, 0, 64, 64, 64]))
 write("paletted.png", png(2, 2, 3, [bytes([0, 1]), bytes([2, 0])], extra=palette))
 write("grey.png", png(2, 2, 0, [bytes([255, 0]), bytes([64, 128])]))

@@ -325,8 +325,10 @@ TEST_F(PlayScreen, MissingLevelKeepsThePilotStandingInSolidSurroundings)
     testing::internal::CaptureStdout();
     app->replaceState(std::make_unique<GamePlay>(*app, missing));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png\n");
-    EXPECT_EQ(play().getLevel().getWidth(), 0);
+              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png: No such file or directory\n");
+    // Earth all round the start cell, so the walls are seen.
+    EXPECT_EQ(play().getLevel().getWidth(), 62);
+    EXPECT_TRUE(play().getLevel().solid(59, 984));
     press("P1Left");
     press("Action");
     for (int frame = 0; frame < 30; ++frame) {
@@ -792,12 +794,15 @@ TEST_F(PlayScreen, PauseStopsTheStepsTheClockAndTheMusicUntilPlayGoesOn)
     ASSERT_TRUE(app->runIteration());
     EXPECT_EQ(play().getRunClock().steps(), 11);
     EXPECT_TRUE(AudioSingleton::instance().musicEnabled());
-    // Losing the keyboard pauses too (a mouse leaving does not); a restart goes on playing.
+    // Losing the keyboard pauses too, once no gain has answered it for a
+    // tenth of a second (a mouse leaving does not); a restart goes on playing.
     for (const Uint8 state : {SDL_APPMOUSEFOCUS, SDL_APPINPUTFOCUS}) {
         EXPECT_FALSE(play().isPaused());
         SDL_Event away{};
         away.active = {SDL_ACTIVEEVENT, 0, state};
         app->dispatchEvent(away);
+        for (int frame = 0; frame < 8; ++frame) // 15 ms a reading of the clock
+            ASSERT_TRUE(app->runIteration());
     }
     EXPECT_TRUE(play().isPaused());
     press("Retry"); // and goes on
@@ -822,6 +827,16 @@ TEST_F(PlayScreen, OnlyALiveWinThatBeatsTheRecordWritesIt)
     EXPECT_LT(kickUpUntilWon(), slow);
     EXPECT_FALSE(app->getRunOutcome().newBest);
     EXPECT_EQ(text(), first) << "a replay set a record";
+    // A faster run at 70 % game speed keeps nothing, and says so.
+    const std::string best = platform::readRegularFile(path.substr(0, path.size() - 7) + ".best.replay", 1 << 20).bytes;
+    app->setAssists(Assists{70, false});
+    playOwnLevel(62, 990, shaft);
+    EXPECT_LT(kickUpUntilWon(), slow);
+    app->setAssists(Assists{});
+    EXPECT_FALSE(app->getRunOutcome().newBest);
+    EXPECT_NE(app->getRunOutcome().endingLines().front().find(" (assisted)"), std::string::npos);
+    EXPECT_EQ(text(), first) << "an assisted run set a record";
+    EXPECT_EQ(platform::readRegularFile(path.substr(0, path.size() - 7) + ".best.replay", 1 << 20).bytes, best);
     playOwnLevel(62, 990, shaft);
     const int fast = kickUpUntilWon();
     EXPECT_EQ(app->getRunOutcome().previousBestMilliseconds, slow * 15);

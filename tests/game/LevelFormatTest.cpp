@@ -7,12 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 std::string tempPath(const std::string& name) { return "/tmp/" + name + "-" + std::to_string(getpid()) + ".png"; }
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+}
 
 } // namespace
 
@@ -70,81 +80,160 @@ TEST(LevelGridLoading, ReadsAPictureFileCellByCell)
     EXPECT_EQ(grid.cell(2, 1), 254);
 }
 
-TEST(LevelGridLoading, MissingPictureGivesAnEmptyGridAndOneLine)
-{
-    LevelGrid grid;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(grid.load("/nonexistent/levels/pilot.png"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "LevelGrid: Could not load level picture: /nonexistent/levels/pilot.png\n");
-    EXPECT_EQ(grid.getWidth(), 0);
-    EXPECT_EQ(grid.getHeight(), 0);
-    EXPECT_TRUE(grid.solid(60, 984));
-}
+// A 4 × 1 picture of one colour type and depth, its rows already packed.
+struct PictureKind {
+    const char* name;
+    pngwriter::ColourType type;
+    int depth;
+    std::vector<uint8_t> row;
+    std::vector<uint8_t> palette;
+};
 
-TEST(LevelGridLoading, PalettedPictureIsNoLevel)
+TEST(LevelGridLoading, EveryPngKindGivesTheRedOrGreyValueOfEachCell)
 {
-    const std::string path = tempPath("level-paletted");
-    ASSERT_TRUE(pngwriter::write(path, 2, 2, 3, {1, 2, 3, 4}));
-    LevelGrid grid = gridFromMap({"...", "..."});
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(grid.load(path));
-    const std::string printed = testing::internal::GetCapturedStdout();
-    std::remove(path.c_str());
-    EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + path + "\n");
-    EXPECT_TRUE(grid.empty());
-}
-
-TEST(LevelGridLoading, GreyPictureIsNoLevel)
-{
-    const std::string path = tempPath("level-grey");
-    ASSERT_TRUE(pngwriter::write(path, 2, 2, 0, {255, 0, 32, 255}));
-    LevelGrid grid;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(grid.load(path));
-    const std::string printed = testing::internal::GetCapturedStdout();
-    std::remove(path.c_str());
-    EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + path + "\n");
-    EXPECT_TRUE(grid.empty());
-}
-
-TEST(LevelGridLoading, EmptyTruncatedGarbageAndCraftedPicturesGiveOneLineEach)
-{
-    const std::string source = tempPath("level-whole");
-    ASSERT_TRUE(pngwriter::write(source, 2, 2, 2, std::vector<uint8_t>(12, 255)));
-    std::FILE* in = std::fopen(source.c_str(), "rb");
-    ASSERT_NE(in, nullptr);
-    std::vector<uint8_t> whole(4096);
-    whole.resize(std::fread(whole.data(), 1, whole.size(), in));
-    std::fclose(in);
-    std::remove(source.c_str());
-    ASSERT_GT(whole.size(), 60u);
-
-    // Signature and header chunk, then a data chunk that claims 50 MB.
-    std::vector<uint8_t> crafted(whole.begin(), whole.begin() + 33);
-    crafted.insert(crafted.end(), {0x02, 0xFA, 0xF0, 0x80, 'I', 'D', 'A', 'T'});
-    crafted.insert(crafted.end(), 16, 0x55);
-    const std::vector<std::vector<uint8_t>> pictures = {
-        {},
-        std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)),
-        std::vector<uint8_t>(whole.begin(), whole.begin() + 8 + 25 + 5), // cut in a chunk header
-        {'n', 'o', 't', ' ', 'a', ' ', 'l', 'e', 'v', 'e', 'l', '\n'},
-        crafted,
+    // Each picture holds open space, earth, grass and burning block in turn:
+    // a wrong expansion of small depths, a palette index taken for its
+    // colour or the low byte of a 16-bit sample all break the row.
+    const std::vector<uint8_t> palette = {255, 1, 1, 0, 255, 255, 32, 0, 0, 224, 9, 9};
+    const std::vector<PictureKind> kinds = {
+        {"grey 1-bit", pngwriter::grey, 1, {0b1000'0000}, {}},
+        {"grey 2-bit", pngwriter::grey, 2, {0b1100'0000}, {}},
+        {"grey 4-bit", pngwriter::grey, 4, {0xF0, 0x2E}, {}},
+        {"grey 8-bit", pngwriter::grey, 8, {255, 0, 32, 224}, {}},
+        {"grey 16-bit", pngwriter::grey, 16, {0xFF, 0x00, 0x00, 0xFF, 0x20, 0xFF, 0xE0, 0x00}, {}},
+        {"grey and alpha", pngwriter::greyAlpha, 8, {255, 0, 0, 255, 32, 7, 224, 0}, {}},
+        {"palette 8-bit", pngwriter::palette, 8, {0, 1, 2, 3}, palette},
+        {"palette 2-bit", pngwriter::palette, 2, {0b0001'1011}, palette},
+        {"RGB 16-bit", pngwriter::rgb, 16, {0xFF, 0, 0, 0, 0, 0, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                            0x20, 0x10, 0, 0, 0, 0, 0xE0, 0xFF, 0, 0, 0, 0}, {}},
+        {"RGBA 8-bit", pngwriter::rgba, 8, {255, 0, 0, 0, 0, 9, 9, 255, 32, 1, 1, 0, 224, 0, 0, 255}, {}},
     };
-    const std::string path = tempPath("level-broken");
-    for (const std::vector<uint8_t>& bytes : pictures) {
-        std::FILE* out = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(out, nullptr);
-        if (!bytes.empty())
-            std::fwrite(bytes.data(), 1, bytes.size(), out);
-        std::fclose(out);
+    const std::vector<std::vector<uint8_t>> expected = {
+        {255, 0, 0, 0},     {255, 0, 0, 0},  {255, 0, 34, 238}, {255, 0, 32, 224}, {255, 0, 32, 224},
+        {255, 0, 32, 224},  {255, 0, 32, 224}, {255, 0, 32, 224}, {255, 0, 32, 224}, {255, 0, 32, 224},
+    };
+    const std::string path = tempPath("level-kind");
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const PictureKind& kind = kinds[i];
+        writeFile(path, pngwriter::encode(4, 1, kind.type, kind.depth, kind.row, kind.palette));
+        LevelGrid grid;
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(grid.load(path)) << kind.name;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << kind.name;
+        ASSERT_EQ(grid.getWidth(), 4) << kind.name;
+        for (int32_t column = 0; column < 4; ++column)
+            EXPECT_EQ(grid.cell(column, 0), expected[i][static_cast<std::size_t>(column)]) << kind.name << " " << column;
+    }
+    // The largest width the format allows: the texture decoder's row length
+    // stops short of 16384 RGBA pixels.
+    std::vector<uint8_t> wide(2048 * 4096, 0xFF);
+    wide.back() = 0xFE;
+    writeFile(path, pngwriter::encode(16384, 4096, pngwriter::grey, 1, wide));
+    LevelGrid grid;
+    EXPECT_TRUE(grid.load(path));
+    std::remove(path.c_str());
+    EXPECT_EQ(grid.getWidth(), 16384);
+    EXPECT_EQ(grid.getHeight(), 4096);
+    EXPECT_EQ(grid.cell(16382, 4095), 255);
+    EXPECT_EQ(grid.cell(16383, 4095), 0);
+}
+
+TEST(LevelGridLoading, EveryRefusedPictureGivesOneLineWithItsReason)
+{
+    const std::string whole = pngwriter::encode(2, 2, pngwriter::rgb, 8, std::vector<uint8_t>(12, 255));
+    // Signature and header chunk, then a data chunk that claims 50 MB.
+    const std::string crafted = whole.substr(0, 33) + std::string("\x02\xFA\xF0\x80IDAT", 8) + std::string(16, 'U');
+    std::string badData = whole;
+    badData[41] = 0; // the first byte of the compressed data, which names its method
+    const auto blank = [](int32_t width, int32_t height) {
+        return pngwriter::encode(width, height, pngwriter::grey, 1,
+                                 std::vector<uint8_t>(pngwriter::rowBytes(width, pngwriter::grey, 1) * height, 0xFF));
+    };
+    const std::string folder = tempPath("level-folder");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string fifo = tempPath("level-fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string path = tempPath("level-refused");
+    struct Case {
+        std::string file;
+        std::optional<std::string> bytes; // written to `path` first when given
+        std::string reason;
+    };
+    const std::string cutShort = "a PNG cut short: a chunk runs past the end of the file";
+    const std::vector<Case> cases = {
+        {"/nonexistent/levels/pilot.png", std::nullopt, "No such file or directory"},
+        {folder, std::nullopt, "not a regular file"},
+        {fifo, std::nullopt, "not a regular file"},
+        {path, "", "the file is empty"},
+        {path, "not a level\n", "neither a PNG nor a JPEG picture"},
+        {path, whole.substr(0, whole.size() - 14), cutShort}, // inside the data chunk
+        {path, whole.substr(0, 8 + 25 + 5), "a PNG cut short inside a chunk"},
+        {path, crafted, cutShort},
+        {path, whole.substr(0, whole.size() - 12), "a PNG cut short: its end chunk is missing"},
+        {path, whole.substr(0, 8) + whole.substr(33), "a PNG that does not start with its header chunk"},
+        {path, blank(16385, 1),
+         "a PNG of 16385 x 1 pixels; pictures of 1 to 16384 pixels a side and at most 67108864 pixels in all are read"},
+        {path, blank(16384, 4097),
+         "a PNG of 16384 x 4097 pixels; pictures of 1 to 16384 pixels a side and at most 67108864 pixels in all are read"},
+        {path, badData, "the PNG decoder stopped: IDAT: incorrect header check"},
+    };
+    for (const Case& refused : cases) {
+        if (refused.bytes)
+            writeFile(path, *refused.bytes);
         LevelGrid grid = gridFromMap({"..", ".."});
         testing::internal::CaptureStdout();
-        EXPECT_FALSE(grid.load(path));
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "LevelGrid: Could not load level picture: " + path + "\n")
-            << bytes.size() << " bytes";
+        EXPECT_FALSE(grid.load(refused.file));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "LevelGrid: Could not load level picture: " + refused.file + ": " + refused.reason + "\n");
+        EXPECT_EQ(grid.refusal(), refused.reason);
         EXPECT_TRUE(grid.empty());
-        EXPECT_TRUE(grid.solid(0, 0));
+    }
+    std::remove(path.c_str());
+    std::remove(fifo.c_str());
+    rmdir(folder.c_str());
+}
+
+TEST(LevelGridLoading, ALevelThePilotCannotStartInWallsThePilotIn)
+{
+    const std::string path = tempPath("level-start");
+    struct Case {
+        int32_t width;
+        int32_t height;
+        uint8_t startCell;
+        std::string reason; // empty: plays
+    };
+    const std::string tooSmall = "; the start cell (60, 984) and its four neighbours must lie inside the picture, "
+                                 "which takes at least 62 x 986 cells";
+    const std::vector<Case> cases = {
+        {62, 986, 255, ""},
+        {1, 1, 255, "a level of 1 x 1 cells" + tooSmall},
+        {30, 30, 255, "a level of 30 x 30 cells" + tooSmall},
+        {61, 986, 255, "a level of 61 x 986 cells" + tooSmall},
+        {62, 985, 255, "a level of 62 x 985 cells" + tooSmall},
+        {62, 986, 254, "the start cell (60, 984) is solid (red 254); the pilot must start in open space (red 255)"},
+    };
+    for (const Case& level : cases) {
+        std::vector<uint8_t> cells(static_cast<std::size_t>(level.width) * level.height, 255);
+        if (level.width > 60 && level.height > 984)
+            cells[984 * static_cast<std::size_t>(level.width) + 60] = level.startCell;
+        writeFile(path, pngwriter::encode(level.width, level.height, pngwriter::grey, 8, cells));
+        LevelGrid grid;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(grid.load(path, 60, 984), level.reason.empty());
+        const std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(grid.refusal(), level.reason);
+        if (level.reason.empty()) {
+            EXPECT_EQ(printed, "");
+            EXPECT_EQ(grid.getHeight(), 986);
+            continue;
+        }
+        EXPECT_EQ(printed, "LevelGrid: Could not load level picture: " + path + ": " + level.reason + "\n");
+        // Earth all round an open start cell, drawn where the player looks.
+        EXPECT_EQ(grid.getWidth(), 62);
+        EXPECT_EQ(grid.getHeight(), 986);
+        EXPECT_FALSE(grid.solid(60, 984));
+        for (const auto& [column, row] : {std::pair{59, 984}, {61, 984}, {60, 983}, {60, 985}, {0, 0}})
+            EXPECT_EQ(grid.cell(column, row), 0) << column << " " << row;
     }
     std::remove(path.c_str());
 }

@@ -505,6 +505,14 @@ TEST(PilotWallKick, EveryPressReportsWhetherItWasWastedAndAFallingKickIsFlagged)
         EXPECT_EQ(body.events.wallKickSpeed > 0.0f, c.kicked) << c.name;
         EXPECT_EQ(body.events.kickEndedAtOnce, c.endedAtOnce) << c.name;
     }
+    // With the kick buffer a press in open air is wasted only when its wait runs out.
+    PilotBody kept(2.0f, 1.0f);
+    kept.kickBuffer = true;
+    kept.requestJump();
+    for (int step = 0; step <= PilotBody::kickBufferSteps; ++step) {
+        kept.update(PilotInput{}, gridFromMap({".....", ".....", ".....", "....."}));
+        EXPECT_EQ(kept.events.pressWasted, step == PilotBody::kickBufferSteps) << "buffered, step " << step;
+    }
     PilotBody quiet(2.0f, 1.0f); // no press: nothing to report
     quiet.update(PilotInput{}, openFloor());
     EXPECT_FALSE(quiet.events.pressWasted);
@@ -567,4 +575,70 @@ TEST(PilotDrawing, TheDrawnBoxLeavesSolidCellsByTheShortestWay)
         EXPECT_EQ(place.x, c.drawnX) << c.x << ", " << c.y;
         EXPECT_EQ(place.y, c.drawnY) << c.x << ", " << c.y;
     }
+}
+
+TEST(PilotKickBuffer, APressWaitsSixStepsForAWallOrTheEndOfTheRecovery)
+{
+    // Open air over a one-cell shaft whose walls begin at row 10; the pilot
+    // drops into it from row 1, beside its walls from step `wall` on.
+    std::vector<std::string> rows(10, "#...#");
+    rows.insert(rows.end(), 30, "##.##");
+    const LevelGrid grid = gridFromMap(rows);
+    PilotBody probe(2.0f, 1.0f);
+    int wall = 0;
+    for (; !grid.solid(3, static_cast<int>(probe.y)); ++wall) {
+        probe.update(PilotInput{}, grid);
+    }
+    struct Case {
+        bool buffer;
+        int pressAt, secondAt; // steps of the presses, -1 none
+        int kicks, lastKickAt;
+    };
+    for (const Case& c : std::initializer_list<Case>{{true, wall - 1, -1, 1, wall},
+                                                     {true, wall - 6, -1, 1, wall},
+                                                     {true, wall - 7, -1, 0, -1},
+                                                     {false, wall - 1, -1, 0, -1},
+                                                     {false, wall, -1, 1, wall},
+                                                     // during the four steps after a kick
+                                                     {true, wall, wall + 1, 2, wall + 4},
+                                                     {false, wall, wall + 1, 1, wall}}) {
+        PilotBody body(2.0f, 1.0f);
+        body.kickBuffer = c.buffer;
+        int kicks = 0, lastKick = -1;
+        for (int step = 0; step < wall + 12; ++step) {
+            if (step == c.pressAt || step == c.secondAt) {
+                body.requestJump();
+            }
+            body.update(PilotInput{}, grid);
+            kicks += body.events.wallKickSpeed > 0.0f ? 1 : 0;
+            lastKick = body.events.wallKickSpeed > 0.0f ? step : lastKick;
+        }
+        EXPECT_EQ(kicks, c.kicks) << c.buffer << " " << c.pressAt - wall << " " << c.secondAt;
+        EXPECT_EQ(lastKick, c.lastKickAt) << c.buffer << " " << c.pressAt - wall << " " << c.secondAt;
+    }
+}
+
+TEST(PilotKickBuffer, OffTheMovementIsTheSameBitForBitOverALongRandomRun)
+{
+    // Walls, gaps and floors under random keys; the end state is pinned from
+    // the movement before the buffer existed.
+    std::vector<std::string> rows(62, std::string(40, '#'));
+    for (int row = 1; row < 61; ++row) {
+        for (int column = 1; column < 39; ++column) {
+            rows[row][column] = column % 7 != 3 || ((row - 1) / 6 + column) % 3 == 0 ? '.' : '#';
+        }
+    }
+    const LevelGrid grid = gridFromMap(rows);
+    PilotBody body(1.0f, 59.0f);
+    uint32_t random = 12345;
+    int kicks = 0;
+    for (int step = 0; step < 20000; ++step) {
+        random = random * 1664525u + 1013904223u;
+        body.jumpRequested = (random >> 24 & 7) == 0;
+        body.update(holding((random >> 28 & 3) == 1, (random >> 28 & 3) == 2), grid);
+        kicks += body.events.wallKickSpeed > 0.0f ? 1 : 0;
+    }
+    EXPECT_EQ(kicks, 215);
+    EXPECT_EQ(std::vector<float>({body.x, body.y, body.vx, body.vy}),
+              std::vector<float>({0x1.deb858p+2f, 0x1.591ea4p+5f, -0x1.0a3d7p-2f, 0x1.570a2ap-1f}));
 }

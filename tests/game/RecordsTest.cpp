@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 static LevelRecord::Splits splitsOf(std::initializer_list<int64_t> first)
 {
@@ -73,26 +75,32 @@ TEST_F(RecordFolder, TheFileIsWrittenOnlyWhenARunBeatsItAndItsFolderMadeOnTheFir
 {
     const std::string path = (folder / "share" / "vantorrel" / "feed.record").string();
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(RecordFile::at(path).offer(500, splitsOf({100, 200})));
+    EXPECT_TRUE(RecordFile::at(path).offer(500, splitsOf({100, 200})).newBest);
     RecordFile second = RecordFile::at(path);
     struct stat before {}, after {};
     stat(path.c_str(), &before);
-    EXPECT_FALSE(second.offer(500, splitsOf({100, 200, -1})));
+    EXPECT_FALSE(second.offer(500, splitsOf({100, 200, -1})).newBest);
     stat(path.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino) << "a run that beat nothing rewrote the record";
-    EXPECT_FALSE(second.offer(700, splitsOf({99, 201})));
+    EXPECT_FALSE(second.offer(700, splitsOf({99, 201})).newBest);
     EXPECT_EQ(slurp(path), "vantorrel record 1\nbest 500\nsplit 1 99\nsplit 2 200\n");
-    EXPECT_TRUE(second.offer(450, splitsOf({120})));
+    EXPECT_TRUE(second.offer(450, splitsOf({120})).newBest);
     EXPECT_EQ(slurp(path), "vantorrel record 1\nbest 450\nsplit 1 99\nsplit 2 200\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "share" / "vantorrel"), {}), 1);
+    // The record and the level's lock; no temporary file is left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "share" / "vantorrel"), {}), 2);
+    for (const char* made : {"share", "share/vantorrel"})
+        EXPECT_EQ(std::filesystem::status(folder / made).permissions(), std::filesystem::perms::owner_all) << made;
 }
 
 TEST_F(RecordFolder, AFileThatCannotBeReadGetsOneLineAndIsLeftAlone)
 {
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { std::ofstream(file()) << "vantorrel record 1\nbest 12\ngarbage\n"; }, "not a record of this version"},
+        {[&] { std::ofstream(file()) << "vantorrel record 1\nbest 12\ngarbage\n"; },
+         "not a record of this version (line 3: \"garbage\")"},
         {[&] { std::ofstream(file()) << "vantorrel record 1\n" << std::string(5000, '\n'); }, "larger than 4096 bytes"},
+        {[&] { std::ofstream(file()) << "vantorrel record 1\nbest \x1b[2J9\n"; },
+         "not a record of this version (line 2: \"best \\x1b[2J9\")"},
         {[&] { mkfifo(file().c_str(), 0600); }, "not a regular file"},
     };
     for (const auto& [make, reason] : cases) {
@@ -102,7 +110,7 @@ TEST_F(RecordFolder, AFileThatCannotBeReadGetsOneLineAndIsLeftAlone)
         testing::internal::CaptureStdout();
         RecordFile record = RecordFile::at(file());
         EXPECT_FALSE(record.record().hasBest()) << reason;
-        EXPECT_TRUE(record.offer(50, splitsOf({10}))) << reason;
+        EXPECT_FALSE(record.offer(50, splitsOf({10})).newBest) << reason << ": a best that was not kept";
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Records: Could not read " + file() + ": " + reason + "\n");
         EXPECT_EQ(slurp(file()), bytes) << reason << ": the player's file was replaced";
     }
@@ -126,7 +134,8 @@ TEST_F(RecordFolder, AFullDiskKeepsTheOldRecordWhole)
         why = childprocess::takeOutput(output) + slurp(path);
         const bool kept = why == "Records: Could not write " + path + ": No space left on device\n" +
                                      "vantorrel record 1\nbest 500\n";
-        return kept && std::distance(std::filesystem::directory_iterator(mountPoint), {}) == 2 ? childprocess::passed : 1;
+        // The record, the filler and the lock.
+        return kept && std::distance(std::filesystem::directory_iterator(mountPoint), {}) == 3 ? childprocess::passed : 1;
     }));
 }
 
@@ -151,5 +160,77 @@ TEST_F(RecordFolder, AKillDuringAWriteLeavesAWholeRecord)
         const std::optional<LevelRecord> left = LevelRecord::parse(slurp(file()));
         ASSERT_TRUE(left.has_value()) << "round " << round << ": '" << slurp(file()) << "'";
         EXPECT_EQ(left->splitSteps[4], left->bestSteps / 2) << "round " << round;
+    }
+}
+
+TEST_F(RecordFolder, ARunIsComparedWithTheFileAsItIsWhenItIsWritten)
+{
+    // What another game on the same level did between this one's start and its win.
+    const std::string other = (folder / "elsewhere.record").string();
+    struct Case {
+        const char* atStart;   // "" for no file
+        std::function<void()> meanwhile;
+        int64_t steps;
+        const char* left;      // the record file afterwards
+        bool newBest;
+        int64_t previousBest;
+        const char* said;
+    };
+    const auto write = [&](const char* text) { return [&, text] { std::ofstream(file()) << text; }; };
+    const Case cases[] = {
+        {"", write("vantorrel record 1\nbest 264\nsplit 1 50\n"), 609,
+         "vantorrel record 1\nbest 264\nsplit 1 50\nsplit 2 300\n", false, 264, ""},
+        {"", write("vantorrel record 1\nbest 609\n"), 264, "vantorrel record 1\nbest 264\nsplit 1 60\nsplit 2 300\n",
+         true, 609, ""},
+        {"vantorrel record 1\nbest 100\n", [&] { std::filesystem::remove(file()); }, 600,
+         "vantorrel record 1\nbest 600\nsplit 1 60\nsplit 2 300\n", true, -1, ""},
+        {"", write("vantorrel record 9\n"), 264, "vantorrel record 9\n", false, -1,
+         "not a record of this version (line 1: \"vantorrel record 9\")"},
+        {"", [&] {
+             std::ofstream(other) << "vantorrel record 1\nbest 400\n";
+             std::filesystem::create_symlink("elsewhere.record", file());
+         },
+         300, "vantorrel record 1\nbest 300\nsplit 1 60\nsplit 2 300\n", true, 400, ""},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(file());
+        std::filesystem::remove(other);
+        if (*c.atStart != '\0')
+            std::ofstream(file()) << c.atStart;
+        RecordFile record = RecordFile::at(file());
+        c.meanwhile();
+        testing::internal::CaptureStdout();
+        const RecordFile::Offer offered = record.offer(c.steps, splitsOf({60, 300}));
+        const std::string said = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(slurp(file()), c.left) << c.steps;
+        EXPECT_EQ(offered.newBest, c.newBest) << c.steps;
+        EXPECT_EQ(offered.previousBestSteps, c.previousBest) << c.steps;
+        EXPECT_EQ(said, *c.said ? "Records: Could not read " + file() + ": " + c.said + "\n" : "") << c.steps;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(file())) << "the player's link was replaced by a file";
+}
+
+TEST_F(RecordFolder, OnlyOurOwnTemporariesOfGoneGamesAreRemovedAtTheStart)
+{
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string dead = "." + std::to_string(gone), live = "." + std::to_string(getppid());
+    const std::pair<std::string, bool> names[] = { // name, removed
+        {"0123456789abcdef.record" + dead + "-0.tmp", true},  {"fedcba9876543210.best.replay" + dead + "-12.tmp", true},
+        {"fedcba9876543210.last.replay" + dead + "-3.tmp", true}, {"0123456789abcdef.record" + live + "-0.tmp", false},
+        {"0123456789ABCDEF.record" + dead + "-0.tmp", false}, {"0123456789abcdef.lock" + dead + "-0.tmp", false},
+        {"0123456789abcdef.record" + dead + "-0.tmp~", false}, {"0123456789abcdef.record" + dead + "-100.tmp", false},
+    };
+    for (const auto& [name, removed] : names)
+        std::ofstream(folder / name) << "vantorrel record 1\n";
+    testing::internal::CaptureStdout();
+    RecordFile::at(file());
+    const std::string said = testing::internal::GetCapturedStdout();
+    for (const auto& [name, removed] : names) {
+        EXPECT_EQ(std::filesystem::exists(folder / name), !removed) << name;
+        const std::string line = "Removed " + (folder / name).string() + ", left by an interrupted write\n";
+        EXPECT_EQ(said.find(line) != std::string::npos, removed) << said;
     }
 }

@@ -1,9 +1,11 @@
 // Replay files: what is read, what is refused and why, and which run is kept.
 #include "../app/TempFolder.h"
+#include "base/QuotedBytes.h"
 #include "game/ReplayShelf.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -19,6 +21,8 @@ TEST(ReplayFile, ReadsRoutesAndReplaysAndSaysWhyItRefusesTheRest)
         {"vantorrel-replay 1 00C0FFEE12345678 1\n", want + "\"vantorrel-replay 1 00C0FFEE12345678 1\""},
         {header + "2\n---\nL-X\n", "line 3: want three characters [L-][R-][J-], got \"L-X\""},
         {header + "0\n", "no steps"},
+        {"\x1b]0;owned\x07\n---\n", "line 1: want three characters [L-][R-][J-], got \"\\x1b]0;owned\\x07\""},
+        {"vantorrel-replay 1 \x1b[31m 1\n", want + "\"vantorrel-replay 1 \\x1b[31m 1\""},
     };
     for (const auto& [text, error] : cases) {
         std::string said;
@@ -50,4 +54,34 @@ TEST(ReplayShelf, KeepsEveryWinAsTheLastAndOnlyAFasterOneAsTheBest)
     }
     shelf.keep(Route(replayfile::largestFile / 4), out); // one byte too long with the header
     EXPECT_EQ(out.str(), "ReplayShelf: Not keeping a run of 1048576 steps: longer than a replay can be\n");
+}
+
+TEST(QuotedBytes, ShowsEveryByteATerminalWouldActOnAsAnEscape)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"say \"hi\" \\ ok", "\"say \\\"hi\\\" \\\\ ok\""},
+        {"\x1b]0;t\x07\r\n\t", "\"\\x1b]0;t\\x07\\x0d\\x0a\\x09\""},
+        {std::string("\0\x7f\x9b\xc3\xa9", 5), "\"\\x00\\x7f\\x9b\\xc3\\xa9\""},
+        {std::string(41, 'L'), "\"" + std::string(40, 'L') + "\"..."},
+    };
+    for (const auto& [bytes, shown] : cases)
+        EXPECT_EQ(quotedBytes(bytes), shown) << shown;
+}
+
+TEST(ReplayShelf, SaysWhatStandsInTheWayAndWritesThroughTheLinksItFinds)
+{
+    TempFolder folder;
+    const ScopedEnvironment home("XDG_DATA_HOME", (folder.path() + "/data").c_str());
+    const ReplayShelf shelf("00c0ffee12345678");
+    std::ostringstream out;
+    shelf.keep(Route(5), out); // makes the folder
+    std::filesystem::remove(shelf.lastPath());
+    std::filesystem::create_directory(shelf.lastPath());
+    std::filesystem::rename(shelf.bestPath(), folder.file("mine.replay"));
+    std::filesystem::create_symlink(folder.file("mine.replay"), shelf.bestPath());
+    shelf.keep(Route(3), out);
+    EXPECT_EQ(out.str(), "ReplayShelf: Could not write " + shelf.lastPath() + ": a folder is in its place\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(shelf.bestPath()));
+    std::string error;
+    EXPECT_EQ(replayfile::load(folder.file("mine.replay"), error)->steps.size(), 3u) << error;
 }

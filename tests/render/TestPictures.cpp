@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include "base/PngWriter.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,16 +19,6 @@ void putBigEndian(Bytes& out, uint32_t value)
     out.push_back(static_cast<unsigned char>(value));
 }
 
-int channelsOf(int colourType)
-{
-    switch (colourType) {
-    case rgb: return 3;
-    case rgba: return 4;
-    case greyAlpha: return 2;
-    default: return 1;
-    }
-}
-
 } // namespace
 
 Bytes pngChunk(const char type[4], const Bytes& data)
@@ -43,35 +34,12 @@ Bytes pngChunk(const char type[4], const Bytes& data)
 
 Bytes encodePng(int width, int height, int colourType, const std::vector<uint8_t>& samples, int bitDepth)
 {
-    const int channels = channelsOf(colourType) * (bitDepth / 8);
-    Bytes raw;
-    for (int row = 0; row < height; ++row) {
-        raw.push_back(0); // filter: none
-        const auto* start = samples.data() + static_cast<std::size_t>(row) * width * channels;
-        raw.insert(raw.end(), start, start + static_cast<std::size_t>(width) * channels);
-    }
-    uLongf packedLength = compressBound(static_cast<uLong>(raw.size()));
-    Bytes packed(packedLength);
-    if (compress(packed.data(), &packedLength, raw.data(), static_cast<uLong>(raw.size())) != Z_OK)
-        throw std::runtime_error("zlib failed");
-    packed.resize(packedLength);
-
-    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    Bytes header;
-    putBigEndian(header, static_cast<uint32_t>(width));
-    putBigEndian(header, static_cast<uint32_t>(height));
-    header.push_back(static_cast<unsigned char>(bitDepth));
-    header.push_back(static_cast<unsigned char>(colourType));
-    header.push_back(0);
-    header.push_back(0);
-    header.push_back(0);
-    auto append = [&out](const Bytes& chunk) { out.insert(out.end(), chunk.begin(), chunk.end()); };
-    append(pngChunk("IHDR", header));
-    if (colourType == paletted)
-        append(pngChunk("PLTE", Bytes{255, 0, 0, 0, 0, 255}));
-    append(pngChunk("IDAT", packed));
-    append(pngChunk("IEND", Bytes{}));
-    return out;
+    const std::vector<uint8_t> palette = {255, 0, 0, 0, 0, 255};
+    const std::string file = pngwriter::encode(width, height, static_cast<pngwriter::ColourType>(colourType), bitDepth,
+                                               samples, colourType == paletted ? palette : std::vector<uint8_t>{});
+    if (file.empty())
+        throw std::runtime_error("the picture's samples do not match its size");
+    return Bytes(file.begin(), file.end());
 }
 
 Bytes encodeJpeg(int width, int height, const std::vector<uint8_t>& rgbSamples, int quality, bool progressive)

@@ -174,4 +174,39 @@ TEST_F(FontDrawTest, DrawingLeavesTheColourOpaqueWhite)
     EXPECT_EQ(bound, 0);
 }
 
+// The rim made once must darken what lies below as the eight shifted dark
+// copies it stands for did, over neighbouring glyphs and on a grey ground
+// where both the rim and the text show.
+TEST_F(FontDrawTest, OutlinedTextLooksLikeEightDarkCopiesAndTheText)
+{
+    OpenGLFont font(packagedFont, 48.0f);
+    ASSERT_TRUE(font.isLoaded());
+    constexpr float rim = 3.0f;
+    constexpr float opacity = 0.85f;
+    constexpr int tolerance = 3; // of 255: the eight copies round after each blend
+    for (const char* text : {"Wag 0:1", "Best 12:34.56"}) {
+        SCOPED_TRACE(text);
+        glClearColor(0.5f, 0.6f, 0.7f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (dx != 0 || dy != 0)
+                    font.draw(text, 12.0f + dx * rim, 20.0f + dy * rim, 300.0f, 1.0f, 0.0f, 0.0f, 0.0f, opacity);
+        font.draw(text, 12.0f, 20.0f, 300.0f, 1.0f, 1.0f, 0.85f, 0.2f, 1.0f);
+        const std::vector<uint8_t> copies = readBack();
+        glClear(GL_COLOR_BUFFER_BIT);
+        font.drawOutlined(text, 12.0f, 20.0f, 300.0f, 1.0f, 1.0f, 0.85f, 0.2f, rim, opacity);
+        const std::vector<uint8_t> once = readBack();
+        int worst = 0;
+        size_t darkened = 0;
+        for (size_t i = 0; i < once.size(); ++i) {
+            worst = std::max(worst, std::abs(once[i] - copies[i]));
+            darkened += once[i] < 40 ? 1 : 0;
+        }
+        EXPECT_LE(worst, tolerance);
+        EXPECT_GT(darkened, 1000u) << "a rim shows";
+    }
+    glClearColor(0, 0, 0, 1);
+}
+
 } // namespace

@@ -23,8 +23,10 @@ public:
     void quit() override {}
     void setRunOutcome(const RunOutcome& outcome) override { run = outcome; }
     const RunOutcome& getRunOutcome() const override { return run; }
+    const Assists& getAssists() const override { return assists; }
 
     std::vector<std::string> switches;
+    Assists assists;
     RunOutcome run{83250, 90000, true};
 };
 

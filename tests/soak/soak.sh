@@ -31,15 +31,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 sampleEvery=5      # seconds between memory samples
 exitWithin=10      # seconds the game may take to end after Escape
 # Textures, fonts, the level and the sound server's buffers are all in place
-# a few seconds after play starts; a third of the run (at least 30 s) leaves
-# room for the play screen to be reached and warmed up.
-warmup=$(( seconds / 3 > 30 ? seconds / 3 : 30 ))
-# RSS may wobble by what the allocator and the X connection keep for a while
-# (measured: under 1 MiB over 10 minutes); a leak of one small allocation per
-# frame (64 bytes at 60 frames/s, 2.3 MiB per 10 minutes) would already show
-# in a long run. 3 MiB lets the wobble pass and catches any steady leak of
-# more than about 1 KiB a second within a 3-minute run.
-growthLimitKiB=3072
+# within the first minute; from then on memory stays flat, idle or playing.
+warmup=60
+# Flat means within 1 MiB of the first minute's highest RSS: what the
+# allocator and the X connection keep for a while stays well below it, and a
+# leak of one small allocation per frame (64 bytes at 66 frames/s, 250 KiB a
+# minute) passes it within a few minutes of a soak.
+growthLimitKiB=1024
 # One screen change may add its resources at once: the ending's measured
 # 14 MiB with room to spare, far below what a runaway allocation would take.
 stepLimitKiB=32768

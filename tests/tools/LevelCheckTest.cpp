@@ -1,6 +1,8 @@
 // levelcheck as its users meet it: arguments, the picture checks, the report
 // lines, the exit status and the files it writes.
 #include "LevelCheck.h"
+#include "Forgiveness.h"
+#include "GridMaps.h"
 #include "LevelFiles.h"
 #include "game/RouteScript.h"
 
@@ -91,9 +93,8 @@ TEST(LevelCheckInput, AMissingFileGetsTheGameLineThenOneOfItsOwn)
 {
     const CheckRun run = levelcheckRun({"/nonexistent/level.png"});
     EXPECT_EQ(run.status, levelcheck::exitUnusable);
-    EXPECT_EQ(run.printed, "LevelGrid: Could not load level picture: /nonexistent/level.png\n");
-    EXPECT_EQ(run.out, "levelcheck: /nonexistent/level.png does not load as a level: it must be a truecolour PNG "
-                       "or JPEG picture\n");
+    EXPECT_EQ(run.printed, "LevelGrid: Could not load level picture: /nonexistent/level.png: No such file or directory\n");
+    EXPECT_EQ(run.out, "levelcheck: /nonexistent/level.png does not load as a level: No such file or directory\n");
     EXPECT_EQ(run.progress, "");
 }
 
@@ -154,13 +155,14 @@ TEST(LevelCheckInput, BadArgumentsGetOneLine)
         {{level.path, "--press-gap"}, "levelcheck: --press-gap needs a whole number"},
         {{level.path, "--press-gap", "abc"}, "levelcheck: --press-gap needs a whole number, not \"abc\""},
         {{level.path, "--press-gap", "8x"}, "levelcheck: --press-gap needs a whole number, not \"8x\""},
-        {{level.path, "--press-gap", "0"}, "levelcheck: --press-gap must lie in 1..500 frames"},
-        {{level.path, "--press-gap", "501"}, "levelcheck: --press-gap must lie in 1..500 frames"},
+        {{level.path, "--press-gap", "0"}, "levelcheck: --press-gap must lie in 1..500 frames, not 0"},
+        {{level.path, "--press-gap", "501"}, "levelcheck: --press-gap must lie in 1..500 frames, not 501"},
         {{level.path, "--start", "5"}, "levelcheck: --start needs a whole number"},
         {{level.path, "--band", "9", "3"}, "levelcheck: --band wants the first row, then the last"},
         {{level.path, "--picture"}, "levelcheck: --picture needs a file name"},
-        {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64"},
-        {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB"},
+        {{level.path, "--threads", "0"}, "levelcheck: --threads must lie in 1..64, not 0"},
+        {{level.path, "--memory", "0"}, "levelcheck: --memory must lie in 1..1048576 MiB, not 0"},
+        {{level.path, "--memory", "99999999999"}, "levelcheck: --memory must lie in 1..1048576 MiB, not 99999999999"},
         {{level.path, "--curve"}, "levelcheck: --curve needs the sections: --sections MAP.txt or --band FIRST LAST"},
         {{level.path, "--curve", "--band", "1", "2", "--press-gap", "8"},
          "levelcheck: --curve searches at its own press gaps and writes no picture or route"},
@@ -448,7 +450,9 @@ TEST(LevelCheckCurve, EachGapsSectionTimesAddUpToItsWinOrEndWhereItsSearchStops)
     folder.write("map.txt", "; section: rows 0-120: shaft\n; section: rows 121-130: landing\n; section: rows 131-135: room\n");
     const CheckRun run = levelcheckRun({level.path, "--start", "4", "134", "--sections", folder.file("map.txt"), "--curve"});
     const std::vector<std::string> printed = lines(run.out);
-    ASSERT_EQ(printed.size(), 15u) << run.out;
+    ASSERT_EQ(printed.size(), 21u) << run.out; // the curve, then forgiveness: its line, head and a row a section
+    EXPECT_EQ(printed[17], "|---|---|---|---|");
+    EXPECT_EQ(printed[18].rfind("| room | 131-135 | ", 0), 0u);
     EXPECT_EQ(run.status, levelcheck::exitWin);
     EXPECT_EQ(printed[9], "| section | rows | gap 8 | gap 12 | gap 16 | gap 24 |");
     EXPECT_EQ(printed[11].rfind("| room | 131-135 |", 0), 0u); // from the bottom up
@@ -491,5 +495,53 @@ TEST(LevelCheckCurve, AMapWithoutUsableSectionLinesIsRefusedBeforeTheSearch)
         folder.write("map.txt", contents);
         EXPECT_EQ(levelcheckRun({level.path, "--sections", folder.file("map.txt"), "--curve"}).out,
                   "levelcheck: " + folder.file("map.txt") + problem + "\n");
+    }
+}
+
+namespace {
+
+// The pilot standing at (column, row) as a stretch with its way out above `exitRow`.
+forgiveness::Stretch standingIn(int column, int row, int exitRow)
+{
+    forgiveness::Stretch stretch;
+    stretch.start = PilotBody(static_cast<float>(column), static_cast<float>(row));
+    stretch.start.airborne = false;
+    stretch.framesSincePress = 8;
+    stretch.exitRow = exitRow;
+    return stretch;
+}
+
+} // namespace
+
+TEST(Forgiveness, AWideWayOutForgivesEveryPressAndAKickIntoAOneCellHoleFewOff)
+{
+    // A five-wide shaft that one plain jump leaves; and a hole one cell right
+    // of a room's wall and higher than a jump: only a kick off the wall at
+    // the right height carries the pilot through it.
+    std::vector<std::string> wide(12, "##.....##");
+    wide.emplace_back("#########");
+    std::vector<std::string> hole(3, "#..........#");
+    hole.emplace_back("###.########");
+    hole.insert(hole.end(), 14, "#..........#");
+    hole.emplace_back("############");
+    struct Case {
+        std::vector<std::string> rows;
+        forgiveness::Stretch stretch;
+        int spread;
+        int leastPassed; // of 100
+        int mostPassed;
+    };
+    for (const Case& c : std::vector<Case>{{wide, standingIn(4, 11, 2), 2, 100, 100},
+                                           {wide, standingIn(4, 11, 2), 4, 100, 100},
+                                           {hole, standingIn(2, 17, 3), 0, 100, 100}, // the plan itself, on the beat
+                                           {hole, standingIn(2, 17, 3), 2, 1, 50},
+                                           {hole, standingIn(2, 17, 3), 4, 0, 40}}) {
+        forgiveness::Options options;
+        options.spread = c.spread;
+        const forgiveness::Result result = forgiveness::measure(gridFromMap(c.rows), c.stretch, options);
+        EXPECT_EQ(result.attempts, 100);
+        EXPECT_EQ(result.passed + result.noRoute + result.outOfTime, 100);
+        EXPECT_GE(result.passed, c.leastPassed) << c.rows.size() << " rows, spread " << c.spread;
+        EXPECT_LE(result.passed, c.mostPassed) << c.rows.size() << " rows, spread " << c.spread;
     }
 }

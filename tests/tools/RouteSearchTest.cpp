@@ -90,7 +90,7 @@ TEST(RouteText, AMalformedLineIsNamedWithItsNumber)
         {"---\n\n", "line 2: want three characters [L-][R-][J-], got \"\""},
         {"----\n", "line 1: want three characters [L-][R-][J-], got \"----\""},
         {"-- \n", "line 1: want three characters [L-][R-][J-], got \"-- \""},
-        {"--J" + std::string(40, 'x') + "\n", "line 1: want three characters [L-][R-][J-], got \"--Jxxxxxxxxxxxxx...\""},
+        {"--J" + std::string(40, 'x') + "\n", "line 1: want three characters [L-][R-][J-], got \"--Jxxxxxxxxxxxxx\"..."},
     };
     for (const auto& [text, message] : cases) {
         std::istringstream in(text);

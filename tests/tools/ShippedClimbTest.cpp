@@ -6,6 +6,7 @@
 // 12th.
 #include "game/RouteScript.h"
 #include "RouteSearch.h"
+#include "SectionMap.h"
 
 #include "game/LevelGrid.h"
 #include "base/FilePath.h"
@@ -13,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -28,15 +28,12 @@ struct Section {
 // The sections as the text map marks them ("; section: rows A-B: name").
 std::vector<Section> sections()
 {
+    std::vector<MapSection> marked;
+    std::string problem;
+    EXPECT_TRUE(readSectionMap(VANTORREL_LEVEL_MAP, marked, problem)) << problem;
     std::vector<Section> found;
-    std::ifstream map(VANTORREL_LEVEL_MAP);
-    const std::regex marker("; section: rows ([0-9]+)-([0-9]+): (.+)");
-    for (std::string line; std::getline(map, line);) {
-        std::smatch match;
-        if (std::regex_match(line, match, marker)) {
-            found.push_back({std::stoi(match[1]), std::stoi(match[2]), match[3]});
-        }
-    }
+    for (const MapSection& section : marked)
+        found.push_back({section.firstRow, section.lastRow, section.name});
     return found;
 }
 

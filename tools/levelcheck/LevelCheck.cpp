@@ -1,12 +1,16 @@
 #include "LevelCheck.h"
 
+#include "Forgiveness.h"
 #include "OutputFile.h"
-#include "PngFile.h"
 #include "RoutePicture.h"
 #include "game/RouteScript.h"
 #include "RouteSearch.h"
+#include "SectionMap.h"
 
+#include "base/NewFile.h"
+#include "base/PngWriter.h"
 #include "base/RegularFile.h"
+#include "base/TextNumber.h"
 
 #include "game/GamePlay.h"
 #include "game/LevelGrid.h"
@@ -15,11 +19,13 @@
 #include "base/FilePath.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <charconv>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <iomanip>
 #include <new>
 #include <sstream>
@@ -38,7 +44,11 @@ constexpr int64_t bytesPerMiB = int64_t{1} << 20;
 constexpr double stepsPerSecond = 1000.0 / 15.0; // the game's fixed step of 15 ms
 constexpr auto progressEvery = std::chrono::seconds(1);
 constexpr int32_t curveGaps[] = {8, 12, 16, 24}; // frames between presses: eight a second down to under three
-constexpr std::size_t largestSectionsFile = 16 << 20; // bytes of a text map read for its section lines
+// Forgiveness: how many attempts a section, and how far off a press may land.
+constexpr int32_t forgivenessAttempts = 100;
+constexpr int32_t narrowSpread = 2; // steps early or late, about 30 ms
+constexpr int32_t wideSpread = 4;   // steps early or late, about 60 ms
+constexpr uint64_t forgivenessSeed = 88; // fixed, so the figures repeat
 
 struct Band {
     int32_t firstRow;
@@ -73,9 +83,10 @@ const char* const usage =
 
 bool parseNumber(const std::string& text, int32_t& value)
 {
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && !text.empty();
+    const std::optional<int> number = wholeInteger(text);
+    if (number)
+        value = *number;
+    return number.has_value();
 }
 
 // False with one line in `problem` when the arguments cannot be used.
@@ -112,7 +123,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
             }
             options.pressGapGiven = true;
             if (options.pressGap < 1 || options.pressGap > largestPressGap) {
-                problem = "--press-gap must lie in 1.." + std::to_string(largestPressGap) + " frames";
+                problem = "--press-gap must lie in 1.." + std::to_string(largestPressGap) + " frames, not " + arguments[at];
                 return false;
             }
         } else if (word == "--threads") {
@@ -120,7 +131,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
                 return false;
             }
             if (options.threads < 1 || options.threads > largestThreads) {
-                problem = "--threads must lie in 1.." + std::to_string(largestThreads);
+                problem = "--threads must lie in 1.." + std::to_string(largestThreads) + ", not " + arguments[at];
                 return false;
             }
         } else if (word == "--memory") {
@@ -128,7 +139,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
                 return false;
             }
             if (options.memory < 1 || options.memory > largestMemory) {
-                problem = "--memory must lie in 1.." + std::to_string(largestMemory) + " MiB";
+                problem = "--memory must lie in 1.." + std::to_string(largestMemory) + " MiB, not " + arguments[at];
                 return false;
             }
         } else if (word == "--picture") {
@@ -177,7 +188,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
         problem = "--curve needs the sections: --sections MAP.txt or --band FIRST LAST";
         return false;
     }
-    if (!options.picture.empty() && !options.route.empty() && outputfile::sameFile(options.picture, options.route)) {
+    if (!options.picture.empty() && !options.route.empty() && platform::sameFile(options.picture, options.route)) {
         problem = "--picture and --route name the same file, " + options.route + "; name two";
         return false;
     }
@@ -258,44 +269,19 @@ std::string kickText(const Summary& summary)
            cellText(summary.topColumn, summary.topRow);
 }
 
-// The sections a text map marks with lines "; section: rows A-B: name",
-// added to the bands. False with one line in `problem`.
+// The sections a text map marks, added to the bands. False with one line in
+// `problem`.
 bool readSections(const std::string& path, std::vector<Band>& bands, std::string& problem)
 {
-    const platform::FileBytes file = platform::readRegularFile(path, largestSectionsFile);
-    if (!file.ok()) {
-        problem = "cannot read the sections from " + path + ": " + file.reason();
+    std::vector<MapSection> sections;
+    if (!readSectionMap(path, sections, problem))
         return false;
-    }
-    const std::string marker = "; section: rows ";
-    std::istringstream lines(file.bytes);
-    int32_t lineNumber = 0;
-    const std::size_t before = bands.size();
-    for (std::string line; std::getline(lines, line);) {
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.rfind(marker, 0) != 0) {
-            continue;
-        }
-        const std::size_t dash = line.find('-', marker.size());
-        const std::size_t colon = line.find(": ", marker.size());
+    for (const MapSection& section : sections) {
         Band band{};
-        if (dash == std::string::npos || colon == std::string::npos || dash > colon ||
-            !parseNumber(line.substr(marker.size(), dash - marker.size()), band.firstRow) ||
-            !parseNumber(line.substr(dash + 1, colon - dash - 1), band.lastRow) || band.firstRow > band.lastRow ||
-            colon + 2 >= line.size()) {
-            problem = path + " line " + std::to_string(lineNumber) + ": a section line reads \"" + marker +
-                      "FIRST-LAST: name\", with FIRST at most LAST";
-            return false;
-        }
-        band.name = line.substr(colon + 2);
+        band.firstRow = section.firstRow;
+        band.lastRow = section.lastRow;
+        band.name = section.name;
         bands.push_back(band);
-    }
-    if (bands.size() == before) {
-        problem = path + " marks no section (lines \"" + marker + "FIRST-LAST: name\")";
-        return false;
     }
     return true;
 }
@@ -400,6 +386,69 @@ void reportCurve(std::ostream& out, const Options& options, const std::vector<Ro
     out << '\n';
 }
 
+// Percent, cut rather than rounded, and the counts it comes from.
+std::string shareText(const forgiveness::Result& measured)
+{
+    return std::to_string(measured.passed * 100 / std::max(measured.attempts, 1)) + " % (" +
+           std::to_string(measured.passed) + " of " + std::to_string(measured.attempts) + ")";
+}
+
+// Each section from where the fastest win enters it, played by attempts
+// whose presses land off the beat.
+void reportForgiveness(std::ostream& out, const Options& options, const LevelGrid& grid,
+                       const RouteSearch::Result& result, int32_t pressGap)
+{
+    std::vector<Band> climb = options.bands;
+    std::stable_sort(climb.begin(), climb.end(), [](const Band& a, const Band& b) { return a.firstRow > b.firstRow; });
+    out << "levelcheck: forgiveness: the share of " << forgivenessAttempts
+        << " attempts a section that get out of it (above it, or the win) when every press lands up to "
+        << narrowSpread << " or " << wideSpread << " steps early or late, planning again after each press, from "
+        << "where the fastest win at press gap " << pressGap << " enters it:\n";
+    out << "| section | rows | " << narrowSpread << " steps (about 30 ms) | " << wideSpread
+        << " steps (about 60 ms) |\n|---|---|---|---|\n";
+    const auto startX = static_cast<float>(options.startColumn);
+    const auto startY = static_cast<float>(options.startRow);
+    const std::vector<PilotBody> path = routescript::replay(grid, startX, startY, result.fastestWin);
+    for (const Band& band : climb) {
+        out << "| " << bandName(band) << " | " << band.firstRow << "-" << band.lastRow << " |";
+        if (band.firstRow > options.startRow) {
+            out << " below the start | below the start |\n";
+            continue;
+        }
+        // The pilot's row in state `s` of the route: the start, then after each step.
+        const auto rowOf = [&](std::size_t s) { return static_cast<int32_t>(s == 0 ? startY : path[s - 1].y); };
+        std::size_t entry = 0;
+        while (entry <= path.size() && rowOf(entry) > band.lastRow) {
+            ++entry;
+        }
+        if (result.fastestWin.empty() || entry > path.size()) {
+            out << " no win to start from | no win to start from |\n";
+            continue;
+        }
+        forgiveness::Stretch stretch;
+        stretch.start = entry == 0 ? PilotBody(startX, startY) : path[entry - 1];
+        stretch.framesSincePress = pressGap;
+        for (std::size_t step = entry; step > 0; --step) {
+            if (result.fastestWin[step - 1].jump) { // made on step `step - 1`, so 1 in state `step`
+                stretch.framesSincePress = std::min(static_cast<int32_t>(entry - step + 1), pressGap);
+                break;
+            }
+        }
+        stretch.exitRow = band.firstRow;
+        stretch.needsWin = result.winRow >= band.firstRow && result.winRow <= band.lastRow;
+        for (const int32_t spread : {narrowSpread, wideSpread}) {
+            forgiveness::Options measure;
+            measure.attempts = forgivenessAttempts;
+            measure.spread = spread;
+            measure.pressGap = pressGap;
+            measure.seed = forgivenessSeed;
+            out << ' ' << shareText(forgiveness::measure(grid, stretch, measure)) << " |";
+        }
+        out << '\n';
+        out.flush();
+    }
+}
+
 std::string searchedText(const Options& options, const RouteSearch::Result& result);
 
 void report(std::ostream& out, const Options& options, const RouteSearch::Result& result)
@@ -473,6 +522,16 @@ std::string searchedText(const Options& options, const RouteSearch::Result& resu
     return out.str();
 }
 
+// A whole file or nothing, through the game's own writer; what is at the
+// path already stays as it was when anything fails.
+bool writeWhole(const std::string& path, const std::string& bytes, std::string& error)
+{
+    const int failure = platform::replaceFileWhole(path, {bytes});
+    if (failure != 0)
+        error = failure == EINVAL ? "not a regular file" : std::strerror(failure);
+    return failure == 0;
+}
+
 bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& grid, const RouteSearch::Result& result)
 {
     bool written = true;
@@ -486,13 +545,13 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
         try {
             const RoutePicture picture = RoutePicture::draw(grid, result, static_cast<float>(options.startColumn),
                                                             static_cast<float>(options.startRow), path);
-            bytes = pngfile::encodeRgb(picture.width, picture.height, picture.rgb);
+            bytes = pngwriter::encode(picture.width, picture.height, pngwriter::rgb, 8, picture.rgb);
             scale = picture.scale;
             error = bytes.empty() ? "could not encode the picture" : "";
         } catch (const std::bad_alloc&) {
             error = "not enough memory to draw it";
         }
-        if (bytes.empty() || !outputfile::write(options.picture, bytes, error)) {
+        if (bytes.empty() || !writeWhole(options.picture, bytes, error)) {
             out << "levelcheck: could not write the picture " << options.picture << ": " << error << '\n';
             written = false;
         } else {
@@ -507,7 +566,7 @@ bool writeOutputs(std::ostream& out, const Options& options, const LevelGrid& gr
             std::ostringstream text;
             routescript::write(text, result.fastestWin);
             std::string error;
-            if (!outputfile::write(options.route, text.str(), error)) {
+            if (!writeWhole(options.route, text.str(), error)) {
                 out << "levelcheck: could not write the route " << options.route << ": " << error << '\n';
                 written = false;
             } else {
@@ -545,7 +604,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         if (output->empty()) {
             continue;
         }
-        if (outputfile::sameFile(*output, options.level)) {
+        if (platform::sameFile(*output, options.level)) {
             out << "levelcheck: " << *output << " is the level itself; name another file to write\n";
             return exitUnusable;
         }
@@ -562,8 +621,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     const bool loaded = grid.load(FilePath(options.level));
     std::fflush(stdout);
     if (!loaded) {
-        out << "levelcheck: " << options.level
-            << " does not load as a level: it must be a truecolour PNG or JPEG picture\n";
+        out << "levelcheck: " << options.level << " does not load as a level: " << grid.refusal() << '\n';
         return exitUnusable;
     }
     out << "levelcheck: " << options.level << ": a level of " << grid.getWidth() << " x " << grid.getHeight()
@@ -648,6 +706,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
             results.push_back(std::move(result));
         }
         reportCurve(out, options, results);
+        reportForgiveness(out, options, grid, results.front(), curveGaps[0]);
         out.flush();
         return results.front().fastestWin.empty() ? exitNoWin : exitWin;
     }
@@ -657,6 +716,9 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         return exitUnusable;
     }
     report(out, options, result);
+    if (!options.sections.empty()) {
+        reportForgiveness(out, options, grid, result, options.pressGap);
+    }
     const bool written = writeOutputs(out, options, grid, result);
     out.flush();
     if (!written) {

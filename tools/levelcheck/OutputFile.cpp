@@ -1,43 +1,17 @@
 #include "OutputFile.h"
 
-#include "base/NewFile.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace outputfile {
 
 namespace {
 
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The path with its folder resolved, so that "a.png" and "./a.png" match
-// before either exists.
-std::string placeOf(const std::string& path)
-{
-    char resolved[PATH_MAX];
-    if (realpath(folderOf(path).c_str(), resolved) == nullptr) {
-        return path;
-    }
-    const std::size_t slash = path.find_last_of('/');
-    return std::string(resolved) + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
-// The name the bytes are staged under before they replace the target.
+// A name beside the target that no other file is likely to have.
 std::string stagingName(const std::string& path)
 {
     return path + ".part" + std::to_string(getpid());
@@ -54,25 +28,6 @@ bool regularOrAbsent(const std::string& path, std::string& error)
 }
 
 } // namespace
-
-bool write(const std::string& path, const std::string& bytes, std::string& error)
-{
-    if (!regularOrAbsent(path, error)) {
-        return false;
-    }
-    const std::string staging = stagingName(path);
-    std::remove(staging.c_str()); // a leftover of a killed run of the same number
-    int failure = platform::createFileWhole(staging, bytes);
-    if (failure == 0 && std::rename(staging.c_str(), path.c_str()) != 0) {
-        failure = errno;
-        std::remove(staging.c_str());
-    }
-    if (failure != 0) {
-        error = std::strerror(failure);
-        return false;
-    }
-    return true;
-}
 
 bool writable(const std::string& path, std::string& error)
 {
@@ -92,16 +47,6 @@ bool writable(const std::string& path, std::string& error)
         unlink(staging.c_str());
     }
     return true;
-}
-
-bool sameFile(const std::string& first, const std::string& second)
-{
-    struct stat one {};
-    struct stat two {};
-    if (stat(first.c_str(), &one) == 0 && stat(second.c_str(), &two) == 0) {
-        return one.st_dev == two.st_dev && one.st_ino == two.st_ino;
-    }
-    return placeOf(first) == placeOf(second);
 }
 
 } // namespace outputfile

@@ -61,22 +61,9 @@ struct Child {
     bool continues = false; // stays in its parent's bucket: the parent's own path
 };
 
-// The bucket of a state. Free flight is the bulk of all states, and there
-// the sideways speed changes the path least, so it is the coarsest part.
-uint64_t bucketOf(const Live& live)
+uint64_t keyOf(const Live& live)
 {
-    // Positions are never below -1: cells outside the picture are solid.
-    const auto position = [](float value) {
-        return static_cast<uint64_t>(static_cast<int64_t>(std::floor((value + 1.0f) * positionSteps))) &
-               positionMask;
-    };
-    const auto speed = [](float value, float steps) {
-        const auto index = static_cast<int32_t>(std::lround(value * steps));
-        return static_cast<uint64_t>(std::clamp(index, -speedIndexLimit, speedIndexLimit) + speedIndexLimit + 1);
-    };
-    const bool flying = live.vy != 0.0f && !live.wallKick;
-    return position(live.x) | position(live.y) << 19 | speed(live.vx, flying ? flyingVxSteps : speedSteps) << 38 |
-           speed(live.vy, speedSteps) << 47 | static_cast<uint64_t>(live.wallKick ? 1 : 0) << 56;
+    return RouteSearch::bucketOf(live.x, live.y, live.vx, live.vy, live.wallKick);
 }
 
 // How soon a state may jump again, larger sooner: the press gap and the
@@ -151,7 +138,7 @@ void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vect
                 continue;
             }
         }
-        child.live.key = bucketOf(child.live);
+        child.live.key = keyOf(child.live);
         if (child.live.key == from.key && !child.wins) {
             // A state slower than its bucket is wide would merge into itself
             // and stop. Its own path goes on, holding what it held, for a
@@ -230,7 +217,7 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
     start.x = static_cast<float>(options.startColumn);
     start.y = static_cast<float>(options.startRow);
     start.sincePress = static_cast<uint16_t>(pressGap);
-    start.key = bucketOf(start);
+    start.key = keyOf(start);
     visited.improve(start.key, freedom(start, pressGap));
     reach(start.x, start.y, 0);
     std::vector<Live> frontier{start};
@@ -376,4 +363,22 @@ RouteSearch::Result RouteSearch::run(const LevelGrid& grid, const Options& optio
     result.states = static_cast<int64_t>(nodes.size());
     result.frames = frame;
     return result;
+}
+
+// Free flight is the bulk of all states, and there the sideways speed
+// changes the path least, so it is the coarsest part of the key.
+uint64_t RouteSearch::bucketOf(float x, float y, float vx, float vy, bool wallKick)
+{
+    // Positions are never below -1: cells outside the picture are solid.
+    const auto position = [](float value) {
+        return static_cast<uint64_t>(static_cast<int64_t>(std::floor((value + 1.0f) * positionSteps))) &
+               positionMask;
+    };
+    const auto speed = [](float value, float steps) {
+        const auto index = static_cast<int32_t>(std::lround(value * steps));
+        return static_cast<uint64_t>(std::clamp(index, -speedIndexLimit, speedIndexLimit) + speedIndexLimit + 1);
+    };
+    const bool flying = vy != 0.0f && !wallKick;
+    return position(x) | position(y) << 19 | speed(vx, flying ? flyingVxSteps : speedSteps) << 38 |
+           speed(vy, speedSteps) << 47 | static_cast<uint64_t>(wallKick ? 1 : 0) << 56;
 }

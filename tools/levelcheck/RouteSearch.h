@@ -74,6 +74,9 @@ public:
         int64_t neededBytes = 0;
     };
 
+    // The bucket a pilot state falls in: two states with one key count as one.
+    static uint64_t bucketOf(float x, float y, float vx, float vy, bool wallKick);
+
     // progress (may be empty) is called after every frame from the calling thread.
     static Result run(const LevelGrid& grid, const Options& options,
                       const std::function<void(const Progress&)>& progress = {});

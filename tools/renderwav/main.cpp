@@ -5,7 +5,9 @@
 #include "WavWriter.h"
 
 #include "base/NewFile.h"
+#include "base/Platform.h"
 #include "base/RandomGenerator.h"
+#include "base/TextNumber.h"
 #include "audio/AudioSingleton.h"
 
 #include <sys/stat.h>
@@ -17,7 +19,9 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -76,32 +80,52 @@ bool parse(int argc, char** argv, Options& options)
         const std::string word = argv[i];
         const bool hasValue = i + 1 < argc;
         auto value = [&]() { return std::string(argv[++i]); };
+        // A value that is not a number is named, not read as 0.
+        auto number = [&](auto& target) {
+            const std::string text = value();
+            const std::optional<float> parsed = wholeFloat(text);
+            if (!parsed)
+                std::cout << "renderwav: " << word << " needs a number, not \"" << text << "\"" << std::endl;
+            else
+                target = static_cast<std::remove_reference_t<decltype(target)>>(*parsed);
+            return parsed.has_value();
+        };
+        auto whole = [&](auto& target) {
+            const std::string text = value();
+            const std::optional<int> parsed = wholeInteger(text);
+            if (!parsed)
+                std::cout << "renderwav: " << word << " needs a whole number, not \"" << text << "\"" << std::endl;
+            else
+                target = *parsed;
+            return parsed.has_value();
+        };
+        bool read = true;
         if (word == "--output" && hasValue)
             options.output = value();
         else if (word == "--seconds" && hasValue)
-            options.seconds = std::atof(value().c_str());
+            read = number(options.seconds);
         else if (word == "--seed" && hasValue)
-            options.seed = std::atoll(value().c_str());
+            read = whole(options.seed);
         else if (word == "--speed" && hasValue)
-            options.speed = static_cast<float>(std::atof(value().c_str()));
+            read = number(options.speed);
         else if (word == "--slow-after" && hasValue)
-            options.slowAfter = std::atof(value().c_str());
+            read = number(options.slowAfter);
         else if (word == "--no-game")
             options.game = false;
         else if (word == "--nomusic")
             options.music = false;
         else if (word == "--boom-every" && hasValue)
-            options.boomEvery = std::atof(value().c_str());
+            read = number(options.boomEvery);
         else if (word == "--kick-every" && hasValue)
-            options.kickEvery = std::atof(value().c_str());
+            read = number(options.kickEvery);
         else if (word == "--land-every" && hasValue)
-            options.landEvery = std::atof(value().c_str());
+            read = number(options.landEvery);
         else if (word == "--mark-at" && hasValue)
-            options.markAt = std::atof(value().c_str());
+            read = number(options.markAt);
         else if (word == "--buffer" && hasValue)
-            options.buffer = std::atoi(value().c_str());
+            read = whole(options.buffer);
         else if (word == "--rate" && hasValue)
-            options.rate = std::atof(value().c_str());
+            read = number(options.rate);
         else if (word == "--data" && hasValue)
             options.dataDirectory = value();
         else if (word == "--pitches" && hasValue)
@@ -110,6 +134,8 @@ bool parse(int argc, char** argv, Options& options)
             std::cout << "renderwav: unknown or incomplete option " << word << std::endl;
             return false;
         }
+        if (!read)
+            return false;
     }
     if (!(options.seconds > 0.0) || options.seconds > 3600.0 || options.buffer < 1 || options.buffer > 65536) {
         std::cout << "renderwav: seconds must lie in (0, 3600] and the buffer in 1..65536 frames" << std::endl;
@@ -171,13 +197,23 @@ int main(int argc, char** argv)
                                                         : FilePath(options.dataDirectory);
     if (!outputAllowed(options, data))
         return 1;
+    // A folder or file the caller named and that cannot be read is an error:
+    // rendering on without it would write silence or another tune.
+    if (!options.dataDirectory.empty() && !platform::examine(options.dataDirectory).directory) {
+        const platform::PathStatus status = platform::examine(options.dataDirectory);
+        std::cout << "renderwav: --data " << options.dataDirectory << ": "
+                  << (status.exists ? std::string("not a folder") : std::strerror(status.error)) << "; nothing written"
+                  << std::endl;
+        return 1;
+    }
     auto engine = std::make_unique<AudioSingleton>(data);
     const SampleRate rate(options.rate);
     engine->setSampleRate(rate);
     const int sampleRate = static_cast<int>(rate.framesPerSecond());
-    // A pitch file that cannot be read says so itself and leaves the drawn table.
-    if (!options.pitchFile.empty())
-        engine->loadPitchFile(options.pitchFile);
+    // A pitch file that cannot be read says which and why itself (one line);
+    // rendering on with a drawn one would pass off another tune as it.
+    if (!options.pitchFile.empty() && !engine->loadPitchFile(options.pitchFile))
+        return 1;
     engine->setMusicEnabled(options.music);
     std::cout << "pitches:";
     for (int i = 0; i < PitchTable::size; ++i)
