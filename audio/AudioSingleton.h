@@ -76,6 +76,8 @@ public:
     void playWallKick(float flightSpeed) { effects.playWallKick(flightSpeed); }
     void playLanding(float fallSpeed) { effects.playLanding(fallSpeed); }
     void playMark() { effects.playMark(); }
+    // A press that was wasted, or a kick that ended at once: soft cues.
+    void playPressCue(PressCue::Kind kind) { effects.playPressCue(kind); }
     // False silences the sequencer's notes and drums; booms and effects still sound.
     void setMusicEnabled(bool enabled);
     // Game thread, before the stream stops: everything ramps down to silence

@@ -59,8 +59,14 @@ PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 // Unseen catch-up steps sound too: their sounds start together in the next buffer.
 void soundStepEvents(const PilotBody::StepEvents& events)
 {
-    if (events.wallKickSpeed > 0.0f) {
+    // A kick that ended at once sags instead of chirping: it gave no flight.
+    if (events.kickEndedAtOnce) {
+        AudioSingleton::instance().playPressCue(PressCue::Kind::fallingKick);
+    } else if (events.wallKickSpeed > 0.0f) {
         AudioSingleton::instance().playWallKick(events.wallKickSpeed);
+    }
+    if (events.pressWasted) {
+        AudioSingleton::instance().playPressCue(PressCue::Kind::wastedPress);
     }
     if (events.landingSpeed > 0.0f) {
         AudioSingleton::instance().playLanding(events.landingSpeed);
@@ -133,6 +139,8 @@ void GamePlay::draw(Drawer& drawer) const
     const int64_t best =
         records && records->record().hasBest() ? RunClock::millisecondsFor(records->record().bestSteps) : -1;
     runClockHud::draw(drawer, font, runClock.milliseconds(), best);
+    if (!finished)
+        hints.draw(drawer);
     if (paused)
         pauseOverlay::draw(drawer, font);
     if (finished)
@@ -150,6 +158,7 @@ void GamePlay::stepRun()
     look.step(finished ? PilotInput{} : stepInput);
     if (finished) {
         kickFlash.step(PilotBody::StepEvents{});
+        pressMarks.step(PilotBody::StepEvents{}, body.x, body.y);
         return;
     }
     runClock.tick();
@@ -163,7 +172,10 @@ void GamePlay::stepRun()
                   << " steps without a win; the keys are yours (R starts a run of your own)" << std::endl;
     ghost.step(level);
     kickFlash.step(body.events);
+    pressMarks.step(body.events, body.x, body.y);
+    hints.step(body.events, body.x, body.y, level);
     soundStepEvents(body.events);
+    bestFlightSpeed = std::max(bestFlightSpeed, body.flightSpeed());
     publishedVx.store(body.vx, std::memory_order_relaxed);
     publishedVy.store(body.vy, std::memory_order_relaxed);
     if (body.airborne) {
@@ -216,7 +228,8 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
     // moves it the other way, and it is drawn clear of the walls.
     const pilotPlacement::Place drawn = pilotPlacement::drawn(body.x, body.y, level);
     body.draw(drawer, view::cellPixels * (drawn.x - body.x), view::cellPixels * (drawn.y - body.y - look.rows()));
-    speedHud::draw(drawer, font, body.flightSpeed());
+    pressMarks.draw(drawer, camera); // over the pilot: a cue it hides is no cue
+    speedHud::draw(drawer, font, body.flightSpeed(), bestFlightSpeed);
 }
 
 void GamePlay::restart()
@@ -231,6 +244,9 @@ void GamePlay::restart()
     body = PilotBody{startX, startY};
     trail = TrailParticles{};
     kickFlash = KickFlash{};
+    pressMarks = PressMarks{};
+    hints = SituationHints{};
+    bestFlightSpeed = 0.0f;
     tape = RunTape{};
     ghost.restart();
     runClock = RunClock{};

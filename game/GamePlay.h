@@ -11,6 +11,8 @@
 #include "game/PilotInput.h"
 #include "game/LookCamera.h"
 #include "game/PilotPlacement.h"
+#include "game/PressMarks.h"
+#include "game/SituationHints.h"
 #include "game/RecordFile.h"
 #include "game/RunClock.h"
 #include "game/RunTape.h"
@@ -79,6 +81,10 @@ public:
     // Where the pilot's box is drawn, in cells: clear of solid cells.
     pilotPlacement::Place drawnPilot() const;
     const ClimbSplits& getClimb() const { return climb; }
+    // The best flight speed of this run so far, held on the speed bar.
+    float getBestFlightSpeed() const { return bestFlightSpeed; }
+    const PressMarks& getPressMarks() const { return pressMarks; }
+    const SituationHints& getHints() const { return hints; }
     // The step at which this run first reached each tenth of the climb; -1: not yet.
     const LevelRecord::Splits& getSplits() const { return splits; }
     // None when the level could not be loaded.
@@ -121,6 +127,9 @@ private:
     int32_t stepsPlayed = 0; // counted up to startSettleSteps
     LookCamera look;
     KickFlash kickFlash;
+    PressMarks pressMarks;
+    SituationHints hints;
+    float bestFlightSpeed = 0.0f; // cells per frame
     PilotInput input;
     PilotInput tapped; // pressed since the last step
     RunTape tape;

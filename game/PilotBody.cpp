@@ -169,6 +169,7 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
 
     x += vx;
     y += vy;
+    const bool keptPress = bufferedJumpSteps > 0;
     if (jumped || !kickBuffer) {
         bufferedJumpSteps = 0;
     } else if (jumpRequested) {
@@ -176,6 +177,11 @@ void PilotBody::update(const PilotInput& input, const LevelGrid& grid)
     } else if (bufferedJumpSteps > 0) {
         --bufferedJumpSteps;
     }
+    // A press is wasted when it is finally dropped without a jump or kick:
+    // at once without the kick buffer, when its wait runs out with it.
+    events.pressWasted =
+        !jumped && (kickBuffer ? !jumpRequested && keptPress && bufferedJumpSteps == 0 : jumpRequested);
+    events.kickEndedAtOnce = events.wallKickSpeed > 0.0f && !wallKick;
     jumpRequested = false;
 }
 

@@ -25,6 +25,11 @@ public:
         float wallKickX = 0.0f;
         float wallKickY = 0.0f;
         bool wallOnRight = false; // which side of the pilot the kicked wall was
+        // The kick left the pilot still falling, so its flight ended at once.
+        bool kickEndedAtOnce = false;
+        // A press was let go this step without a jump or kick: in open air
+        // or too soon after the last one.
+        bool pressWasted = false;
     };
 
     PilotBody(float startX, float startY) : x(startX), y(startY) {}

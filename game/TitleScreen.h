@@ -51,12 +51,13 @@ public:
     static constexpr float storyPoints = 48.0f;
     static constexpr float controlsY = 594.0f;  // between the story's three lines and the send-off
     static constexpr float controlsWidth = 1088.0f; // up to 64 pixels from the right edge
-    static constexpr float controlsPoints = 24.0f;
+    static constexpr float controlsPoints = 19.0f; // points: the largest at which the line fits its width
     static constexpr float sendOffY = 640.0f;
 
-    // The keys and pad inputs of play, in one line under the story.
-    static constexpr const char* controlsLine =
-        "Run: Left/Right   Jump, wall kick: Space or Z   Look: Up/Down   Quit: Esc   Pad: stick or D-pad, A or B";
+    // The keys of play, in one line under the story, with the one move
+    // newcomers cannot guess: how a wall kick is made.
+    static constexpr const char* controlsLine = "Arrows run/look   Space/Z jump   Kick: jump at a wall, press again beside "
+                                                "it while rising   R restart   P pause   G ghost   Esc quit";
 
     explicit TitleScreen(ScreenHost& host);
 

@@ -3,6 +3,7 @@
 // level with the music off.
 #include "audio/AudioSingleton.h"
 #include "audio/MarkFanfare.h"
+#include "audio/PressCue.h"
 #include "audio/WallKickChirp.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,26 @@ TEST(WallKickChirp, PitchClimbsAnOctavePerHalfCellOfSpeedAtEverySampleRate)
     }
 }
 
+TEST(PressCue, EachCueEndsBelowWhereItStartedAtEverySampleRate)
+{
+    // Glides that rose like the kick's chirp would read as a kick.
+    const struct {
+        PressCue::Kind kind;
+        double rate, from, to, hertz;
+    } cases[] = {
+        {PressCue::Kind::wastedPress, 44100.0, 0.025, 0.07, 200.0},
+        {PressCue::Kind::fallingKick, 44100.0, 0.16, 0.3, 165.0},
+        {PressCue::Kind::fallingKick, 96000.0, 0.16, 0.3, 165.0},
+    };
+    for (const auto& c : cases) {
+        PressCue cue{SampleRate(c.rate)};
+        cue.trigger(c.kind);
+        const auto out = rendered(cue, c.rate, 0.8);
+        EXPECT_NEAR(crossingFrequency(out, c.rate, c.from, c.to), c.hertz, 0.01 * c.hertz) << c.rate;
+        EXPECT_FALSE(cue.isActive()) << "still sounding after 0.8 s at " << c.rate;
+    }
+}
+
 TEST(MarkFanfare, FirstNoteIsTheMusicsRootThreeOctavesUpOrC5WithoutAPitchFile)
 {
     const float dorian[8] = {73.415f, 82.405f, 87.305f, 98.0f, 110.0f, 123.47f, 130.815f, 146.83f}, unread[8] = {};
@@ -86,6 +107,11 @@ TEST(SoundEffects, EachSoundsWithTheMusicOffAtItsOwnLevelHoweverOftenRepeated)
         {"landing off a short drop", [](AudioSingleton& e) { e.playLanding(0.1f); }, 0, 0.19f, 0.22f},
         {"landing off a step", [](AudioSingleton& e) { e.playLanding(0.03f); }, 0, 0.1f, 0.13f},
         {"the mark twice a second", [](AudioSingleton& e) { e.playMark(); }, 86, 0.3f, 0.42f},
+        // Both cues stay well under the softest kick's 0.2.
+        {"wasted press", [](AudioSingleton& e) { e.playPressCue(PressCue::Kind::wastedPress); }, 0, 0.07f, 0.09f},
+        {"falling kick", [](AudioSingleton& e) { e.playPressCue(PressCue::Kind::fallingKick); }, 0, 0.11f, 0.13f},
+        {"wasted press on every buffer", [](AudioSingleton& e) { e.playPressCue(PressCue::Kind::wastedPress); }, 1,
+         0.07f, 0.09f},
     };
     for (const Case& c : cases) {
         auto engine = std::make_unique<AudioSingleton>(FilePath::executableDirectory());

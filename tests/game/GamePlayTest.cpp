@@ -756,6 +756,24 @@ TEST_F(PlayScreen, RestartGivesAFreshClockNoSplitsAndTheStartCellWhileHeldKeysSt
     EXPECT_EQ(play().getRunClock().steps(), 1);
 }
 
+TEST_F(PlayScreen, TheSpeedBarHoldsTheRunsBestFlightUntilARestart)
+{
+    playTallShaft();
+    float seen = 0.0f;
+    for (int frame = 0; frame < 200; ++frame) {
+        if (frame == 30 || frame == 35 || frame == 40) // three kicks: short of the mark
+            press("Action");
+        ASSERT_TRUE(app->runIteration());
+        seen = std::max(seen, play().getBody().flightSpeed());
+        ASSERT_EQ(play().getBestFlightSpeed(), seen) << "frame " << frame;
+    }
+    EXPECT_GT(seen, 0.5f);
+    EXPECT_EQ(play().getBody().flightSpeed(), 0.0f); // the flight is over; its best stays
+    ASSERT_FALSE(play().isFinished());
+    press("Retry");
+    EXPECT_EQ(play().getBestFlightSpeed(), 0.0f);
+}
+
 TEST_F(PlayScreen, PauseStopsTheStepsTheClockAndTheMusicUntilPlayGoesOn)
 {
     press("P1Right");

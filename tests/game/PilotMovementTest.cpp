@@ -475,6 +475,49 @@ TEST(PilotWallKick, PressesCloserThanFourStepsAreDroppedSoTurboMatchesAPressEver
     EXPECT_LT(everyFourth.vy, -1.0f); // it did climb by kicks
 }
 
+TEST(PilotWallKick, EveryPressReportsWhetherItWasWastedAndAFallingKickIsFlagged)
+{
+    const struct {
+        const char* name;
+        bool inShaft; // a one-cell shaft, else open air over nothing
+        float vy;
+        std::vector<int> pressSteps; // the events of the last one are checked
+        bool wasted, kicked, endedAtOnce;
+    } cases[] = {
+        {"press in open air", false, 0.0f, {0}, true, false, false},
+        {"rising kick", true, -0.2f, {0}, false, true, false},
+        {"kick from a standstill", true, 0.0f, {0}, false, true, false},
+        {"kick while falling", true, 0.3f, {0}, false, true, true},
+        {"press the step after a kick", true, -0.2f, {0, 1}, true, false, false},
+        {"press three steps after a kick", true, -0.2f, {0, 3}, true, false, false},
+        {"press four steps after a kick", true, -0.2f, {0, 4}, false, true, false},
+    };
+    for (const auto& c : cases) {
+        const LevelGrid grid = c.inShaft ? shaft(40) : gridFromMap({".....", ".....", ".....", "....."});
+        PilotBody body(c.inShaft ? 1.0f : 2.0f, c.inShaft ? 20.0f : 1.0f);
+        body.vy = c.vy;
+        for (int step = 0; step <= c.pressSteps.back(); ++step) {
+            if (std::find(c.pressSteps.begin(), c.pressSteps.end(), step) != c.pressSteps.end())
+                body.requestJump();
+            body.update(PilotInput{}, grid);
+        }
+        EXPECT_EQ(body.events.pressWasted, c.wasted) << c.name;
+        EXPECT_EQ(body.events.wallKickSpeed > 0.0f, c.kicked) << c.name;
+        EXPECT_EQ(body.events.kickEndedAtOnce, c.endedAtOnce) << c.name;
+    }
+    // With the kick buffer a press in open air is wasted only when its wait runs out.
+    PilotBody kept(2.0f, 1.0f);
+    kept.kickBuffer = true;
+    kept.requestJump();
+    for (int step = 0; step <= PilotBody::kickBufferSteps; ++step) {
+        kept.update(PilotInput{}, gridFromMap({".....", ".....", ".....", "....."}));
+        EXPECT_EQ(kept.events.pressWasted, step == PilotBody::kickBufferSteps) << "buffered, step " << step;
+    }
+    PilotBody quiet(2.0f, 1.0f); // no press: nothing to report
+    quiet.update(PilotInput{}, openFloor());
+    EXPECT_FALSE(quiet.events.pressWasted);
+}
+
 TEST(PilotSpeeds, FlightSpeedCountsOnlyDuringAWallKick)
 {
     PilotBody body(0.0f, 0.0f);

@@ -99,7 +99,7 @@ TEST_F(TitleScreenTest, TheFirstFrameDrawsTheDarkScreenGrainAndTheEmptyLine)
         "createTexture(1024, 1024)",
         "createTexture(1024, 720)",
         "loadFont(MarsNeedsCunnilingus.ttf, 48)",
-        "loadFont(MarsNeedsCunnilingus.ttf, 24)",
+        "loadFont(MarsNeedsCunnilingus.ttf, 19)",
         "fillRect(0, 0, 1280, 480, 0, 0, 0, 255)",
         "fillGradientRect(0, 480, 1280, 1280, 0, 0, 0, 255, 64, 64, 64, 255)",
         "setBlendMode(1)",
