@@ -77,7 +77,12 @@ def booms(sandbox):
     samples = read_capture(capture)
     times = onsets(samples)
     log("boom onsets in the capture (s): %s" % ", ".join("%.3f" % t for t in times))
-    check(len(times) == 6, "%d booms, want 6 (one per story line)" % len(times))
+    # The first line's boom falls on the stream's start, and the recording of
+    # the sink's monitor can begin a moment into it (seen on a busy machine:
+    # the capture's first second silent, the boom at its start unheard).
+    # Only then may it be missing; every later boom must be there.
+    swallowed = len(times) == 5 and times[0] > 1.0
+    check(len(times) == 6 or swallowed, "%d booms, want 6 (one per story line)" % len(times))
     # The presses: three booms spaced like the presses.
     press_gaps = [b - a for a, b in zip(presses, presses[1:])]
     # The run of three whose spacing is closest to the presses'; a run that
@@ -87,12 +92,13 @@ def booms(sandbox):
     check(len(times) >= 3, "only %d booms" % len(times))
     first = min(range(len(times) - 2), key=mismatch)
     check(mismatch(first) < 0.1, "no three booms spaced like the presses %s" % press_gaps)
-    check(1 <= first <= 3, "%d booms before the presses, want 1 to 3" % first)
+    check(1 - swallowed <= first <= 3 - swallowed, "%d booms before the presses, want 1 to 3" % first)
     # The others: 120 steps of 15 ms after the line before, 1.80 s in real
     # time. (The gap between the last line that came by itself and the
     # first press is the test's own timing; the first boom falls on the
     # stream's start, whose timing is the sound server's.)
-    auto_gaps = [times[i + 1] - times[i] for i in range(1, len(times) - 1) if not first - 1 <= i < first + 2]
+    auto_gaps = [times[i + 1] - times[i] for i in range(1 - swallowed, len(times) - 1)
+                 if not first - 1 <= i < first + 2]
     check_boom_gaps(auto_gaps)
     tail = len(samples) / 2 / 44100 - times[-1]
     check(tail > 2.0, "the capture ends %.1f s after the last boom: too short to show no more follow" % tail)
