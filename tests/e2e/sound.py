@@ -77,10 +77,10 @@ def booms(sandbox):
     samples = read_capture(capture)
     times = onsets(samples)
     log("boom onsets in the capture (s): %s" % ", ".join("%.3f" % t for t in times))
-    # The first line's boom falls on the stream's start, and the recording of
-    # the sink's monitor can begin a moment into it (seen on a busy machine:
-    # the capture's first second silent, the boom at its start unheard).
-    # Only then may it be missing; every later boom must be there.
+    # The first line's boom falls on the stream's start, and on a busy
+    # machine the sound server can cut a stream's first moments, and the
+    # boom's onset with them (seen: nothing found in the capture's first
+    # second). Only then may it be missing; every later boom must be there.
     swallowed = len(times) == 5 and times[0] > 1.0
     check(len(times) == 6 or swallowed, "%d booms, want 6 (one per story line)" % len(times))
     # The presses: three booms spaced like the presses.
