@@ -3,6 +3,8 @@
 #include "audio/DenormalGuard.h"
 #include "audio/SoftClip.h"
 
+#include <algorithm>
+
 AudioSingleton& AudioSingleton::instance()
 {
     // Each folder on its own: one missing beside the game may be installed.
@@ -47,6 +49,7 @@ void AudioSingleton::render(float* out, int frames)
     SoftClip::apply(out, 2 * frames);
     if (fadeRequested.load(std::memory_order_acquire))
         applyFadeOut(out, frames);
+    renderedFrames.store(renderedFrames.load(std::memory_order_relaxed) + frames, std::memory_order_relaxed);
 }
 
 void AudioSingleton::applyFadeOut(float* out, int frames)
@@ -123,6 +126,13 @@ void AudioSingleton::playBoom()
 {
     for (float frequency : boomFrequencies)
         pendingNotes.push({boomGroup, frequency});
+}
+
+void AudioSingleton::awaitStream(double outputLatencySeconds)
+{
+    const double seconds = 2.0 * std::max(outputLatencySeconds, 0.0) + heardAfterSeconds;
+    framesBeforeHeard.store(renderedFrames.load(std::memory_order_relaxed) + static_cast<int64_t>(seconds * rate.hertz()),
+                            std::memory_order_relaxed);
 }
 
 void AudioSingleton::setMusicEnabled(bool enabled)
