@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+// The audio thread counts its frames without ever waiting.
+static_assert(std::atomic<int64_t>::is_always_lock_free);
+
 AudioSingleton& AudioSingleton::instance()
 {
     // Each folder on its own: one missing beside the game may be installed.
