@@ -218,7 +218,9 @@ void GamePlay::win()
 void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
 {
     const Camera camera{body.x + cameraRight, body.y - cameraUp + look.rows()};
-    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
+    // The sky only where no opaque tile will cover it.
+    const UncoveredAreas open = tiles.uncovered(level, camera);
+    backdrop::show(drawer, backdrop::playSky, grain, skyStill, open.areas.data(), open.count);
     clouds.draw(drawer, camera);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
