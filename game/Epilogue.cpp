@@ -106,7 +106,7 @@ void Epilogue::draw(Drawer& drawer) const
     // The sky only where no opaque tile will cover it.
     const UncoveredAreas open = tiles.uncovered(level, camera);
     backdrop::show(drawer, backdrop::epilogueSky, resources.grain, skyStill, open.areas.data(), open.count);
-    clouds.draw(drawer, camera);
+    clouds.draw(drawer, camera, open.areas.data(), open.count);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     body.draw(drawer);

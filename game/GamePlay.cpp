@@ -221,7 +221,7 @@ void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
     // The sky only where no opaque tile will cover it.
     const UncoveredAreas open = tiles.uncovered(level, camera);
     backdrop::show(drawer, backdrop::playSky, grain, skyStill, open.areas.data(), open.count);
-    clouds.draw(drawer, camera);
+    clouds.draw(drawer, camera, open.areas.data(), open.count);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     kickFlash.draw(drawer, camera);
