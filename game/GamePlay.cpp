@@ -42,14 +42,6 @@ ProcessTexture grainTexture;
 ProcessFont hudFont;
 ProcessStill skyStill;
 
-LevelGrid loadedLevel(const FilePath& file)
-{
-    // A refused level prints its own line; the pilot then stands walled in.
-    LevelGrid level;
-    level.load(file, static_cast<int32_t>(GamePlay::startX), static_cast<int32_t>(GamePlay::startY));
-    return level;
-}
-
 PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 {
     return PilotInput{static_cast<uint8_t>(held.up | tapped.up), static_cast<uint8_t>(held.left | tapped.left),
@@ -80,16 +72,13 @@ GamePlay::GamePlay(ScreenHost& host)
 {
 }
 
-GamePlay::GamePlay(ScreenHost& host, const FilePath& levelFile)
-    : GameState(host), level(loadedLevel(levelFile)),
-      climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
+GamePlay::GamePlay(ScreenHost& host, const FilePath& levelFile) : GamePlay(host, PlayLevel(levelFile, {})) {}
+
+GamePlay::GamePlay(ScreenHost& host, PlayLevel&& loaded)
+    : GameState(host), level(std::move(loaded.level)), climb(loaded.climb), records(std::move(loaded.records))
 {
-    // A refused level has nothing worth a record, nor a best run.
-    if (level.refusal().empty()) {
-        records.emplace(level.contentHash());
-        if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
-            ghost.race(std::move(best->steps));
-    }
+    if (loaded.best)
+        ghost.race(std::move(loaded.best->steps));
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();
@@ -325,6 +314,11 @@ bool GamePlay::playReplay(const std::string& path)
 {
     std::string error;
     std::optional<Replay> replay = replayfile::load(path, error);
+    return playReplay(path, std::move(replay), std::move(error));
+}
+
+bool GamePlay::playReplay(const std::string& path, std::optional<Replay> replay, std::string error)
+{
     const std::string hash = level.contentHash();
     if (replay && !replay->levelHash.empty() && replay->levelHash != hash)
         error = "made on level " + replay->levelHash + ", this is " + hash;
