@@ -217,9 +217,9 @@ std::unique_ptr<GamePlay> Application::awaitPlayScreen(const std::string& replay
     auto play = std::make_unique<GamePlay>(*this, std::move(loaded));
     if (!replay.empty())
         play->playReplay(replay, std::move(replayRead), std::move(replayError));
-    // The steps missed meanwhile are not made up in a burst: the new
-    // screen's first step runs at once and the grid goes on from there.
-    if (waited) {
+    // The steps missed during a long load are not made up in a burst: the
+    // new screen's first step runs at once and the grid goes on from there.
+    if (std::chrono::steady_clock::now() - began > std::chrono::milliseconds(FramePacer::framePeriod)) {
         const int speed = pacer.getSpeed();
         pacer = FramePacer{};
         pacer.setSpeed(speed);
