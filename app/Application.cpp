@@ -137,7 +137,8 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     // A game already asked to end need not wait for the sound system.
     if (!noSound && !platform::terminationRequested()) {
         AudioSingleton::instance().setMusicEnabled(!noMusic);
-        audioDevice.open();
+        if (audioDevice.open())
+            AudioSingleton::instance().awaitStream(audioDevice.outputLatencySeconds());
     }
 
     SDL_ShowCursor(SDL_DISABLE);
@@ -191,9 +192,10 @@ void Application::startLoading(const std::string& replay)
     // Decoding a JPEG on that thread would otherwise set up SDL_image's
     // decoders while the main thread decodes its own pictures.
     IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG);
-    loading = std::make_unique<PlayLoader>([file = playLevelFile(), replay](const std::atomic<bool>& stop) {
-        return PlayLevel(file, replay, &stop);
-    });
+    loading = std::make_unique<PlayLoader>(
+        [file = playLevelFile(), replay, assisted = assists.any()](const std::atomic<bool>& stop) {
+            return PlayLevel(file, replay, assisted, &stop);
+        });
 }
 
 std::unique_ptr<GamePlay> Application::awaitPlayScreen(const std::string& replay)
@@ -377,8 +379,16 @@ void Application::setAssists(const Assists& chosen)
     if (chosen == assists)
         return;
     assists = chosen;
-    pacer.setSpeed(assists.gameSpeed);
+    pacer.setSpeed(replayPace.value_or(assists.gameSpeed));
     saveAssists(assists);
+}
+
+void Application::setReplayPace(std::optional<int> percent)
+{
+    if (percent == replayPace)
+        return;
+    replayPace = percent;
+    pacer.setSpeed(replayPace.value_or(assists.gameSpeed));
 }
 
 void Application::replaceState(std::unique_ptr<GameState> next)

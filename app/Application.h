@@ -72,6 +72,9 @@ public:
     // From the menus: takes effect at the next step and is kept in the
     // settings file.
     void setAssists(const Assists& chosen);
+    // While a replay plays the pace is its own; the player's game speed
+    // comes back with nothing.
+    void setReplayPace(std::optional<int> percent) override;
     int windowHeight() const { return height; }
 
 private:
@@ -124,4 +127,5 @@ private:
     std::unique_ptr<PlayLoader> loading; // a play level being read
     std::deque<SDL_Event> heldEvents;    // what came in meanwhile
     Assists assists;
+    std::optional<int> replayPace; // percent; nothing: the player's game speed
 };

@@ -29,14 +29,24 @@ const LevelGrid& unlessStopped(const LevelGrid& level, const std::atomic<bool>* 
 
 } // namespace
 
-PlayLevel::PlayLevel(const FilePath& levelFile, const std::string& replayFile, const std::atomic<bool>* stop)
+PlayLevel::PlayLevel(const FilePath& levelFile, const std::string& replayFile, bool assisted,
+                     const std::atomic<bool>* stop)
     : level(loadedLevel(levelFile)), climb(unlessStopped(level, stop), startColumn, startRow)
 {
     if (stopped(stop))
         return;
     if (level.refusal().empty()) {
-        records.emplace(level.contentHash());
-        best = ReplayShelf(level.contentHash()).best(std::cout);
+        const std::string& hash = level.contentHash();
+        records.emplace(hash, levelfiles::Kind::unassisted);
+        if (!records->path().empty()) // else it said there is no folder
+            assistedRecords.emplace(hash, levelfiles::Kind::assisted);
+        // A player with an assist on races the fastest assisted run, while
+        // there is one, else the fastest of all; an unassisted player never
+        // sees an assisted run.
+        if (assisted)
+            best = ReplayShelf(hash, levelfiles::Kind::assisted).best(std::cout);
+        if (!best)
+            best = ReplayShelf(hash, levelfiles::Kind::unassisted).best(std::cout);
     }
     if (!replayFile.empty() && !stopped(stop))
         replay = replayfile::load(replayFile, replayError);

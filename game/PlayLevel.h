@@ -15,15 +15,19 @@
 // read on a thread of its own while the window goes on answering; on the
 // largest levels the format allows it takes seconds.
 struct PlayLevel {
-    // Reads it all now. Once `stop` is set (by another thread) the stages
-    // not begun yet are left out: the result is then only fit to be thrown
-    // away.
-    PlayLevel(const FilePath& levelFile, const std::string& replayFile, const std::atomic<bool>* stop = nullptr);
+    // Reads it all now; `assisted`: the player has an assist on, so the
+    // ghost is the fastest assisted run while there is one. Once `stop` is
+    // set (by another thread) the stages not begun yet are left out: the
+    // result is then only fit to be thrown away.
+    PlayLevel(const FilePath& levelFile, const std::string& replayFile, bool assisted = false,
+              const std::atomic<bool>* stop = nullptr);
 
     LevelGrid level;
     ClimbSplits climb;
-    // None for a refused level: it has nothing worth a record, nor a best run.
+    // None for a refused level: it has nothing worth a record, nor a best
+    // run. The assisted runs' record is none without a records folder too.
     std::optional<RecordFile> records;
+    std::optional<RecordFile> assistedRecords;
     std::optional<Replay> best;
     // The replay file's run, when one was named and could be read; `replayError`
     // says why not otherwise. Whether it fits this level is the screen's call.

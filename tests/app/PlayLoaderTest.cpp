@@ -69,7 +69,7 @@ TEST(PlayLevel, AStoppedReadSkipsTheLaterStages)
     for (const bool stopped : {false, true}) {
         SCOPED_TRACE(stopped ? "stopped" : "read to the end");
         const std::atomic<bool> stop{stopped};
-        const PlayLevel level(FilePath(folder.file("level.png")), folder.file("route.txt"), &stop);
+        const PlayLevel level(FilePath(folder.file("level.png")), folder.file("route.txt"), false, &stop);
         EXPECT_TRUE(level.level.refusal().empty());
         EXPECT_EQ(level.records.has_value(), !stopped);
         EXPECT_EQ(level.replay.has_value(), !stopped);
