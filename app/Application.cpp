@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/FatalError.h"
+#include "app/PlayLoader.h"
 #include "base/Platform.h"
 #include "app/Settings.h"
 #include "app/StartupOptions.h"
@@ -15,8 +16,10 @@
 #include "render/OpenGLDrawer.h"
 
 #include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <thread>
@@ -35,6 +38,18 @@ constexpr uint32_t focusLossGraceMilliseconds = 100;
 constexpr int fadeWaitMilliseconds = 100;
 // The most time given to the faded buffers already on their way out.
 constexpr double fadeTrailSeconds = 0.1;
+// While a level loads, the window is looked after this often, and a frame
+// saying so is drawn once the load has taken longer than a glance: a quick
+// one goes from screen to screen without it.
+constexpr std::chrono::milliseconds loadPollPeriod{15};
+constexpr std::chrono::milliseconds loadingFrameAfter{150};
+// Events kept for the new screen while a level loads; a flood beyond that
+// (mouse motion is never kept) is dropped.
+constexpr std::size_t heldEventLimit = 1024;
+constexpr uint8_t loadingShade[3] = {24, 28, 72}; // night blue, 0..255
+constexpr float loadingTextX = 48.0f;             // logical pixels
+constexpr float loadingTextY = 640.0f;
+constexpr float loadingTextSize = 32.0f; // logical pixels a glyph
 
 class SdlClock : public LoopClock {
 public:
@@ -103,7 +118,13 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
         height = opened->h;
     }
 
-    state = firstScreen(options.replayFile);
+    // A replay's level is read while the sound starts; with no window to
+    // show it in, the title stands in.
+    replayFile = options.replayFile;
+    if (replayFile.empty() || !displayReady)
+        state = std::make_unique<TitleScreen>(*this);
+    else
+        startLoading(replayFile);
 
     SDL_JoystickEventState(SDL_ENABLE);
     for (int index = 0; index < SDL_NumJoysticks(); ++index)
@@ -121,6 +142,10 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     }
 
     SDL_ShowCursor(SDL_DISABLE);
+    if (loading) {
+        loadGlyphs(); // for the line that says it is loading
+        state = firstScreen();
+    }
 }
 
 Application::~Application()
@@ -140,27 +165,104 @@ Application::~Application()
     drawer.reset();
     state.reset();
     SDL_Quit();
-}
-
-std::unique_ptr<GameState> Application::firstScreen(const std::string& replayFile)
-{
-    if (!replayFile.empty()) {
-        std::unique_ptr<GamePlay> play = newPlayScreen();
-        if (play->playReplay(replayFile))
-            return play;
+    // A quit during a load leaves the reading thread to its stage, which on
+    // a large level may take seconds more; the game ends without it.
+    if (loading && !loading->waitFor(std::chrono::milliseconds(0))) {
+        std::cout.flush();
+        std::fflush(stdout);
+        std::_Exit(displayReady ? 0 : 1);
     }
-    return std::make_unique<TitleScreen>(*this);
 }
 
-std::unique_ptr<GamePlay> Application::newPlayScreen()
+std::unique_ptr<GameState> Application::firstScreen()
 {
-    return levelFile.empty() ? std::make_unique<GamePlay>(*this)
-                             : std::make_unique<GamePlay>(*this, FilePath(levelFile));
+    std::unique_ptr<GamePlay> play = awaitPlayScreen(replayFile);
+    if (!play || play->isReplaying())
+        return play;
+    return std::make_unique<TitleScreen>(*this); // the replay was refused, with a line
+}
+
+FilePath Application::playLevelFile() const
+{
+    return levelFile.empty() ? FilePath::dataFolder("levels").join("pilot.png") : FilePath(levelFile);
+}
+
+void Application::startLoading(const std::string& replay)
+{
+    // Decoding a JPEG on that thread would otherwise set up SDL_image's
+    // decoders while the main thread decodes its own pictures.
+    IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG);
+    loading = std::make_unique<PlayLoader>(
+        [file = playLevelFile(), replay, assisted = assists.any()](const std::atomic<bool>& stop) {
+            return PlayLevel(file, replay, assisted, &stop);
+        });
+}
+
+std::unique_ptr<GamePlay> Application::awaitPlayScreen(const std::string& replay)
+{
+    const auto began = std::chrono::steady_clock::now();
+    bool waited = false;
+    while (!loading->waitFor(waited ? loadPollPeriod : std::chrono::milliseconds(0))) {
+        waited = true;
+        holdEvents();
+        if (platform::terminationRequested())
+            quitRequested = true;
+        if (quitRequested)
+            return nullptr; // the reading thread is left to the destructor
+        if (displayReady && std::chrono::steady_clock::now() - began >= loadingFrameAfter)
+            drawLoading();
+    }
+    PlayLevel loaded = loading->take();
+    loading.reset();
+    std::optional<Replay> replayRead = std::move(loaded.replay);
+    std::string replayError = std::move(loaded.replayError);
+    auto play = std::make_unique<GamePlay>(*this, std::move(loaded));
+    if (!replay.empty())
+        play->playReplay(replay, std::move(replayRead), std::move(replayError));
+    // The steps missed during a long load are not made up in a burst: the
+    // new screen's first step runs at once and the grid goes on from there.
+    if (std::chrono::steady_clock::now() - began > std::chrono::milliseconds(FramePacer::framePeriod)) {
+        const int speed = pacer.getSpeed();
+        pacer = FramePacer{};
+        pacer.setSpeed(speed);
+    }
+    return play;
+}
+
+bool Application::nextEvent(SDL_Event& event)
+{
+    if (heldEvents.empty())
+        return SDL_PollEvent(&event) != 0;
+    event = heldEvents.front();
+    heldEvents.pop_front();
+    return true;
+}
+
+void Application::holdEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT ||
+            (event.type == SDL_KEYDOWN && bindings.keyAction(event.key.keysym) == "Escape"))
+            quitRequested = true;
+        else if (event.type != SDL_MOUSEMOTION && heldEvents.size() < heldEventLimit)
+            heldEvents.push_back(event);
+    }
+}
+
+void Application::drawLoading()
+{
+    drawer->beginFrame();
+    drawer->fillRect(0.0f, 0.0f, static_cast<float>(drawer->getWidth()), static_cast<float>(drawer->getHeight()),
+                     loadingShade[0], loadingShade[1], loadingShade[2], 255);
+    drawer->drawGlyphText("Loading", loadingTextX, loadingTextY, loadingTextSize, 1.0f, 1.0f, 1.0f, 1.0f);
+    drawer->endFrame();
 }
 
 void Application::run()
 {
-    loadGlyphs();
+    if (!glyphsLoaded)
+        loadGlyphs();
     // Without a display nobody could see the game or quit it.
     if (!displayReady)
         return;
@@ -171,7 +273,7 @@ void Application::run()
 bool Application::runIteration()
 {
     SDL_Event event;
-    while (SDL_PollEvent(&event))
+    while (nextEvent(event))
         dispatchEvent(event);
     if (platform::terminationRequested())
         quitRequested = true;
@@ -189,7 +291,7 @@ bool Application::runIteration()
     // What came in during the sleep reaches the step about to run instead of
     // waiting for the next iteration (rule 4).
     if (slept) {
-        while (SDL_PollEvent(&event))
+        while (nextEvent(event))
             dispatchEvent(event);
         if (quitRequested)
             return false;
@@ -246,6 +348,7 @@ void Application::loadGlyphs()
         if (image.pixels != nullptr)
             drawer->setGlyph(slot, image.pixels, pictures::glyphSize);
     }
+    glyphsLoaded = true;
 }
 
 void Application::quit()
@@ -260,7 +363,8 @@ void Application::switchState(const std::string& name)
     focusLossAt.reset(); // a waiting focus loss was the old screen's
     if (name == "GamePlay") {
         state.reset();
-        state = newPlayScreen();
+        startLoading({});
+        state = awaitPlayScreen({});
     } else if (name == "Epilogue") {
         state.reset();
         state = std::make_unique<Epilogue>(*this);

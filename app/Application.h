@@ -11,14 +11,17 @@
 #include <SDL/SDL_events.h>
 #include <SDL/SDL_joystick.h>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class Drawer;
+class FilePath;
 class GameState;
 class GamePlay;
+class PlayLoader;
 
 // The one top-level object: brings the system up, runs the paced main loop
 // that hands input and fixed 15 ms steps to the current screen and draws it
@@ -75,10 +78,23 @@ public:
     int windowHeight() const { return height; }
 
 private:
-    // The title, or straight into play for a replay that can be played.
-    std::unique_ptr<GameState> firstScreen(const std::string& replayFile);
-    // The play screen, on the --level picture when one was given.
-    std::unique_ptr<GamePlay> newPlayScreen();
+    // Straight into play for a replay that can be played, else the title;
+    // none when quitting while its level loads.
+    std::unique_ptr<GameState> firstScreen();
+    // The --level picture when one was given, else the shipped play level.
+    FilePath playLevelFile() const;
+    // Starts reading the play level (and the replay, if named) on a thread
+    // of its own.
+    void startLoading(const std::string& replay);
+    // Waits for that read while the window answers: a frame saying so is
+    // drawn, Escape, the window's close button and SIGTERM quit at once, and
+    // every other event is held for the new screen. Then builds the play
+    // screen, playing the replay file named; none when quitting.
+    std::unique_ptr<GamePlay> awaitPlayScreen(const std::string& replay);
+    // The next event: those held during a load first, in order.
+    bool nextEvent(SDL_Event& event);
+    void holdEvents();
+    void drawLoading();
     void logicalMouse(int x, int y, int& logicalX, int& logicalY) const;
     // Hands the pad's steering changes to the screen as presses and releases.
     void steer(int joystick, const PadSteering::Changes& changes);
@@ -95,6 +111,7 @@ private:
     bool noSound = false;
     bool noMusic = false;
     bool displayReady = false;
+    bool glyphsLoaded = false;
     InputBindings bindings;
     PadSteering padSteering;
     std::vector<SDL_Joystick*> joysticks;
@@ -106,6 +123,9 @@ private:
     std::optional<uint32_t> focusLossAt;
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
+    std::string replayFile; // from --replay; empty: start on the title
+    std::unique_ptr<PlayLoader> loading; // a play level being read
+    std::deque<SDL_Event> heldEvents;    // what came in meanwhile
     Assists assists;
     std::optional<int> replayPace; // percent; nothing: the player's game speed
 };

@@ -24,28 +24,36 @@ constexpr int lockPollMilliseconds = 5;      // between attempts on a held lock
 
 bool isAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
+// An XDG base folder: the variable when it is set and absolute (the rules
+// say a relative one is to be ignored), else its default below $HOME.
+std::optional<std::string> baseFolder(const char* variable, const char* belowHome)
+{
+    const char* set = std::getenv(variable);
+    if (isAbsolute(set))
+        return std::string(set);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return std::string(home) + belowHome;
+    return std::nullopt;
+}
+
+PathStatus statusOf(int result, const struct stat& info)
+{
+    if (result != 0)
+        return {false, false, errno};
+    return {true, S_ISDIR(info.st_mode), 0};
+}
+
 } // namespace
 
 std::optional<std::string> applicationDataFolder()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (isAbsolute(config))
-        return std::string(config);
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return std::string(home) + "/.config";
-    return std::nullopt;
+    return baseFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 std::optional<std::string> userDataHome()
 {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (isAbsolute(dataHome))
-        return std::string(dataHome);
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return std::string(home) + "/.local/share";
-    return std::nullopt;
+    return baseFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 std::string executablePath()
@@ -60,17 +68,15 @@ std::string executablePath()
 PathStatus examine(const std::string& path)
 {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0)
-        return {false, false, errno};
-    return {true, S_ISDIR(info.st_mode), 0};
+    const int result = stat(path.c_str(), &info);
+    return statusOf(result, info);
 }
 
 PathStatus examineEntry(const std::string& path)
 {
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0)
-        return {false, false, errno};
-    return {true, S_ISDIR(info.st_mode), 0};
+    const int result = lstat(path.c_str(), &info);
+    return statusOf(result, info);
 }
 
 int makeDirectory(const std::string& path)

@@ -42,14 +42,6 @@ ProcessTexture grainTexture;
 ProcessFont hudFont;
 ProcessStill skyStill;
 
-LevelGrid loadedLevel(const FilePath& file)
-{
-    // A refused level prints its own line; the pilot then stands walled in.
-    LevelGrid level;
-    level.load(file, static_cast<int32_t>(GamePlay::startX), static_cast<int32_t>(GamePlay::startY));
-    return level;
-}
-
 PilotInput heldOrTapped(PilotInput held, PilotInput tapped)
 {
     return PilotInput{static_cast<uint8_t>(held.up | tapped.up), static_cast<uint8_t>(held.left | tapped.left),
@@ -81,26 +73,16 @@ GamePlay::GamePlay(ScreenHost& host)
 }
 
 GamePlay::GamePlay(ScreenHost& host, const FilePath& levelFile)
-    : GameState(host), level(loadedLevel(levelFile)),
-      climb(level, static_cast<int32_t>(startX), static_cast<int32_t>(startY))
+    : GamePlay(host, PlayLevel(levelFile, {}, host.getAssists().any()))
 {
-    // A refused level has nothing worth a record, nor a best run.
-    if (level.refusal().empty()) {
-        const std::string hash = level.contentHash();
-        records.emplace(hash, levelfiles::Kind::unassisted);
-        if (!records->path().empty()) // else it said there is no folder
-            assistedRecords.emplace(hash, levelfiles::Kind::assisted);
-        // A player with an assist on races the fastest assisted run, while
-        // there is one, else the fastest of all; an unassisted player never
-        // sees an assisted run.
-        std::optional<Replay> best;
-        if (host.getAssists().any())
-            best = ReplayShelf(hash, levelfiles::Kind::assisted).best(std::cout);
-        if (!best)
-            best = ReplayShelf(hash, levelfiles::Kind::unassisted).best(std::cout);
-        if (best)
-            ghost.race(std::move(best->steps), best->assists.kickBuffer);
-    }
+}
+
+GamePlay::GamePlay(ScreenHost& host, PlayLevel&& loaded)
+    : GameState(host), level(std::move(loaded.level)), climb(loaded.climb), records(std::move(loaded.records)),
+      assistedRecords(std::move(loaded.assistedRecords))
+{
+    if (loaded.best)
+        ghost.race(std::move(loaded.best->steps), loaded.best->assists.kickBuffer);
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
     AudioSingleton::instance().restartSequence();
@@ -350,6 +332,11 @@ bool GamePlay::playReplay(const std::string& path)
 {
     std::string error;
     std::optional<Replay> replay = replayfile::load(path, error);
+    return playReplay(path, std::move(replay), std::move(error));
+}
+
+bool GamePlay::playReplay(const std::string& path, std::optional<Replay> replay, std::string error)
+{
     const std::string hash = level.contentHash();
     if (replay && !replay->levelHash.empty() && replay->levelHash != hash)
         error = "made on level " + replay->levelHash + ", this is " + hash;

@@ -11,6 +11,7 @@
 #include "game/PilotInput.h"
 #include "game/LookCamera.h"
 #include "game/PilotPlacement.h"
+#include "game/PlayLevel.h"
 #include "game/PressMarks.h"
 #include "game/SituationHints.h"
 #include "game/RecordFile.h"
@@ -41,6 +42,9 @@ public:
     explicit GamePlay(ScreenHost& host);
     // Plays another level picture (tests use this).
     GamePlay(ScreenHost& host, const FilePath& levelFile);
+    // Plays a level read already, perhaps on another thread; its replay, if
+    // any, is left for playReplay.
+    GamePlay(ScreenHost& host, PlayLevel&& loaded);
     ~GamePlay() override;
 
     // Nothing moves while paused. Once the rings have closed the screen
@@ -100,6 +104,8 @@ public:
     // cannot be read, is damaged or was made on another level is refused
     // with one line: false, and this screen stays a live run.
     bool playReplay(const std::string& path);
+    // The same with the file read already (PlayLevel::replay, replayError).
+    bool playReplay(const std::string& path, std::optional<Replay> replay, std::string error);
     // A replay's win is not the player's: it is never kept and never sets a
     // record (isReplaying).
     const Ghost& getGhost() const { return ghost; }

@@ -35,9 +35,9 @@ bool LevelGrid::load(const FilePath& path)
         height = 0;
         std::printf("LevelGrid: Could not load level picture: %s: %s\n", path.text().c_str(), refused.c_str());
         std::fflush(stdout);
-        return false;
     }
-    return true;
+    hash = hashOf(width, height, cells);
+    return refused.empty();
 }
 
 bool LevelGrid::load(const FilePath& path, int32_t startColumn, int32_t startRow)
@@ -73,6 +73,7 @@ void LevelGrid::wallIn(int32_t startColumn, int32_t startRow)
     cells.clear();
     width = 0;
     height = 0;
+    hash = hashOf(0, 0, cells);
     if (startColumn < 1 || startRow < 1 || startColumn > pocketLargestSide || startRow > pocketLargestSide)
         return;
     width = startColumn + 2;
@@ -80,6 +81,7 @@ void LevelGrid::wallIn(int32_t startColumn, int32_t startRow)
     cells.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), pocketWall);
     cells[static_cast<std::size_t>(startRow) * static_cast<std::size_t>(width) + static_cast<std::size_t>(startColumn)] =
         openCell;
+    hash = hashOf(width, height, cells);
 }
 
 void LevelGrid::assign(const RgbaImage& image)
@@ -88,6 +90,7 @@ void LevelGrid::assign(const RgbaImage& image)
     cells.clear();
     width = 0;
     height = 0;
+    hash = hashOf(0, 0, cells);
     if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) {
         return;
     }
@@ -98,6 +101,7 @@ void LevelGrid::assign(const RgbaImage& image)
     }
     width = image.width;
     height = image.height;
+    hash = hashOf(width, height, cells);
 }
 
 void LevelGrid::assign(int32_t newWidth, int32_t newHeight, const uint8_t* redValues)
@@ -106,21 +110,23 @@ void LevelGrid::assign(int32_t newWidth, int32_t newHeight, const uint8_t* redVa
     cells.clear();
     width = 0;
     height = 0;
+    hash = hashOf(0, 0, cells);
     if (redValues == nullptr || newWidth <= 0 || newHeight <= 0) {
         return;
     }
     cells.assign(redValues, redValues + static_cast<std::size_t>(newWidth) * static_cast<std::size_t>(newHeight));
     width = newWidth;
     height = newHeight;
+    hash = hashOf(width, height, cells);
 }
 
-std::string LevelGrid::contentHash() const
+std::string LevelGrid::hashOf(int32_t columns, int32_t rows, const std::vector<uint8_t>& values)
 {
     uint64_t hash = fnvOffset;
-    for (const int32_t side : {width, height})
+    for (const int32_t side : {columns, rows})
         for (int shift = 0; shift < 32; shift += 8)
             hash = mix(hash, static_cast<uint8_t>(static_cast<uint32_t>(side) >> shift));
-    for (const uint8_t value : cells)
+    for (const uint8_t value : values)
         hash = mix(hash, value);
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));

@@ -46,8 +46,11 @@ public:
 
     // A name for what the level plays like: 16 hex digits hashed from the
     // size and every cell's value, so re-saving a picture with other
-    // metadata or another compression keeps its records and replays.
-    std::string contentHash() const;
+    // metadata or another compression keeps its records and replays. Worked
+    // out whenever the cells change, off the main thread for a level read
+    // by the loader: on the largest levels it takes a tenth of a second,
+    // which the win must not spend again.
+    const std::string& contentHash() const { return hash; }
 
     int32_t getWidth() const { return width; }
     int32_t getHeight() const { return height; }
@@ -55,9 +58,11 @@ public:
 
 private:
     void wallIn(int32_t startColumn, int32_t startRow);
+    static std::string hashOf(int32_t width, int32_t height, const std::vector<uint8_t>& cells);
 
     std::vector<uint8_t> cells;
     std::string refused;
+    std::string hash = hashOf(0, 0, {});
     int32_t width = 0;
     int32_t height = 0;
 };

@@ -2,12 +2,13 @@
 --replay, what a won run keeps."""
 
 import os
+import signal
 import stat
 import struct
 import subprocess
 import time
 
-from gamerun import (FIRST_FRAME_LIT_BYTES, WINDOW_WAIT, Failure, GameRun, View, check, expect_clean_exit, letterbox, log, screenshot)
+from gamerun import (EXIT_WAIT, FIRST_FRAME_LIT_BYTES, WINDOW_WAIT, Failure, GameRun, View, check, expect_clean_exit, letterbox, log, screenshot)
 
 from checks import *  # noqa: F401,F403 (the scenarios' shared checks)
 
@@ -243,6 +244,42 @@ def replay_runs_out(sandbox):
     check(lines_of(run).count(said) == 1, "said %d times" % lines_of(run).count(said))
 
 
+LOADING_SHADE = (24, 28, 72)  # app/Application.cpp: the frame drawn while a level loads
+
+
+def quit_while_loading(sandbox):
+    """--replay on a level whose file takes minutes to open (a slow disk,
+    preloaded into the game): the window shows the loading frame meanwhile,
+    and Escape, and in a second run SIGTERM, end the game within EXIT_WAIT
+    with status 0, without waiting for the load."""
+    library = os.path.join(os.path.dirname(os.environ.get("VANTORREL_SLOW_SWAP", "")), "libslow_open.so")
+    check(os.path.exists(library), "no open-slowing library beside VANTORREL_SLOW_SWAP: %r" % library)
+    level = sandbox.path("slow.png")
+    with open(level, "wb") as f:
+        f.write(shaft_png(top=300))
+    asan = os.environ.get("ASAN_OPTIONS", "")
+    env = sandbox.env(LD_PRELOAD=library, VANTORREL_SLOW_OPEN=level,
+                      ASAN_OPTIONS=(asan + ":" if asan else "") + "verify_asan_link_order=0")
+    route = sandbox.write("route.txt", "---\n" * 40)
+    for how in ("Escape", "SIGTERM"):
+        run = GameRun(sandbox, WINDOWED + ["--level", level, "--replay", route], env=env)
+        run.wait_window()
+        view = run_view(run)
+
+        def loading(shot):
+            share = fraction(shot, view.box(0, 0, 1280, 600), lambda r, g, b: (r, g, b) == LOADING_SHADE)
+            check(share > 0.9, "no loading frame: %.2f of the picture in its shade" % share)
+        eventually("loading", loading)
+        if how == "Escape":
+            code, seconds = run.escape()
+        else:
+            os.kill(run.game_pid(), signal.SIGTERM)
+            sent = time.monotonic()
+            code = run.wait_exit(EXIT_WAIT)
+            seconds = time.monotonic() - sent
+        expect_clean_exit(run, code, seconds)
+
+
 SCENARIOS = {
     "replay_route": replay_route,
     "empty_level": bad_level(name="empty_level", make=lambda good: b"", reason="the file is empty"),
@@ -257,4 +294,5 @@ SCENARIOS = {
     "fresh_home_keeps_its_record": fresh_home_keeps_its_record,
     "two_games_race_a_record": two_games_race_a_record,
     "replay_runs_out": replay_runs_out,
+    "quit_while_loading": quit_while_loading,
 }

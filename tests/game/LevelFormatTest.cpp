@@ -400,4 +400,10 @@ TEST(LevelGridIdentity, TheHashIsFixedAndSeesTheShapeAndEveryCell)
     EXPECT_NE(gridFromMap({"..", "#."}).contentHash(), square.contentHash());
     EXPECT_NE(gridFromMap({"...#"}).contentHash(), square.contentHash());
     EXPECT_EQ(LevelGrid().contentHash().size(), 16u);
+    // The name is kept with the cells: filling a grid again renames it.
+    LevelGrid refilled = gridFromMap({"..", "#."});
+    refilled.assign(square.getWidth(), square.getHeight(), std::vector<uint8_t>{255, 255, 255, 0}.data());
+    EXPECT_EQ(refilled.contentHash(), square.contentHash());
+    refilled.assign(RgbaImage{});
+    EXPECT_EQ(refilled.contentHash(), LevelGrid().contentHash());
 }
