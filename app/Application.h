@@ -68,7 +68,7 @@ public:
     const Assists& getAssists() const override { return assists; }
     // From the menus: takes effect at the next step and is kept in the
     // settings file.
-    void setAssists(const Assists& chosen);
+    void setAssists(const Assists& chosen) override;
     int windowHeight() const { return height; }
 
 private:

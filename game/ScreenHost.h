@@ -19,4 +19,6 @@ public:
     virtual const RunOutcome& getRunOutcome() const = 0;
     // The help the player has switched on (game speed, kick buffer).
     virtual const Assists& getAssists() const = 0;
+    // From the menus: in force from the next step and kept for later games.
+    virtual void setAssists(const Assists& chosen) = 0;
 };
