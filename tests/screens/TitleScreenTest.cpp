@@ -1,5 +1,6 @@
 // The title screen: the story's timing, its presses and what each frame draws.
 #include "game/TitleScreen.h"
+#include "game/GamePlay.h"
 #include "data/Pictures.h"
 #include "base/ImageLoader.h"
 
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -99,7 +102,7 @@ TEST_F(TitleScreenTest, TheFirstFrameDrawsTheDarkScreenGrainAndTheEmptyLine)
         "createTexture(1024, 1024)",
         "createTexture(1024, 720)",
         "loadFont(MarsNeedsCunnilingus.ttf, 48)",
-        "loadFont(MarsNeedsCunnilingus.ttf, 19)",
+        "loadFont(MarsNeedsCunnilingus.ttf, 18)",
         "fillRect(0, 0, 1280, 480, 0, 0, 0, 255)",
         "fillGradientRect(0, 480, 1280, 1280, 0, 0, 0, 255, 64, 64, 64, 255)",
         "setBlendMode(1)",
@@ -198,6 +201,36 @@ TEST_F(TitleScreenTest, LeftAtLineSixStartsPlay)
     pushKey(SDLK_LEFT);
     app->runIteration();
     EXPECT_EQ(stateName(), "GamePlay");
+}
+
+TEST_F(TitleScreenTest, TheAssistsPanelKeepsItsKeysFromTheStoryAndThePause)
+{
+    auto* title = dynamic_cast<TitleScreen*>(app->currentState());
+    ASSERT_NE(title, nullptr);
+    for (const SDLKey key : {SDLK_a, SDLK_LEFT, SDLK_LEFT, SDLK_DOWN, SDLK_SPACE, SDLK_ESCAPE}) {
+        pushKey(key);
+        ASSERT_TRUE(app->runIteration()) << "Escape in the panel only closes it";
+    }
+    EXPECT_EQ(title->story().lineIndex(), 0);
+    EXPECT_FALSE(title->assists().isOpen());
+    EXPECT_EQ(app->getAssists(), (Assists{80, true}));
+    std::ifstream settings(home / "Plumbrook" / "Plumbrook.conf");
+    const std::string kept{std::istreambuf_iterator<char>(settings), {}};
+    EXPECT_NE(kept.find("gs 80\r\nkb 1\r\n"), std::string::npos) << kept;
+
+    app->switchState("GamePlay");
+    auto* play = dynamic_cast<GamePlay*>(app->currentState());
+    ASSERT_NE(play, nullptr);
+    pushKey(SDLK_a); // beside the jump key: not in play
+    app->runIteration();
+    EXPECT_FALSE(play->isPaused() || play->getAssistsPanel().isOpen());
+    for (const SDLKey key : {SDLK_p, SDLK_a, SDLK_RIGHT, SDLK_r, SDLK_p}) {
+        pushKey(key);
+        app->runIteration();
+    }
+    EXPECT_EQ(app->getAssists(), (Assists{90, true}));
+    EXPECT_TRUE(play->isPaused()) << "P in the panel closes it and leaves play paused";
+    EXPECT_FALSE(play->getAssistsPanel().isOpen());
 }
 
 } // namespace
