@@ -14,7 +14,7 @@ constexpr float panelPoints = 36.0f; // the rows; the title and help scale from 
 // title's logo, clear of the story lines and the controls line under it; over
 // play, above the pilot, who is drawn about the middle. Nothing around the box
 // is dimmed: one more full-screen blend costs a software renderer about a
-// third more time a frame.
+// quarter more time a frame.
 constexpr float boxX = 240.0f;
 constexpr float boxY = 30.0f;
 constexpr float boxWidth = 800.0f;

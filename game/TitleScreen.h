@@ -26,8 +26,8 @@ public:
 
     // One frame has passed; true when a new line came up (with a boom).
     bool tick();
-    // Any key other than Escape and the assists' keys: the next line at once (with a boom), or play
-    // once the last line is up.
+    // Any key other than Escape (and those the assists panel takes): the
+    // next line at once (with a boom), or play once the last line is up.
     Press press();
 
     int lineIndex() const { return index; }
@@ -72,7 +72,6 @@ public:
     std::string name() const override { return "TitleScreen"; }
 
     const TitleStory& story() const { return storyClock; }
-    const AssistsPanel& assists() const { return assistsPanel; }
 
 private:
     AssistsPanel assistsPanel;
