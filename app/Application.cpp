@@ -116,7 +116,8 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     // A game already asked to end need not wait for the sound system.
     if (!noSound && !platform::terminationRequested()) {
         AudioSingleton::instance().setMusicEnabled(!noMusic);
-        audioDevice.open();
+        if (audioDevice.open())
+            AudioSingleton::instance().awaitStream(audioDevice.outputLatencySeconds());
     }
 
     SDL_ShowCursor(SDL_DISABLE);
@@ -274,8 +275,16 @@ void Application::setAssists(const Assists& chosen)
     if (chosen == assists)
         return;
     assists = chosen;
-    pacer.setSpeed(assists.gameSpeed);
+    pacer.setSpeed(replayPace.value_or(assists.gameSpeed));
     saveAssists(assists);
+}
+
+void Application::setReplayPace(std::optional<int> percent)
+{
+    if (percent == replayPace)
+        return;
+    replayPace = percent;
+    pacer.setSpeed(replayPace.value_or(assists.gameSpeed));
 }
 
 void Application::replaceState(std::unique_ptr<GameState> next)

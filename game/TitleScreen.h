@@ -77,4 +77,5 @@ private:
     AssistsPanel assistsPanel;
     TitleStory storyClock;
     TitleStory shown; // the story as the last step began with it
+    int soundWait = 0; // steps waited for the sound stream to be heard
 };

@@ -25,6 +25,7 @@ public:
     const RunOutcome& getRunOutcome() const override { return run; }
     const Assists& getAssists() const override { return assists; }
     void setAssists(const Assists& chosen) override { assists = chosen; }
+    void setReplayPace(std::optional<int>) override {}
 
     std::vector<std::string> switches;
     Assists assists;
