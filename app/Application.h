@@ -71,7 +71,7 @@ public:
     const Assists& getAssists() const override { return assists; }
     // From the menus: takes effect at the next step and is kept in the
     // settings file.
-    void setAssists(const Assists& chosen);
+    void setAssists(const Assists& chosen) override;
     // While a replay plays the pace is its own; the player's game speed
     // comes back with nothing.
     void setReplayPace(std::optional<int> percent) override;

@@ -95,9 +95,11 @@ void InputBindings::installDefaults()
     bind(18, "Retry"); // R
     bind(16, "Pause"); // P
     bind(firstLetterCode + ('g' - 'a'), "Ghost");
+    bind(firstLetterCode, "Assists"); // A
     // The pads: the left stick (and the D-pad, which reports through the same
     // codes) steers and looks up and down, the two main face buttons jump,
-    // Start pauses and the button after it restarts. Nothing on a pad quits.
+    // Start pauses, the button after it restarts and the left shoulder opens
+    // the assists. Nothing on a pad quits.
     for (int joystick = 0; joystick < numberedJoysticks; ++joystick) {
         bind(joystickCode(joystick, stickLeftCode), "P1Left");
         bind(joystickCode(joystick, stickRightCode), "P1Right");
@@ -107,6 +109,7 @@ void InputBindings::installDefaults()
         bind(joystickCode(joystick, firstButtonCode + 1), "Action");
         bind(joystickCode(joystick, firstButtonCode + retryButton), "Retry");
         bind(joystickCode(joystick, firstButtonCode + pauseButton), "Pause");
+        bind(joystickCode(joystick, firstButtonCode + assistsButton), "Assists");
     }
 }
 

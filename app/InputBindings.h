@@ -25,6 +25,9 @@ public:
     // with axis directions that resting triggers report.
     static constexpr int pauseButton = 7;
     static constexpr int retryButton = 8;
+    // The left shoulder there opens the assists. Its code is shared with a
+    // direction of the right stick, which steers nothing.
+    static constexpr int assistsButton = 4;
 
     // One joystick axis event yields one or two of these.
     struct AxisReport {

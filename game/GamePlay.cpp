@@ -138,6 +138,7 @@ void GamePlay::draw(Drawer& drawer) const
         hints.draw(drawer);
     if (paused)
         pauseOverlay::draw(drawer, font);
+    assistsPanel.draw(drawer, host.getAssists());
     if (finished)
         warp.draw(drawer);
 }
@@ -290,9 +291,14 @@ void GamePlay::focusLost()
     pause();
 }
 
-void GamePlay::actionPressed(const std::string& action, const SDL_keysym&)
+void GamePlay::actionPressed(const std::string& action, const SDL_keysym& key)
 {
-    if (action == "Escape") {
+    // The panel opens only on the pause screen: its key lies beside the jump
+    // key, and a slip in play must not stop the run.
+    Assists chosen = host.getAssists();
+    if (paused && assistsPanel.press(action, key.sym, chosen)) {
+        host.setAssists(chosen);
+    } else if (action == "Escape") {
         quit();
     } else if (action == "Pause") {
         paused ? resume() : pause();

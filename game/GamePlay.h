@@ -1,5 +1,6 @@
 #pragma once
 #include "audio/AudioSingleton.h"
+#include "game/AssistsPanel.h"
 #include "game/ClimbSplits.h"
 #include "game/KickFlash.h"
 #include "game/CloudLayer.h"
@@ -64,6 +65,7 @@ public:
     void pause();
     void resume();
     bool isPaused() const { return paused; }
+    const AssistsPanel& getAssistsPanel() const { return assistsPanel; }
     // A replayed run plays like a live one but never sets a record.
     void setReplaying(bool replaying) { replayed = replaying; }
     bool isReplaying() const { return replayed; }
@@ -136,6 +138,7 @@ private:
     LevelRecord::Splits splits = LevelRecord::noSplits();
     int splitsReached = 0;
     bool paused = false;
+    AssistsPanel assistsPanel; // opened only while paused
     bool musicBeforePause = true;
     bool replayed = false;
     int32_t stepsPlayed = 0; // counted up to startSettleSteps

@@ -13,7 +13,7 @@ constexpr float lineX = 288.0f;     // logical pixels: right of the widest clock
 constexpr float lineY = 668.0f;     // logical pixels: the text's top
 constexpr float lineWidth = 976.0f; // wrap width, logical pixels: one row to the right edge
 constexpr float lineScale = 0.5f;   // of the HUD font's size
-constexpr const char* line = "Paused. P or Start to go on, R to restart, Escape to quit";
+constexpr const char* line = "Paused. P or Start to go on, R to restart, A assists, Escape to quit";
 
 } // namespace
 

@@ -20,6 +20,8 @@ public:
     virtual const RunOutcome& getRunOutcome() const = 0;
     // The help the player has switched on (game speed, kick buffer).
     virtual const Assists& getAssists() const = 0;
+    // From the menus: in force from the next step and kept for later games.
+    virtual void setAssists(const Assists& chosen) = 0;
     // A replay plays at the game speed it was made at (percent), without
     // touching the player's own; nothing gives the player's pace back, which
     // the screen that asked for another does when its replay ends or it goes.

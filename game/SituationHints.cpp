@@ -28,7 +28,8 @@ const char* SituationHints::text(Hint hint)
     case missedWall: return "Kick from right beside the wall: jump toward it, then press again while touching it";
     case fallingKick: return "Kick while still rising: a kick while falling ends at once";
     case stuckInRoom:
-        return "Stuck? Look up with Up to see the way out. Slower game and a kick buffer: start with -gs 70 -kb";
+        return "Stuck? Look up with Up to see the way out. Slower game, kick buffer: A on pause, or start with "
+               "-gs 70 -kb";
     case hintCount: break;
     }
     return "";

@@ -4,6 +4,7 @@
 #include "data/Pictures.h"
 #include "game/Backdrop.h"
 #include "game/PictureTexture.h"
+#include "game/ScreenHost.h"
 #include "render/Drawer.h"
 
 #include <algorithm>
@@ -138,10 +139,17 @@ void TitleScreen::draw(Drawer& drawer) const
     if (shown.showsSendOff())
         drawer.drawText(TitleStory::lines()[TitleStory::sendOffLine], resources.font, textX, sendOffY, textWidth,
                         1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    assistsPanel.draw(drawer, host.getAssists());
 }
 
-void TitleScreen::actionPressed(const std::string& action, const SDL_keysym&)
+void TitleScreen::actionPressed(const std::string& action, const SDL_keysym& key)
 {
+    // The panel's keys are its own: they neither quit nor move the story on.
+    Assists chosen = host.getAssists();
+    if (assistsPanel.press(action, key.sym, chosen)) {
+        host.setAssists(chosen);
+        return;
+    }
     if (action == "Escape") {
         quit();
         return;

@@ -1,4 +1,5 @@
 #pragma once
+#include "game/AssistsPanel.h"
 #include "game/GameState.h"
 
 #include <array>
@@ -25,8 +26,8 @@ public:
 
     // One frame has passed; true when a new line came up (with a boom).
     bool tick();
-    // Any key other than Escape: the next line at once (with a boom), or play
-    // once the last line is up.
+    // Any key other than Escape (and those the assists panel takes): the
+    // next line at once (with a boom), or play once the last line is up.
     Press press();
 
     int lineIndex() const { return index; }
@@ -51,13 +52,14 @@ public:
     static constexpr float storyPoints = 48.0f;
     static constexpr float controlsY = 594.0f;  // between the story's three lines and the send-off
     static constexpr float controlsWidth = 1088.0f; // up to 64 pixels from the right edge
-    static constexpr float controlsPoints = 19.0f; // points: the largest at which the line fits its width
+    static constexpr float controlsPoints = 18.0f; // points: the largest at which the line fits its width
     static constexpr float sendOffY = 640.0f;
 
     // The keys of play, in one line under the story, with the one move
     // newcomers cannot guess: how a wall kick is made.
-    static constexpr const char* controlsLine = "Arrows run/look   Space/Z jump   Kick: jump at a wall, press again beside "
-                                                "it while rising   R restart   P pause   G ghost   Esc quit";
+    static constexpr const char* controlsLine = "Arrows run/look   Space/Z jump   Kick: jump at a wall, press again "
+                                                "beside it while rising   R restart   P pause   G ghost   "
+                                                "A assists   Esc quit";
 
     explicit TitleScreen(ScreenHost& host);
 
@@ -72,6 +74,7 @@ public:
     const TitleStory& story() const { return storyClock; }
 
 private:
+    AssistsPanel assistsPanel;
     TitleStory storyClock;
     TitleStory shown; // the story as the last step began with it
     int soundWait = 0; // steps waited for the sound stream to be heard

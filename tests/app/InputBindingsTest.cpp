@@ -68,6 +68,7 @@ TEST(InputBindings, DefaultActions)
     EXPECT_EQ(bindings.keyAction(key(SDLK_SPACE)), "Action");
     EXPECT_EQ(bindings.keyAction(key(SDLK_z)), "Action");
     EXPECT_EQ(bindings.keyAction(key(SDLK_z, KMOD_LSHIFT)), "Action");
+    EXPECT_EQ(bindings.keyAction(key(SDLK_a)), "Assists");
     EXPECT_EQ(bindings.keyAction(key(SDLK_RETURN)), "");
     EXPECT_EQ(bindings.keyAction(key(SDLK_KP8)), "");
     EXPECT_EQ(bindings.keyAction(key(SDLK_LSHIFT)), "");
@@ -141,12 +142,13 @@ TEST(InputBindings, PadDefaultsSteerAndJumpOnTheFirstFourJoysticks)
         EXPECT_EQ(bindings.joystickAction(joystick, 0), "P1Up");
         EXPECT_EQ(bindings.joystickAction(joystick, 2), "P1Down");
         // The other axis directions and the other buttons stay unbound.
-        for (int direction : {6, 7, 8, 9})
+        for (int direction : {6, 7, 9}) // 8 is button 4's code as well
             EXPECT_EQ(bindings.joystickAction(joystick, direction), "") << "direction " << direction;
         EXPECT_EQ(bindings.buttonAction(joystick, 7), "Pause");
         EXPECT_EQ(bindings.buttonAction(joystick, 8), "Retry");
+        EXPECT_EQ(bindings.buttonAction(joystick, 4), "Assists");
         for (int button = 2; button < 16; ++button)
-            if (button != 7 && button != 8) {
+            if (button != 7 && button != 8 && button != 4) {
                 EXPECT_EQ(bindings.buttonAction(joystick, button), "") << "button " << button;
             }
     }

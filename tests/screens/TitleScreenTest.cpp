@@ -1,5 +1,6 @@
 // The title screen: the story's timing, its presses and what each frame draws.
 #include "game/TitleScreen.h"
+#include "game/GamePlay.h"
 #include "data/Pictures.h"
 #include "base/ImageLoader.h"
 
@@ -99,7 +100,7 @@ TEST_F(TitleScreenTest, TheFirstFrameDrawsTheDarkScreenGrainAndTheEmptyLine)
         "createTexture(1024, 1024)",
         "createTexture(1024, 720)",
         "loadFont(MarsNeedsCunnilingus.ttf, 48)",
-        "loadFont(MarsNeedsCunnilingus.ttf, 19)",
+        "loadFont(MarsNeedsCunnilingus.ttf, 18)",
         "fillRect(0, 0, 1280, 480, 0, 0, 0, 255)",
         "fillGradientRect(0, 480, 1280, 1280, 0, 0, 0, 255, 64, 64, 64, 255)",
         "setBlendMode(1)",
@@ -198,6 +199,26 @@ TEST_F(TitleScreenTest, LeftAtLineSixStartsPlay)
     pushKey(SDLK_LEFT);
     app->runIteration();
     EXPECT_EQ(stateName(), "GamePlay");
+}
+
+TEST_F(TitleScreenTest, TheAssistsPanelKeepsItsKeysFromTheStoryAndThePause)
+{
+    auto* title = dynamic_cast<TitleScreen*>(app->currentState());
+    for (const SDLKey key : {SDLK_a, SDLK_LEFT, SDLK_DOWN, SDLK_SPACE, SDLK_ESCAPE}) {
+        pushKey(key);
+        ASSERT_TRUE(app->runIteration()) << "Escape in the panel only closes it";
+    }
+    EXPECT_EQ(title->story().lineIndex(), 0);
+    EXPECT_EQ(app->getAssists(), (Assists{90, true}));
+    app->switchState("GamePlay");
+    auto* play = dynamic_cast<GamePlay*>(app->currentState());
+    // A in play does nothing (it lies beside the jump key); R in the panel does not restart and resume.
+    for (const SDLKey key : {SDLK_a, SDLK_p, SDLK_a, SDLK_RIGHT, SDLK_r, SDLK_p}) {
+        pushKey(key);
+        app->runIteration();
+    }
+    EXPECT_EQ(app->getAssists(), (Assists{100, true}));
+    EXPECT_TRUE(play->isPaused() && !play->getAssistsPanel().isOpen());
 }
 
 } // namespace
