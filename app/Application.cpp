@@ -274,8 +274,16 @@ void Application::setAssists(const Assists& chosen)
     if (chosen == assists)
         return;
     assists = chosen;
-    pacer.setSpeed(assists.gameSpeed);
+    pacer.setSpeed(replayPace.value_or(assists.gameSpeed));
     saveAssists(assists);
+}
+
+void Application::setReplayPace(std::optional<int> percent)
+{
+    if (percent == replayPace)
+        return;
+    replayPace = percent;
+    pacer.setSpeed(replayPace.value_or(assists.gameSpeed));
 }
 
 void Application::replaceState(std::unique_ptr<GameState> next)

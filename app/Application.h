@@ -69,6 +69,9 @@ public:
     // From the menus: takes effect at the next step and is kept in the
     // settings file.
     void setAssists(const Assists& chosen);
+    // While a replay plays the pace is its own; the player's game speed
+    // comes back with nothing.
+    void setReplayPace(std::optional<int> percent) override;
     int windowHeight() const { return height; }
 
 private:
@@ -104,4 +107,5 @@ private:
     RunOutcome lastRun;
     std::string levelFile; // from --level; empty: the shipped play level
     Assists assists;
+    std::optional<int> replayPace; // percent; nothing: the player's game speed
 };

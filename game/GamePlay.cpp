@@ -86,9 +86,20 @@ GamePlay::GamePlay(ScreenHost& host, const FilePath& levelFile)
 {
     // A refused level has nothing worth a record, nor a best run.
     if (level.refusal().empty()) {
-        records.emplace(level.contentHash());
-        if (std::optional<Replay> best = ReplayShelf(level.contentHash()).best(std::cout))
-            ghost.race(std::move(best->steps));
+        const std::string hash = level.contentHash();
+        records.emplace(hash, levelfiles::Kind::unassisted);
+        if (!records->path().empty()) // else it said there is no folder
+            assistedRecords.emplace(hash, levelfiles::Kind::assisted);
+        // A player with an assist on races the fastest assisted run, while
+        // there is one, else the fastest of all; an unassisted player never
+        // sees an assisted run.
+        std::optional<Replay> best;
+        if (host.getAssists().any())
+            best = ReplayShelf(hash, levelfiles::Kind::assisted).best(std::cout);
+        if (!best)
+            best = ReplayShelf(hash, levelfiles::Kind::unassisted).best(std::cout);
+        if (best)
+            ghost.race(std::move(best->steps), best->assists.kickBuffer);
     }
     EngineSteps steps;
     GameMusic::writeBassLine(steps);
@@ -104,6 +115,8 @@ GamePlay::~GamePlay()
     AudioSingleton::instance().clearSteps();
     if (paused)
         AudioSingleton::instance().setMusicEnabled(musicBeforePause);
+    if (tape.isPlayback())
+        host.setReplayPace(std::nullopt);
 }
 
 bool GamePlay::step()
@@ -136,8 +149,8 @@ void GamePlay::draw(Drawer& drawer) const
     const int font = hudFont.number(drawer, hudFontFile, hudFontSize);
 
     drawWorld(drawer, grain, font);
-    const int64_t best =
-        records && records->record().hasBest() ? RunClock::millisecondsFor(records->record().bestSteps) : -1;
+    const std::optional<RecordFile>& kept = getRecords(runKind());
+    const int64_t best = kept && kept->record().hasBest() ? RunClock::millisecondsFor(kept->record().bestSteps) : -1;
     runClockHud::draw(drawer, font, runClock.milliseconds(), best);
     if (!finished)
         hints.draw(drawer);
@@ -162,14 +175,13 @@ void GamePlay::stepRun()
         return;
     }
     runClock.tick();
-    // A replay plays by the rules it was kept with: no assist reaches it.
-    const Assists& assists = host.getAssists();
-    body.kickBuffer = assists.kickBuffer && !tape.isPlayback();
-    assistedRun = assistedRun || (assists.any() && !tape.isPlayback());
-    body.update(tape.next(stepInput, body), level);
-    if (tape.ranOutThisStep())
+    // A replay plays by the assists it was kept with, the player's none of them.
+    body.update(tape.next(stepInput, body, host.getAssists()), level);
+    if (tape.ranOutThisStep()) {
+        host.setReplayPace(std::nullopt);
         std::cout << "GamePlay: The replay ended after " << tape.taken().size() - 1
                   << " steps without a win; the keys are yours (R starts a run of your own)" << std::endl;
+    }
     ghost.step(level);
     kickFlash.step(body.events);
     pressMarks.step(body.events, body.x, body.y);
@@ -192,27 +204,39 @@ void GamePlay::win()
     finished = true;
     body.beginWarp();
     AudioSingleton::instance().playMark();
-    std::printf("GamePlay: Run time %s%s\n", runClock.text().c_str(), assistedRun ? " (assisted)" : "");
+    // A replay's time is marked by the assists it was made with.
+    const bool assisted = tape.liveAssists().any() || (replayed && tape.recordedAssists().any());
+    std::printf("GamePlay: Run time %s%s\n", runClock.text().c_str(), assisted ? " (assisted)" : "");
     std::fflush(stdout);
     RunOutcome outcome;
     outcome.milliseconds = runClock.milliseconds();
-    outcome.assisted = assistedRun;
-    // An assisted run is kept apart from the records: it neither sets a best
-    // nor leaves a replay that could become the ghost.
-    const bool keep = !replayed && !assistedRun;
-    if (records) {
-        int64_t previousBest = records->record().bestSteps;
-        if (keep) {
-            const RecordFile::Offer offered = records->offer(runClock.steps(), splits);
+    outcome.assisted = assisted;
+    // An assisted run is kept apart: it is compared with, and may replace,
+    // only the assisted record and best replay, never the unassisted ones.
+    const levelfiles::Kind kind = assisted ? levelfiles::Kind::assisted : levelfiles::Kind::unassisted;
+    std::optional<RecordFile>& kept = assisted ? assistedRecords : records;
+    if (kept) {
+        int64_t previousBest = kept->record().bestSteps;
+        if (!replayed) {
+            const RecordFile::Offer offered = kept->offer(runClock.steps(), splits);
             outcome.newBest = offered.newBest;
             previousBest = offered.previousBestSteps;
         }
         if (previousBest > 0)
             outcome.previousBestMilliseconds = RunClock::millisecondsFor(previousBest);
     }
-    if (keep)
-        ReplayShelf(level.contentHash()).keep(tape.taken(), std::cout);
+    if (!replayed && tape.kickBufferSwitched())
+        std::cout << "GamePlay: Not keeping a replay of this run: the kick buffer was switched during it"
+                  << std::endl;
+    else if (!replayed)
+        ReplayShelf(level.contentHash(), kind).keep(tape.taken(), tape.liveAssists(), std::cout);
     host.setRunOutcome(outcome); // for the ending, built after this screen is gone
+}
+
+levelfiles::Kind GamePlay::runKind() const
+{
+    const Assists& next = tape.isPlayback() ? tape.recordedAssists() : host.getAssists();
+    return tape.liveAssists().any() || next.any() ? levelfiles::Kind::assisted : levelfiles::Kind::unassisted;
 }
 
 void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
@@ -250,7 +274,6 @@ void GamePlay::restart()
     tape = RunTape{};
     ghost.restart();
     runClock = RunClock{};
-    assistedRun = false;
     splits = LevelRecord::noSplits();
     splitsReached = 0;
     tapped = PilotInput{};
@@ -329,7 +352,8 @@ bool GamePlay::playReplay(const std::string& path)
     if (replay && !replay->levelHash.empty() && replay->levelHash != hash)
         error = "made on level " + replay->levelHash + ", this is " + hash;
     else if (replay) {
-        tape.playBack(std::move(replay->steps));
+        tape.playBack(std::move(replay->steps), replay->assists);
+        host.setReplayPace(replay->assists.gameSpeed);
         setReplaying(true);
     }
     if (!error.empty())

@@ -87,11 +87,16 @@ public:
     const SituationHints& getHints() const { return hints; }
     // The step at which this run first reached each tenth of the climb; -1: not yet.
     const LevelRecord::Splits& getSplits() const { return splits; }
-    // None when the level could not be loaded.
-    const std::optional<RecordFile>& getRecords() const { return records; }
+    // None when the level could not be loaded (or, for the assisted
+    // record, when there is no data folder).
+    const std::optional<RecordFile>& getRecords(levelfiles::Kind kind) const
+    {
+        return kind == levelfiles::Kind::assisted ? assistedRecords : records;
+    }
 
     // Plays the replay or levelcheck route in the file from the first step,
-    // in place of the player's keys; call it before the first step. One that
+    // in place of the player's keys, with the assists it was made with (the
+    // pace through the host); call it before the first step. One that
     // cannot be read, is damaged or was made on another level is refused
     // with one line: false, and this screen stays a live run.
     bool playReplay(const std::string& path);
@@ -106,11 +111,15 @@ private:
     // The run: input, pilot, ghost, clock, splits and the win.
     void stepRun();
     void win();
+    // The kind of record this run is measured against: assisted once an
+    // assist helped a step of the player's, or is on for the next one.
+    levelfiles::Kind runKind() const;
     void drawWorld(Drawer& drawer, uint32_t grain, int font) const;
 
     LevelGrid level;
     ClimbSplits climb;
     std::optional<RecordFile> records;
+    std::optional<RecordFile> assistedRecords;
     TileSet tiles;
     CloudLayer clouds;
     PilotBody body{startX, startY};
@@ -123,7 +132,6 @@ private:
     bool paused = false;
     bool musicBeforePause = true;
     bool replayed = false;
-    bool assistedRun = false; // an assist was on for a step of this run
     int32_t stepsPlayed = 0; // counted up to startSettleSteps
     LookCamera look;
     KickFlash kickFlash;
@@ -133,7 +141,7 @@ private:
     PilotInput input;
     PilotInput tapped; // pressed since the last step
     RunTape tape;
-    Ghost ghost{startX, startY}; // the level's best run
+    Ghost ghost{startX, startY}; // the level's best run of this run's kind
     GameMusic music;
     // The pilot's velocities as last published by the game thread; the audio
     // thread reads these instead of the body, which the game thread writes.

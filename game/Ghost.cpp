@@ -4,16 +4,19 @@
 
 #include <utility>
 
-void Ghost::race(Route steps)
+void Ghost::race(Route steps, bool kickBuffer)
 {
     run = std::move(steps);
+    body.kickBuffer = kickBuffer;
     nextStep = 0;
     shown = hasRun();
 }
 
 void Ghost::restart()
 {
+    const bool kickBuffer = body.kickBuffer;
     body = PilotBody(startX, startY);
+    body.kickBuffer = kickBuffer;
     nextStep = 0;
 }
 

@@ -17,8 +17,8 @@ public:
     // No run: nothing to show, and toggling keeps it hidden.
     Ghost(float startX, float startY) : body(startX, startY), startX(startX), startY(startY) {}
 
-    // Races this run; shown from now on.
-    void race(Route run);
+    // Races this run, with the kick buffer it was made with; shown from now on.
+    void race(Route run, bool kickBuffer);
     bool hasRun() const { return !run.empty(); }
     bool isShown() const { return shown; }
     // Back to the start of the same run, for a climb started again.

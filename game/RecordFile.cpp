@@ -20,10 +20,11 @@ constexpr int lockWaitMilliseconds = 2000;
 
 std::string folderOf(const std::string& path) { return path.substr(0, path.find_last_of('/')); }
 
-std::string pathFor(const std::string& levelHash)
+std::string pathFor(const std::string& levelHash, levelfiles::Kind kind)
 {
     const std::optional<std::string> home = platform::userDataHome();
-    return home ? *home + "/" + folderName + "/" + levelHash + RecordFile::extension : std::string();
+    return home ? *home + "/" + folderName + "/" + levelfiles::name(levelHash, kind, RecordFile::extension)
+                : std::string();
 }
 
 bool endsWith(std::string_view text, std::string_view end)
@@ -31,30 +32,36 @@ bool endsWith(std::string_view text, std::string_view end)
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// A file the game keeps for a level: its record or one of its replays.
+// A file the game keeps for a level: one of its records or replays.
 bool isLevelFile(std::string_view name)
 {
     if (name.size() <= hashDigits ||
         name.substr(0, hashDigits).find_first_not_of("0123456789abcdef") != std::string_view::npos)
         return false;
-    const std::string_view rest = name.substr(hashDigits);
-    return rest == levelfiles::recordExtension || rest == levelfiles::bestReplayExtension ||
-           rest == levelfiles::lastReplayExtension;
+    std::string_view rest = name.substr(hashDigits);
+    if (rest == levelfiles::lastReplayExtension)
+        return true;
+    if (rest.starts_with(levelfiles::assistedMark))
+        rest.remove_prefix(std::string_view(levelfiles::assistedMark).size());
+    return rest == levelfiles::recordExtension || rest == levelfiles::bestReplayExtension;
 }
 
-// The lock beside a record file, named after its level.
+// The lock beside a record file, named after its level: one for both kinds.
 std::string lockBeside(const std::string& recordPath)
 {
-    const std::string_view extension = RecordFile::extension;
     std::string lock = recordPath;
-    if (endsWith(lock, extension))
-        lock.resize(lock.size() - extension.size());
+    for (const std::string_view end : {std::string_view(RecordFile::extension), std::string_view(levelfiles::assistedMark)})
+        if (endsWith(lock, end))
+            lock.resize(lock.size() - end.size());
     return lock + lockExtension;
 }
 
 } // namespace
 
-RecordFile::RecordFile(const std::string& levelHash) : RecordFile(AtPath{}, pathFor(levelHash)) {}
+RecordFile::RecordFile(const std::string& levelHash, levelfiles::Kind kind)
+    : RecordFile(AtPath{}, pathFor(levelHash, kind))
+{
+}
 
 RecordFile RecordFile::at(const std::string& path) { return RecordFile(AtPath{}, path); }
 

@@ -5,7 +5,8 @@
 #include <string>
 
 // One level's record on disk: `<hash>.record` in the records folder
-// (`vantorrel/` below $XDG_DATA_HOME, else ~/.local/share). Read when the
+// (`vantorrel/` below $XDG_DATA_HOME, else ~/.local/share), or
+// `<hash>.assisted.record` for the runs won with an assist on. Read when the
 // level starts, for the clock's display; written, whole or not at all, only
 // when a run beats the file as it is at that moment, so a slower run of a
 // second game on the same level never replaces a faster one. A file that is
@@ -18,11 +19,11 @@ public:
     // The record of the level with this content hash, read now. Without a
     // data folder (neither variable set) there is nothing to read or keep.
     // Temporary files that killed games left in the folder go first.
-    explicit RecordFile(const std::string& levelHash);
+    RecordFile(const std::string& levelHash, levelfiles::Kind kind);
     // A record at an exact path (tests).
     static RecordFile at(const std::string& path);
 
-    // The lock every writer of a level's files (record, replays) holds
+    // The lock every writer of a level's files (records, replays) holds
     // while it reads and replaces them.
     static std::string lockPath(const std::string& folder, const std::string& levelHash);
 

@@ -12,7 +12,7 @@ namespace replayfile {
 namespace {
 
 constexpr std::size_t hashDigits = 16; // LevelGrid::contentHash's length
-constexpr std::size_t quotedLength = 40; // characters of a bad header shown in a message
+constexpr std::size_t quotedLength = 64; // characters of a bad header shown in a message: a whole one
 
 bool allOf(std::string_view word, std::string_view allowed)
 {
@@ -39,7 +39,8 @@ std::vector<std::string_view> words(std::string_view line)
 std::string text(const Replay& replay)
 {
     std::ostringstream out;
-    out << headerWord << ' ' << formatVersion << ' ' << replay.levelHash << ' ' << replay.steps.size() << '\n';
+    out << headerWord << ' ' << formatVersion << ' ' << replay.levelHash << ' ' << replay.steps.size() << ' '
+        << replay.assists.gameSpeed << ' ' << (replay.assists.kickBuffer ? 1 : 0) << '\n';
     routescript::write(out, replay.steps);
     return out.str();
 }
@@ -59,17 +60,28 @@ std::optional<Replay> parse(std::string_view text, std::string& error)
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         const std::vector<std::string_view> parts = words(line);
-        const bool wellFormed = parts.size() == 4 && parts[0] == headerWord && allOf(parts[1], "0123456789") &&
-                                parts[2].size() == hashDigits && allOf(parts[2], "0123456789abcdef") &&
-                                allOf(parts[3], "0123456789");
-        if (!wellFormed) {
-            error = "line 1: want \"" + std::string(headerWord) + " " + std::to_string(formatVersion) +
-                    " <level hash> <steps>\", got " + quotedBytes(line, quotedLength);
+        const bool versioned = parts.size() >= 2 && parts[0] == headerWord && allOf(parts[1], "0123456789");
+        const int version = versioned ? leadingInteger(parts[1]).value_or(0) : formatVersion;
+        if (version != formatVersion && version != unassistedVersion) {
+            error = "format version " + std::string(parts[1]) + ", this game reads " +
+                    std::to_string(unassistedVersion) + " and " + std::to_string(formatVersion);
             return std::nullopt;
         }
-        const int version = leadingInteger(parts[1]).value_or(0);
-        if (version != formatVersion) {
-            error = "format version " + std::string(parts[1]) + ", this game reads " + std::to_string(formatVersion);
+        const std::size_t wordCount = version == formatVersion ? 6 : 4;
+        bool wellFormed = versioned && parts.size() == wordCount && parts[2].size() == hashDigits &&
+                          allOf(parts[2], "0123456789abcdef") && allOf(parts[3], "0123456789");
+        if (wellFormed && version == formatVersion) {
+            // One spelling each, so a file read back is written the same.
+            const std::optional<int> speed = allOf(parts[4], "0123456789") && parts[4][0] != '0'
+                                                 ? leadingInteger(parts[4])
+                                                 : std::nullopt;
+            wellFormed = speed && Assists::offeredSpeed(*speed) && (parts[5] == "0" || parts[5] == "1");
+            replay.assists = Assists{speed.value_or(Assists::fullSpeed), parts[5] == "1"};
+        }
+        if (!wellFormed) {
+            error = "line 1: want \"" + std::string(headerWord) + " " + std::to_string(version) + " <level hash> <steps>" +
+                    (version == formatVersion ? " <game speed> <kick buffer>" : "") + "\", got " +
+                    quotedBytes(line, quotedLength);
             return std::nullopt;
         }
         replay.levelHash = std::string(parts[2]);

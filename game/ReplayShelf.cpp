@@ -11,7 +11,7 @@ namespace {
 constexpr int lockWaitMilliseconds = 2000;
 } // namespace
 
-ReplayShelf::ReplayShelf(std::string hash) : levelHash(std::move(hash))
+ReplayShelf::ReplayShelf(std::string hash, levelfiles::Kind kind) : levelHash(std::move(hash)), kind(kind)
 {
     if (const std::optional<std::string> home = platform::userDataHome())
         folder = *home + "/" + folderName;
@@ -19,7 +19,7 @@ ReplayShelf::ReplayShelf(std::string hash) : levelHash(std::move(hash))
 
 std::string ReplayShelf::bestPath() const
 {
-    return folder.empty() ? "" : folder + "/" + levelHash + bestExtension;
+    return folder.empty() ? "" : folder + "/" + levelfiles::name(levelHash, kind, bestExtension);
 }
 
 std::string ReplayShelf::lastPath() const
@@ -49,12 +49,16 @@ std::optional<Replay> ReplayShelf::readBest(std::string& error) const
         error = "made on level " + (replay->levelHash.empty() ? std::string("(none)") : replay->levelHash);
         return std::nullopt;
     }
+    if (replay && replay->assists.any() != (kind == levelfiles::Kind::assisted)) {
+        error = replay->assists.any() ? "made with assists" : "made without assists";
+        return std::nullopt;
+    }
     return replay;
 }
 
-void ReplayShelf::keep(const Route& run, std::ostream& out) const
+void ReplayShelf::keep(const Route& run, const Assists& assists, std::ostream& out) const
 {
-    const Replay replay{levelHash, run};
+    const Replay replay{levelHash, run, assists};
     if (replayfile::text(replay).size() > replayfile::largestFile) {
         out << "ReplayShelf: Not keeping a run of " << run.size() << " steps: longer than a replay can be"
             << std::endl;

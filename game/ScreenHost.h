@@ -2,6 +2,7 @@
 #include "game/Assists.h"
 #include "game/RunOutcome.h"
 
+#include <optional>
 #include <string>
 
 // What a screen may ask of whoever runs it: the next screen, the end of the
@@ -19,4 +20,8 @@ public:
     virtual const RunOutcome& getRunOutcome() const = 0;
     // The help the player has switched on (game speed, kick buffer).
     virtual const Assists& getAssists() const = 0;
+    // A replay plays at the game speed it was made at (percent), without
+    // touching the player's own; nothing gives the player's pace back, which
+    // the screen that asked for another does when its replay ends or it goes.
+    virtual void setReplayPace(std::optional<int> percent) = 0;
 };

@@ -5,6 +5,8 @@
 #include "audio/PortAudioDevice.h"
 #include "game/GamePlay.h"
 #include "game/GameState.h"
+#include "game/LevelGrid.h"
+#include "game/ReplayFile.h"
 #include "game/PictureTexture.h"
 #include "game/TitleScreen.h"
 #include "render/Drawer.h"
@@ -20,6 +22,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -332,6 +335,36 @@ TEST_F(ApplicationLoop, PacingWithAFakeClock)
     for (std::size_t line = 0; line < 10; ++line)
         EXPECT_EQ(journal.lines.at(line), line % 2 == 0 ? "recorder step" : "recorder draw");
     application->setClock(nullptr);
+}
+
+TEST_F(ApplicationLoop, AReplayPacesThePlayAtItsOwnGameSpeedAndThePlayersComesBackWhenItRunsOut)
+{
+    // Steps in one second of the scripted clock, from a step on: while a
+    // replay of 120 steps plays, and once it has run out.
+    LevelGrid level;
+    level.load(FilePath::dataFolder("levels").join("pilot.png"), GamePlay::startX, GamePlay::startY);
+    const std::tuple<std::string, Assists, int64_t, int64_t> cases[] = { // player's speed, replay's, steps
+        {"100", {100, false}, 67, 67}, {"50", {100, false}, 67, 34}, {"100", {50, true}, 34, 67}, {"90", {70, false}, 47, 60}};
+    for (const auto& [speed, made, whilePlaying, afterwards] : cases) {
+        config.write("run.replay", replayfile::text(Replay{level.contentHash(), Route(120), made}));
+        auto application = start({"-win", "-ns", "-w", "320", "-h", "180", "-gs", speed, "--replay", config.file("run.replay")});
+        FakeClock clock;
+        application->setClock(&clock);
+        const RunClock& steps = dynamic_cast<GamePlay&>(*application->currentState()).getRunClock();
+        const auto stepsInASecond = [&] {
+            application->runIteration();
+            const int64_t first = steps.steps();
+            for (const uint32_t from = clock.now; clock.now - from < 1000;)
+                application->runIteration();
+            return steps.steps() - first; // the last step ran a second or more after the first
+        };
+        EXPECT_EQ(stepsInASecond(), whilePlaying) << made.gameSpeed;
+        while (steps.steps() <= 120)
+            application->runIteration();
+        EXPECT_EQ(stepsInASecond(), afterwards) << made.gameSpeed;
+        EXPECT_EQ(application->getAssists().gameSpeed, std::stoi(speed)) << "the replay's speed was kept as the player's";
+        application->setClock(nullptr);
+    }
 }
 
 TEST_F(ApplicationLoop, APressMadeWhileTheLoopSleepsReachesTheStepRightAfterTheSleep)

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::string backError;
             const std::optional<Replay> again = replayfile::parse(replayfile::text(*replay), backError);
             fuzzsupport::require(again.has_value(), "a written replay is refused");
-            fuzzsupport::require(again->levelHash == replay->levelHash && again->steps == replay->steps,
+            fuzzsupport::require(again->levelHash == replay->levelHash && again->steps == replay->steps &&
+                                     again->assists == replay->assists,
                                  "a replay changes when written and read back");
         }
     } else {

@@ -86,9 +86,11 @@ TEST_F(RecordFolder, TheFileIsWrittenOnlyWhenARunBeatsItAndItsFolderMadeOnTheFir
     EXPECT_EQ(slurp(path), "vantorrel record 1\nbest 500\nsplit 1 99\nsplit 2 200\n");
     EXPECT_TRUE(second.offer(450, splitsOf({120})).newBest);
     EXPECT_EQ(slurp(path), "vantorrel record 1\nbest 450\nsplit 1 99\nsplit 2 200\n");
+    // The assisted record is a file of its own under the same lock.
+    EXPECT_TRUE(RecordFile::at((folder / "share" / "vantorrel" / "feed.assisted.record").string()).offer(300, {}).newBest);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    // The record and the level's lock; no temporary file is left.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "share" / "vantorrel"), {}), 2);
+    // The two records and the level's lock; no temporary file is left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "share" / "vantorrel"), {}), 3);
     for (const char* made : {"share", "share/vantorrel"})
         EXPECT_EQ(std::filesystem::status(folder / made).permissions(), std::filesystem::perms::owner_all) << made;
 }
@@ -222,6 +224,8 @@ TEST_F(RecordFolder, OnlyOurOwnTemporariesOfGoneGamesAreRemovedAtTheStart)
         {"fedcba9876543210.last.replay" + dead + "-3.tmp", true}, {"0123456789abcdef.record" + live + "-0.tmp", false},
         {"0123456789ABCDEF.record" + dead + "-0.tmp", false}, {"0123456789abcdef.lock" + dead + "-0.tmp", false},
         {"0123456789abcdef.record" + dead + "-0.tmp~", false}, {"0123456789abcdef.record" + dead + "-100.tmp", false},
+        {"0123456789abcdef.assisted.record" + dead + "-0.tmp", true}, {"0.assisted.best.replay" + dead + "-1.tmp", false},
+        {"0123456789abcdef.assisted.best.replay" + dead + "-1.tmp", true},
     };
     for (const auto& [name, removed] : names)
         std::ofstream(folder / name) << "vantorrel record 1\n";

@@ -24,6 +24,7 @@ public:
     void setRunOutcome(const RunOutcome& outcome) override { run = outcome; }
     const RunOutcome& getRunOutcome() const override { return run; }
     const Assists& getAssists() const override { return assists; }
+    void setReplayPace(std::optional<int>) override {}
 
     std::vector<std::string> switches;
     Assists assists;
