@@ -116,7 +116,8 @@ Application::Application(const std::vector<std::string>& arguments) : clock(&sdl
     // A game already asked to end need not wait for the sound system.
     if (!noSound && !platform::terminationRequested()) {
         AudioSingleton::instance().setMusicEnabled(!noMusic);
-        audioDevice.open();
+        if (audioDevice.open())
+            AudioSingleton::instance().awaitStream(audioDevice.outputLatencySeconds());
     }
 
     SDL_ShowCursor(SDL_DISABLE);

@@ -3,6 +3,11 @@
 #include "audio/DenormalGuard.h"
 #include "audio/SoftClip.h"
 
+#include <algorithm>
+
+// The audio thread counts its frames without ever waiting.
+static_assert(std::atomic<int64_t>::is_always_lock_free);
+
 AudioSingleton& AudioSingleton::instance()
 {
     // Each folder on its own: one missing beside the game may be installed.
@@ -47,6 +52,7 @@ void AudioSingleton::render(float* out, int frames)
     SoftClip::apply(out, 2 * frames);
     if (fadeRequested.load(std::memory_order_acquire))
         applyFadeOut(out, frames);
+    renderedFrames.store(renderedFrames.load(std::memory_order_relaxed) + frames, std::memory_order_relaxed);
 }
 
 void AudioSingleton::applyFadeOut(float* out, int frames)
@@ -123,6 +129,13 @@ void AudioSingleton::playBoom()
 {
     for (float frequency : boomFrequencies)
         pendingNotes.push({boomGroup, frequency});
+}
+
+void AudioSingleton::awaitStream(double outputLatencySeconds)
+{
+    const double seconds = 2.0 * std::max(outputLatencySeconds, 0.0) + heardAfterSeconds;
+    framesBeforeHeard.store(renderedFrames.load(std::memory_order_relaxed) + static_cast<int64_t>(seconds * rate.hertz()),
+                            std::memory_order_relaxed);
 }
 
 void AudioSingleton::setMusicEnabled(bool enabled)

@@ -12,6 +12,7 @@
 #include "base/FilePath.h"
 
 #include <atomic>
+#include <cstdint>
 
 // The process-wide audio engine: five voice groups, four drums and a 16-step
 // sequencer whose grid the game edits while the audio thread renders, and
@@ -86,6 +87,20 @@ public:
     void fadeOut() { fadeRequested.store(true, std::memory_order_release); }
     bool fadedOut() const { return fadeFinished.load(std::memory_order_acquire); }
     static constexpr float fadeOutSeconds = 0.02f;
+    // Through a sound server a new stream takes its first buffers at once,
+    // then may take nothing more for a while (0.1 to 0.5 s measured through
+    // PulseAudio, longer on a busy machine) until the server plays it: a
+    // sound started then falls on the stream's first moment, or before it,
+    // and may never be heard. Game thread, once the stream runs: isHeard
+    // turns true when the stream has pulled twice its latency and then
+    // heardAfterSeconds more since, which only a stream that really plays does.
+    // Without a stream nothing is awaited.
+    void awaitStream(double outputLatencySeconds);
+    bool isHeard() const
+    {
+        return renderedFrames.load(std::memory_order_relaxed) >= framesBeforeHeard.load(std::memory_order_relaxed);
+    }
+    static constexpr double heardAfterSeconds = 0.1;
     // The rate `render` fills buffers at; every voice, drum and the
     // sequencer take theirs from it. Only while nothing renders (before the
     // stream starts); the reference rate until then.
@@ -134,6 +149,8 @@ private:
     std::atomic<bool> music{true};
     std::atomic<bool> fadeRequested{false};
     std::atomic<bool> fadeFinished{false};
+    std::atomic<int64_t> renderedFrames{0};   // written by the audio thread only
+    std::atomic<int64_t> framesBeforeHeard{0};
     float fadeGain = 1.0f; // audio thread only
     SampleRate rate;
 };

@@ -1,7 +1,5 @@
 #include "audio/LandingThud.h"
 
-#include "audio/TwoPi.h"
-
 #include <cmath>
 
 namespace {
@@ -34,33 +32,24 @@ float LandingThud::peakFor(float fallSpeed)
 
 void LandingThud::trigger(float fallSpeed)
 {
-    drop = 1.0f;
-    dropFall = rate.fallPerFrame(dropSeconds);
-    dust.start(dustSeconds, rate);
-    dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate.hertz());
-    envelope.start(peakFor(fallSpeed), attackSeconds, decaySeconds, rate);
-    active = true;
+    body.drop = 1.0f;
+    body.dropFall = rate.fallPerFrame(dropSeconds);
+    body.framePeriod = rate.framePeriod();
+    body.dust.start(dustSeconds, rate);
+    body.dustSmoothing = 1.0f - std::exp(-twoPi * dustCutoff / rate.hertz());
+    strike(peakFor(fallSpeed), attackSeconds, decaySeconds);
 }
 
-void LandingThud::render(StereoFrame* out, int frames)
+template class StruckSound<LandingKnock>;
+
+float LandingKnock::next(float amplitude)
 {
-    if (!active)
-        return;
-    DecayingNoise puff = dust;
-    float p = phase, d = drop;
-    const float dFall = dropFall, smoothing = dustSmoothing;
-    const float span = startFrequency - endFrequency, inverseRate = rate.framePeriod();
-    active = runStrike(envelope, out, frames, [&](float amplitude) {
-        const float muffled = puff.lowPassed(smoothing);
-        const float sample = amplitude * (std::sin(twoPi * p) + dustLevel * puff.level * muffled);
-        p += (endFrequency + span * d) * inverseRate;
-        if (p >= 1.0f)
-            p -= 1.0f;
-        d *= dFall;
-        puff.decay();
-        return sample;
-    });
-    dust = puff;
-    phase = p;
-    drop = d;
+    const float muffled = dust.lowPassed(dustSmoothing);
+    const float sample = amplitude * (std::sin(twoPi * phase) + dustLevel * dust.level * muffled);
+    phase += (endFrequency + (startFrequency - endFrequency) * drop) * framePeriod;
+    if (phase >= 1.0f)
+        phase -= 1.0f;
+    drop *= dropFall;
+    dust.decay();
+    return sample;
 }

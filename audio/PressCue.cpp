@@ -1,7 +1,5 @@
 #include "audio/PressCue.h"
 
-#include <cmath>
-
 namespace {
 
 struct Shape {
@@ -29,48 +27,19 @@ const Shape& shapeOf(PressCue::Kind kind)
 
 float PressCue::peakOf(Kind kind) { return shapeOf(kind).level; }
 
+template class StruckSound<PressCueTone>;
+
+float PressCueTone::next(float amplitude)
+{
+    const float sample = amplitude * tone.sine();
+    tone.advance();
+    return sample;
+}
+
 void PressCue::trigger(Kind kind)
 {
     const Shape& shape = shapeOf(kind);
-    phaseStep = shape.startFrequency * rate.framePeriod();
-    glideFrames = rate.framesIn(shape.glideSeconds);
-    glideFactor = std::pow(shape.endFrequency / shape.startFrequency, 1.0f / static_cast<float>(glideFrames));
-    envelope.start(shape.level, shape.attackSeconds, shape.decaySeconds, rate);
-    active = true;
-}
-
-void PressCue::render(StereoFrame* out, int frames)
-{
-    if (!active)
-        return;
-    StrikeEnvelope e = envelope;
-    float p = phase, step = phaseStep;
-    int glide = glideFrames;
-    const float factor = glideFactor;
-    bool ended = false;
-    for (int i = 0; i < frames; ++i) {
-        const float amplitude = e.next();
-        if (!e.sounding()) {
-            ended = true;
-            break;
-        }
-        const float sample = amplitude * std::sin(twoPi * p);
-        p += step;
-        if (p >= 1.0f)
-            p -= 1.0f;
-        if (glide > 0) {
-            step *= factor;
-            --glide;
-        }
-        out[i].left += sample;
-        out[i].right += sample;
-    }
-    envelope = e;
-    phase = p;
-    phaseStep = step;
-    glideFrames = glide;
-    if (ended) {
-        active = false;
-        envelope = StrikeEnvelope{};
-    }
+    body.tone.start(shape.startFrequency * rate.framePeriod(), shape.endFrequency / shape.startFrequency,
+                    rate.framesIn(shape.glideSeconds));
+    strike(shape.level, shape.attackSeconds, shape.decaySeconds);
 }

@@ -1,7 +1,6 @@
 #include "audio/WallKickChirp.h"
 
 #include "audio/FastTanh.h"
-#include "audio/TwoPi.h"
 
 #include <cmath>
 
@@ -36,37 +35,18 @@ float WallKickChirp::startFrequency(float flightSpeed)
 
 void WallKickChirp::trigger(float flightSpeed)
 {
-    phaseStep = startFrequency(flightSpeed) / rate.hertz();
-    glideFrames = rate.framesIn(glideSeconds);
-    glideFactor = std::pow(glideRatio, 1.0f / static_cast<float>(glideFrames));
-    click.start(clickSeconds, rate);
-    envelope.start(level, attackSeconds, decaySeconds, rate);
-    active = true;
+    body.tone.start(startFrequency(flightSpeed) / rate.hertz(), glideRatio, rate.framesIn(glideSeconds));
+    body.click.start(clickSeconds, rate);
+    strike(level, attackSeconds, decaySeconds);
 }
 
-void WallKickChirp::render(StereoFrame* out, int frames)
+template class StruckSound<WallKickSpring>;
+
+float WallKickSpring::next(float amplitude)
 {
-    if (!active)
-        return;
-    DecayingNoise c = click;
-    float p = phase, step = phaseStep;
-    int glide = glideFrames;
-    const float glideStep = glideFactor;
-    active = runStrike(envelope, out, frames, [&](float amplitude) {
-        const float tone = fastTanh(drive * std::sin(twoPi * p)) * toneScale;
-        const float sample = amplitude * (tone + clickLevel * c.level * 0.5f * c.differenced());
-        c.decay();
-        p += step;
-        if (p >= 1.0f)
-            p -= 1.0f;
-        if (glide > 0) {
-            step *= glideStep;
-            --glide;
-        }
-        return sample;
-    });
-    click = c;
-    phase = p;
-    phaseStep = step;
-    glideFrames = glide;
+    const float shaped = fastTanh(drive * tone.sine()) * toneScale;
+    const float sample = amplitude * (shaped + clickLevel * click.level * 0.5f * click.differenced());
+    click.decay();
+    tone.advance();
+    return sample;
 }

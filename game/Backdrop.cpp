@@ -30,4 +30,10 @@ void show(Drawer& drawer, SkyTop top, uint32_t grainTexture, ProcessStill& still
     still.show(drawer, [&] { draw(drawer, top, grainTexture); });
 }
 
+void show(Drawer& drawer, SkyTop top, uint32_t grainTexture, ProcessStill& still, const ScreenArea* areas,
+          size_t count)
+{
+    still.show(drawer, areas, count, [&] { draw(drawer, top, grainTexture); });
+}
+
 } // namespace backdrop

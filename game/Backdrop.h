@@ -1,8 +1,10 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 class Drawer;
 class ProcessStill;
+struct ScreenArea;
 
 // The layers behind every level: a sky fading to white at the bottom and a
 // faint grain added over it.
@@ -23,5 +25,10 @@ void draw(Drawer& drawer, SkyTop top, uint32_t grainTexture);
 // changes, and drawing it anew costs two full-screen passes a frame. It must
 // be the first drawing of the frame.
 void show(Drawer& drawer, SkyTop top, uint32_t grainTexture, ProcessStill& still);
+// Shown only in `areas` once kept, where the caller covers the rest of the
+// frame with opaque drawing (the opaque tiles): the sky under them is never
+// seen, and filling it costs a software renderer most of a layer.
+void show(Drawer& drawer, SkyTop top, uint32_t grainTexture, ProcessStill& still, const ScreenArea* areas,
+          size_t count);
 
 } // namespace backdrop

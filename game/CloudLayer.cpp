@@ -54,13 +54,31 @@ void CloudLayer::step()
 
 void CloudLayer::draw(Drawer& drawer, Camera camera) const
 {
+    const ScreenArea everywhere{-cloudWidth, -cloudHeight, 2.0f * windowWidth * unitWidth,
+                                2.0f * windowHeight * unitHeight};
+    draw(drawer, camera, &everywhere, 1);
+}
+
+void CloudLayer::draw(Drawer& drawer, Camera camera, const ScreenArea* shown, size_t count) const
+{
     const uint32_t texture = cloudTexture.key(drawer, pictures::cloud(), true);
     const Origin origin = windowOrigin(camera);
+    const auto reachesShown = [&](float left, float top) {
+        for (size_t i = 0; i < count; ++i) {
+            const ScreenArea& area = shown[i];
+            if (left < area.x + area.width && area.x < left + cloudWidth && top < area.y + area.height &&
+                area.y < top + cloudHeight)
+                return true;
+        }
+        return false;
+    };
     for (const auto& cloud : clouds) {
         if (origin.x < cloud.x && cloud.x < origin.x + windowWidth && origin.y < cloud.y &&
             cloud.y < origin.y + windowHeight) {
-            drawer.drawTexture(texture, (cloud.x - origin.x) * unitWidth - cloudWidth,
-                               (cloud.y - origin.y) * unitHeight - cloudHeight, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+            const float left = (cloud.x - origin.x) * unitWidth - cloudWidth;
+            const float top = (cloud.y - origin.y) * unitHeight - cloudHeight;
+            if (reachesShown(left, top))
+                drawer.drawTexture(texture, left, top, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
         }
     }
 }

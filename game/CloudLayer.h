@@ -1,10 +1,12 @@
 #pragma once
 #include "game/Camera.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class Drawer;
 class RandomGenerator;
+struct ScreenArea;
 
 // The far background: 128 clouds in a 64 × 64 field that scrolls at 1/16 of
 // the camera and drifts slowly sideways.
@@ -32,6 +34,10 @@ public:
     void step();
     // Draws the clouds in the window.
     void draw(Drawer& drawer, Camera camera) const;
+    // Only the clouds that reach into one of `shown` (logical pixels): the
+    // rest of the screen is covered over later, and with it any cloud wholly
+    // inside it.
+    void draw(Drawer& drawer, Camera camera, const ScreenArea* shown, size_t count) const;
     // Moves every cloud one step, turning at the field's edges.
     void drift();
 

@@ -103,8 +103,10 @@ void Epilogue::draw(Drawer& drawer) const
     const EpilogueResources resources = resourcesFor(drawer);
     const Camera camera{body.x + cameraRight, body.y - cameraAbove};
 
-    backdrop::show(drawer, backdrop::epilogueSky, resources.grain, skyStill);
-    clouds.draw(drawer, camera);
+    // The sky only where no opaque tile will cover it.
+    const UncoveredAreas open = tiles.uncovered(level, camera);
+    backdrop::show(drawer, backdrop::epilogueSky, resources.grain, skyStill, open.areas.data(), open.count);
+    clouds.draw(drawer, camera, open.areas.data(), open.count);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     body.draw(drawer);

@@ -242,8 +242,10 @@ levelfiles::Kind GamePlay::runKind() const
 void GamePlay::drawWorld(Drawer& drawer, uint32_t grain, int font) const
 {
     const Camera camera{body.x + cameraRight, body.y - cameraUp + look.rows()};
-    backdrop::show(drawer, backdrop::playSky, grain, skyStill);
-    clouds.draw(drawer, camera);
+    // The sky only where no opaque tile will cover it.
+    const UncoveredAreas open = tiles.uncovered(level, camera);
+    backdrop::show(drawer, backdrop::playSky, grain, skyStill, open.areas.data(), open.count);
+    clouds.draw(drawer, camera, open.areas.data(), open.count);
     tiles.draw(drawer, level, camera);
     trail.draw(drawer, camera);
     kickFlash.draw(drawer, camera);

@@ -58,6 +58,17 @@ public:
         kept = drawer.keepStill();
         remember(drawer);
     }
+    // The same where the caller covers all but `areas` with opaque drawing
+    // (Drawer::drawStillAreas); the first time the layer is drawn whole.
+    template <class Draw>
+    void show(Drawer& drawer, const ScreenArea* areas, size_t count, Draw&& draw)
+    {
+        if (keptFor(drawer) && drawer.drawStillAreas(kept, areas, count))
+            return;
+        draw();
+        kept = drawer.keepStill();
+        remember(drawer);
+    }
 
 private:
     bool keptFor(Drawer& drawer) const;

@@ -23,6 +23,9 @@ constexpr int32_t rowsAboveCamera = 6;
 constexpr int32_t visibleColumns = 21;
 constexpr float outlineOffset = 4.0f;   // the 72-pixel frame reaches 4 pixels past the cell
 constexpr float outlineScale = 2.0f;
+// Logical pixels an uncovered area reaches into the covered cells around it,
+// so that no pixel between a covered cell and its open neighbour is missed.
+constexpr float uncoveredOverlap = 1.0f;
 
 ProcessTexture atlasTexture;
 ProcessTexture outlineTexture;
@@ -206,11 +209,8 @@ void TileSet::step()
     }
 }
 
-void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera) const
+VisibleWindow TileSet::drawnWindow(const LevelGrid& grid, Camera camera)
 {
-    const uint32_t atlas = atlasTexture.key(drawer, pictures::tileAtlas(), true);
-    const uint32_t outline = outlineTexture.key(drawer, pictures::cellOutline(), true);
-
     VisibleWindow window = visibleWindow(camera);
     // Only cells inside the grid are drawn.
     if (window.firstColumn < 0) {
@@ -225,6 +225,47 @@ void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera) const
     if (window.lastRow > grid.getHeight() - 1) {
         window.lastRow = grid.getHeight() - 1;
     }
+    return window;
+}
 
-    drawVisible(drawer, grid, camera, window, atlas, outline);
+void TileSet::draw(Drawer& drawer, const LevelGrid& grid, Camera camera) const
+{
+    const uint32_t atlas = atlasTexture.key(drawer, pictures::tileAtlas(), true);
+    const uint32_t outline = outlineTexture.key(drawer, pictures::cellOutline(), true);
+    drawVisible(drawer, grid, camera, drawnWindow(grid, camera), atlas, outline);
+}
+
+UncoveredAreas TileSet::uncovered(const LevelGrid& grid, Camera camera) const
+{
+    const VisibleWindow drawn = drawnWindow(grid, camera);
+    const auto covered = [&](int32_t column, int32_t row) {
+        return column >= drawn.firstColumn && column <= drawn.lastColumn && row >= drawn.firstRow &&
+               row <= drawn.lastRow && coverOf(tiles[grid.cell(column, row)]) == Cover::Opaque;
+    };
+    // Whole cells from the one under the screen's top left corner cover the
+    // screen whatever the camera's sign (visibleWindow truncates).
+    const int32_t firstColumn = static_cast<int32_t>(std::floor(camera.x)) - columnsLeftOfCamera;
+    const int32_t firstRow = static_cast<int32_t>(std::floor(camera.y)) - rowsAboveCamera;
+    const int32_t lastColumn = firstColumn + visibleColumns - 1;
+    UncoveredAreas result;
+    for (int32_t row = firstRow; row <= firstRow + 2 * rowsAboveCamera; ++row) {
+        const float top = screenY(static_cast<float>(row), camera) - uncoveredOverlap;
+        const float height = cellPixels + 2.0f * uncoveredOverlap;
+        for (int32_t column = firstColumn; column <= lastColumn;) {
+            if (covered(column, row)) {
+                ++column;
+                continue;
+            }
+            const int32_t start = column;
+            while (column <= lastColumn && !covered(column, row))
+                ++column;
+            // A run at an edge of the screen reaches a whole cell past it.
+            const float left = screenX(static_cast<float>(start == firstColumn ? start - 1 : start), camera);
+            const float right = screenX(static_cast<float>(column > lastColumn ? column + 1 : column), camera);
+            if (result.count < result.areas.size())
+                result.areas[result.count++] = ScreenArea{left - uncoveredOverlap, top,
+                                                          right - left + 2.0f * uncoveredOverlap, height};
+        }
+    }
+    return result;
 }

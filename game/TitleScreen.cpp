@@ -18,6 +18,11 @@ constexpr float grainScale = 1.25f;   // the 1024-pixel grain covers 1280 x 1280
 constexpr float grainAlpha = 0.5f;
 constexpr int alphaBlend = 0;
 constexpr int additiveBlend = 1;
+// The story waits for a new sound stream to be heard (AudioSingleton::isHeard)
+// before its clock starts, so that the first line's boom is not lost with the
+// stream's first moment; at most this many steps (2 s), for a stream that
+// never plays.
+constexpr int soundWaitSteps = 133;
 
 // Made on the first frame and kept for the process.
 ProcessTexture grainTexture;
@@ -97,6 +102,11 @@ TitleScreen::TitleScreen(ScreenHost& host) : GameState(host) {}
 bool TitleScreen::step()
 {
     shown = storyClock;
+    if (soundWait < soundWaitSteps && !AudioSingleton::instance().isHeard()) {
+        ++soundWait;
+        return true;
+    }
+    soundWait = soundWaitSteps;
     if (storyClock.tick())
         boom();
     return true;

@@ -74,4 +74,5 @@ public:
 private:
     TitleStory storyClock;
     TitleStory shown; // the story as the last step began with it
+    int soundWait = 0; // steps waited for the sound stream to be heard
 };

@@ -15,6 +15,14 @@ struct TextureQuad {
     float th;
 };
 
+// A rectangle of the logical area (origin top left, y down).
+struct ScreenArea {
+    float x;
+    float y;
+    float width;
+    float height;
+};
+
 // The one seam between the game and the graphics system. Coordinates are
 // logical units of the fixed area given at construction (origin top left,
 // y down); angles in degrees, positive clockwise on screen; colours as floats
@@ -87,6 +95,12 @@ public:
     // resize): the caller then draws the layer itself and may keep it.
     virtual uint32_t keepStill();
     virtual bool drawStill(uint32_t still);
+    // A kept still shown only in the given areas, for a frame whose other
+    // parts the caller covers with opaque drawing before it ends: a
+    // software rasteriser then fills those pixels once instead of twice. A
+    // drawer may show more of the still. False, drawing nothing, as for
+    // drawStill.
+    virtual bool drawStillAreas(uint32_t still, const ScreenArea* areas, size_t count);
 
     // Many regions of one texture, untinted and in order, as drawTextureRegion
     // draws each; a drawer may do it in one go. Without `blended` every quad

@@ -216,7 +216,9 @@ void OpenGLDrawer::beginFrame()
 {
     if (!contextReady)
         return;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Nothing tests depth: clearing it would only cost a software renderer
+    // a pass over the frame.
+    glClear(GL_COLOR_BUFFER_BIT);
     glLoadIdentity();
     drawnSinceSwap = true;
 }

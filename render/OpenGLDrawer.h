@@ -72,6 +72,7 @@ public:
     void setGlyph(int slot, uint8_t* pixels, uint32_t size) override;
     uint32_t keepStill() override;
     bool drawStill(uint32_t still) override;
+    bool drawStillAreas(uint32_t still, const ScreenArea* areas, size_t count) override;
 
     void setLinearFiltering(bool linear) override;
     // The key's record; an all-zero one is inserted for an absent key.
@@ -107,6 +108,9 @@ private:
     // A framebuffer with a window-sized colour renderbuffer, where blits
     // between framebuffers exist; false (nothing made) otherwise.
     bool createWindowSizedBuffer(uint32_t& framebufferName, uint32_t& store);
+    // The same with a window-sized texture as its colour, so that parts of
+    // it can be drawn as quads; false (nothing made) where that fails.
+    bool createWindowSizedTexture(uint32_t& framebufferName, uint32_t& texture);
     void keepShownFrame();
     bool probeBackBufferAfterSwap();
 
@@ -153,10 +157,12 @@ private:
     // Held in a framebuffer's colour renderbuffer (a blit on the graphics
     // side), else in a texture (a copy, where framebuffer blits are missing).
     // Kept stills by key, each a framebuffer with a window-sized colour
-    // renderbuffer; all dropped when the window size changes. Keys only grow.
+    // texture (else a renderbuffer, and then only shown whole); all dropped
+    // when the window size changes. Keys only grow.
     struct StillBuffer {
         uint32_t framebuffer;
-        uint32_t store;
+        uint32_t store;   // renderbuffer, 0 when the colour is a texture
+        uint32_t texture; // 0 when the colour is a renderbuffer
     };
     std::map<uint32_t, StillBuffer> stills;
     uint32_t nextStillKey = 1;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -211,6 +212,30 @@ TEST(AudioEngine, PlayBoomWithEveryVoiceBusyChangesNothing)
     EXPECT_EQ(engine->activeVoices(4), 32);
     EXPECT_EQ(engine->voice(4, 0).elapsed(), clockAfter(64, elapsedBefore));
     EXPECT_FLOAT_EQ(engine->voice(4, 31).mainFrequency(), 220.0f * octave);
+}
+
+// The title's first boom waits for isHeard. Counting the frames pulled
+// before awaitStream, or a threshold one frame off, would let it fall on a
+// stream that is not yet played; never awaiting must not hold the title.
+TEST(AudioEngine, IsHeardOnceTheStreamPulledTwiceItsLatencyAndATenthMore)
+{
+    const struct {
+        int before;     // frames pulled before awaitStream
+        double latency; // s; NaN: no stream awaited
+        int after;      // frames pulled after it
+        bool heard;
+    } cases[] = {
+        {0, NAN, 0, true},         {1915, 0.05, 8819, false}, {1915, 0.05, 8820, true},
+        {0, -1.0, 4409, false},    {0, -1.0, 4410, true},
+    };
+    for (const auto& c : cases) {
+        auto engine = makeEngine();
+        renderFrames(*engine, c.before);
+        if (!std::isnan(c.latency))
+            engine->awaitStream(c.latency);
+        renderFrames(*engine, c.after);
+        EXPECT_EQ(engine->isHeard(), c.heard) << c.before << " + " << c.after << " frames, latency " << c.latency;
+    }
 }
 
 TEST(PolyphonicSynth, WithOneFreeVoiceOnlyTheFirstNoteSounds)

@@ -162,6 +162,14 @@ TEST(Clouds, DrawnOnlyInsideTheWindowAndDriftingEveryFrame)
     EXPECT_EQ(layer.clouds[0].x, 10.0f + 0.001f);
     EXPECT_EQ(layer.clouds[1].x, 48.0f - 0.001f);
     EXPECT_EQ(layer.clouds[5].x, 60.0f + 0.001f); // undrawn clouds drift too
+    // Only where some shown area reaches into its 132 × 68 picture at (668, 157).
+    const std::pair<ScreenArea, std::size_t> shown[] = {
+        {{0, 0, 668, 720}, 0}, {{0, 0, 669, 720}, 1}, {{800, 225, 10, 10}, 0}, {{799, 224, 10, 10}, 1}};
+    for (const auto& [area, drawn] : shown) {
+        drawer.clear();
+        layer.draw(drawer, Camera{10.0f, 10.0f}, &area, 1);
+        EXPECT_EQ(drawer.callsOf("drawTexture").size(), drawn) << area.x << "," << area.y;
+    }
 }
 
 TEST(Clouds, TurnAroundAtTheFieldEdges)

@@ -322,6 +322,41 @@ TEST(TileSetDrawing, OutlinesFirstThenTheCellsThatShowOpaqueBeforeBlended)
     EXPECT_FLOAT_EQ(flame.args[3], 0.876f);
 }
 
+TEST(TileSetDrawing, UncoveredAreasHoldEveryPixelButThoseOfOpaqueTiles)
+{
+    // 30 × 20 cells: earth over columns 5..14 of rows 5..12, burning at (9, 8).
+    std::vector<std::string> rows(20, std::string(30, '.'));
+    for (int row = 5; row <= 12; ++row)
+        rows[static_cast<std::size_t>(row)].replace(5, 10, 10, '#');
+    rows[8][9] = '*';
+    const LevelGrid grid = gridFromMap(rows);
+    const TileSet tiles;
+    struct Point {
+        Camera camera;
+        float x, y;
+        bool uncovered;
+    };
+    // At camera (12, 8) column c starts at x = 64 (c − 1), row r at y = 64 (r − 2).
+    const Point points[] = {
+        {{12.0f, 8.0f}, 416.0f, 416.0f, false}, // earth (7, 8)
+        {{12.0f, 8.0f}, 544.0f, 416.0f, true},  // the burning cell
+        {{12.0f, 8.0f}, 255.0f, 416.0f, true},  // open (4, 8), beside the earth
+        {{12.0f, 8.0f}, 258.0f, 416.0f, false}, // just inside the earth
+        {{12.0f, 8.0f}, 0.5f, 0.5f, true},
+        {{12.0f, 8.0f}, 1279.5f, 719.5f, true},
+        {{-3.5f, -2.5f}, 10.0f, 10.0f, true}, // left of the cells a truncated camera picks
+    };
+    for (const Point& point : points) {
+        const UncoveredAreas open = tiles.uncovered(grid, point.camera);
+        bool inside = false;
+        for (std::size_t i = 0; i < open.count; ++i) {
+            const ScreenArea& a = open.areas[i];
+            inside = inside || (a.x <= point.x && point.x < a.x + a.width && a.y <= point.y && point.y < a.y + a.height);
+        }
+        EXPECT_EQ(inside, point.uncovered) << point.camera.x << " " << point.x << "," << point.y;
+    }
+}
+
 TEST(TileSetDrawing, CellsOutsideTheGridAreSkipped)
 {
     const LevelGrid grid = gridFromMap({"##", "##"});

@@ -353,6 +353,28 @@ TEST_F(DrawerPixels, AKeptStillShowsTheSameFrameAgainWithoutItsDrawing)
     EXPECT_FALSE(drawer->drawStill(other + 100));
 }
 
+TEST_F(DrawerPixels, AKeptStillShownInAreasFillsOnlyThosePixelsAndThemExactly)
+{
+    drawer->beginFrame();
+    drawer->fillGradientRect(0, 0, 1280, 720, 96, 96, 255, 255, 255, 255, 255, 255);
+    drawer->fillRect(100, 100, 200, 50, 255, 0, 0, 128);
+    const uint32_t still = drawer->keepStill();
+    drawer->endFrame();
+    const Frame drawn = grab(*drawer, width, height);
+    const ScreenArea areas[] = {{90, 95, 30, 20}, {-50, 600, 100, 200}};
+    const Frame shown = shootFrame([&] { ASSERT_TRUE(drawer->drawStillAreas(still, areas, 2)); });
+    const std::tuple<int, int, bool> points[] = {{90, 95, true},    {119, 114, true},  {105, 105, true},
+                                                 {89, 100, false},  {120, 100, false}, {100, 115, false},
+                                                 {0, 719, true},   {49, 600, true},   {50, 650, false}};
+    for (const auto& [x, y, inside] : points) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        if (inside)
+            EXPECT_EQ(shown.at(x, y), drawn.at(x, y));
+        else
+            EXPECT_RGB_NEAR(shown.at(x, y), 0, 0, 0, 0);
+    }
+}
+
 TEST_F(DrawerPixels, UnknownKeysIndicesAndFontsDrawNothing)
 {
     const float triangle[] = {0, 0, 10, 0, 5, 10};
