@@ -2,6 +2,7 @@
 
 #include "BucketSet.h"
 #include "RouteSearch.h"
+#include "SearchPilot.h"
 
 #include <algorithm>
 #include <deque>
@@ -169,23 +170,13 @@ bool Planner::plan(const PilotBody& from, int32_t framesSincePress, Route& route
                                  parent.sincePress >= pressGap && parent.recovery <= 1;
         for (int press = pressUseful ? 1 : 0; press >= 0 && !found; --press) {
             for (int32_t choice = 0; choice < directionChoices; ++choice) {
-                PilotBody body(parent.x, parent.y);
-                body.vx = parent.vx;
-                body.vy = parent.vy;
-                body.wallKick = parent.wallKick;
-                body.jumpRecovery = parent.recovery;
-                body.jumpRequested = press != 0;
+                PilotBody body = pilotOf(parent, press != 0);
                 PilotInput input;
                 input.left = choice == 1 ? 1 : 0;
                 input.right = choice == 2 ? 1 : 0;
                 body.update(input, grid);
                 Node child;
-                child.x = body.x;
-                child.y = body.y;
-                child.vx = body.vx;
-                child.vy = body.vy;
-                child.wallKick = body.wallKick;
-                child.recovery = static_cast<uint8_t>(std::clamp(body.jumpRecovery, 0, 255));
+                keepPilot(body, child);
                 child.sincePress =
                     static_cast<uint16_t>(press != 0 ? 1 : std::min<int32_t>(parent.sincePress + 1, pressGap));
                 child.parent = at;

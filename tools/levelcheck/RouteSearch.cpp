@@ -1,7 +1,7 @@
 #include "RouteSearch.h"
 
 #include "BucketSet.h"
-
+#include "SearchPilot.h"
 #include "game/PilotBody.h"
 
 #include <algorithm>
@@ -97,23 +97,13 @@ void expand(const Live& from, const LevelGrid& grid, int32_t pressGap, std::vect
             // What was held last comes first: it is the one a state staying
             // in its own bucket goes on with.
             const uint8_t directions = choice == 0 ? from.held : choice <= from.held ? choice - 1 : choice;
-            PilotBody body(from.x, from.y);
-            body.vx = from.vx;
-            body.vy = from.vy;
-            body.wallKick = from.wallKick;
-            body.jumpRecovery = from.recovery;
-            body.jumpRequested = press != 0;
+            PilotBody body = pilotOf(from, press != 0);
             PilotInput input;
             input.left = (directions & leftBit) != 0 ? 1 : 0;
             input.right = (directions & rightBit) != 0 ? 1 : 0;
             body.update(input, grid);
             Child& child = made[count++];
-            child.live.x = body.x;
-            child.live.y = body.y;
-            child.live.vx = body.vx;
-            child.live.vy = body.vy;
-            child.live.wallKick = body.wallKick;
-            child.live.recovery = static_cast<uint8_t>(std::clamp(body.jumpRecovery, 0, 255));
+            keepPilot(body, child.live);
             child.live.sincePress =
                 static_cast<uint16_t>(press != 0 ? 1 : std::min<int32_t>(from.sincePress + 1, pressGap));
             child.live.held = directions;
