@@ -134,9 +134,15 @@ public:
         if (count < quads.size())
             quads[count++] = TextureQuad{sx, sy, tile.u + tileInset, tile.v + tileInset, tileSpan, tileSpan};
     }
-    void draw(Drawer& drawer, uint32_t atlas, bool blended) const
+    // A whole picture rather than an atlas tile: the cell outlines.
+    void addWhole(float sx, float sy)
     {
-        drawer.drawTextureQuads(atlas, quads.data(), count, regionScale, regionScale, blended);
+        if (count < quads.size())
+            quads[count++] = TextureQuad{sx, sy, 0.0f, 0.0f, 1.0f, 1.0f};
+    }
+    void draw(Drawer& drawer, uint32_t texture, bool blended, float scale = regionScale) const
+    {
+        drawer.drawTextureQuads(texture, quads.data(), count, scale, scale, blended);
     }
 
 private:
@@ -159,6 +165,9 @@ void TileSet::drawVisible(Drawer& drawer, const LevelGrid& grid, Camera camera, 
         return column >= window.firstColumn && column <= window.lastColumn && row >= window.firstRow &&
                row <= window.lastRow && coverOf(tiles[grid.cell(column, row)]) == Cover::Opaque;
     };
+    // In one batch: a frame's outlines are dozens of quads, and each quad
+    // drawn on its own costs a software renderer more than its pixels do.
+    TileBatch outlines;
     for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
         for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
             if (!hasOutline(grid.cell(column, row)))
@@ -167,13 +176,11 @@ void TileSet::drawVisible(Drawer& drawer, const LevelGrid& grid, Camera camera, 
             for (int32_t dy = -1; dy <= 1 && covered; ++dy)
                 for (int32_t dx = -1; dx <= 1 && covered; ++dx)
                     covered = (dx == 0 && dy == 0) || drawnOpaque(column + dx, row + dy);
-            if (!covered) {
-                drawer.drawTexture(outline, screenX(column, camera) - outlineOffset,
-                                   screenY(row, camera) - outlineOffset, outlineScale, outlineScale,
-                                   1.0f, 1.0f, 1.0f, 1.0f);
-            }
+            if (!covered)
+                outlines.addWhole(screenX(column, camera) - outlineOffset, screenY(row, camera) - outlineOffset);
         }
     }
+    outlines.draw(drawer, outline, true, outlineScale);
     TileBatch opaque;
     TileBatch blended;
     const TileOffset flame = tiles[overlayEntry + overlayFrame];

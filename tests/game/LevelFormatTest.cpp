@@ -299,13 +299,14 @@ TEST(TileSetDrawing, OutlinesFirstThenTheCellsThatShowOpaqueBeforeBlended)
     // Open cells and the burning cell's own tile are wholly transparent:
     // only the two earth tiles and the flame show.
     ASSERT_EQ(drawing.size(), 2u + 2u + 1u);
-    // Outlines: only the two earth cells, 4 pixels outside the cell, scale 2.
-    EXPECT_EQ(drawing[0].op, "drawTexture");
+    // Outlines: only the two earth cells, the whole picture 4 pixels outside
+    // the cell, scale 2.
     EXPECT_EQ(drawing[0].args[0], 64.0f * (10 - 1) - 4.0f);
     EXPECT_EQ(drawing[0].args[1], 64.0f * (10 - 2) - 4.0f);
-    EXPECT_EQ(drawing[0].args[2], 2.0f);
+    EXPECT_EQ(drawing[0].args[4], 1.0f);
+    EXPECT_EQ(drawing[0].args[6], 2.0f);
     EXPECT_EQ(drawing[1].args[0], 64.0f * (11 - 1) - 4.0f);
-    for (std::size_t i = 2; i < drawing.size(); ++i) {
+    for (std::size_t i = 0; i < drawing.size(); ++i) {
         ASSERT_EQ(drawing[i].op, "drawTextureRegion");
     }
     const auto& earth = drawing[2];
@@ -363,8 +364,7 @@ TEST(TileSetDrawing, CellsOutsideTheGridAreSkipped)
     TileSet tiles;
     RecordingDrawer drawer;
     tiles.draw(drawer, grid, Camera{0.5f, 0.5f});
-    EXPECT_EQ(drawer.callsOf("drawTexture").size(), 4u);
-    EXPECT_EQ(drawer.callsOf("drawTextureRegion").size(), 4u);
+    EXPECT_EQ(drawer.callsOf("drawTextureRegion").size(), 4u + 4u); // outlines and tiles
     LevelGrid empty;
     drawer.clear();
     tiles.draw(drawer, empty, Camera{61.5f, 982.5f});
