@@ -196,6 +196,7 @@ void OpenGLDrawer::setUpProjectionAndState()
     glEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
+    currentBlendMode = 0;
 
     if (lineTextureKey == 0)
         createLineTexture();

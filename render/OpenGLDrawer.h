@@ -137,6 +137,7 @@ private:
     int secondLocation = 0;
     int paramLocation = 0;
     uint32_t currentProgram = 0;
+    int currentBlendMode = 0; // as last set by setBlendMode: 0 mixes by alpha
     uint32_t secondTextureKey = 0;
 
     uint32_t framebuffer = 0;

@@ -235,6 +235,11 @@ void OpenGLDrawer::fillGradientRect(float x, float y, float w, float h,
 {
     if (!contextReady)
         return;
+    // Mixing by an alpha of 1 leaves the colour as it is, but a software
+    // renderer still reads every pixel under it to mix.
+    const bool opaque = a1 == 255 && a2 == 255 && currentBlendMode == 0 && currentProgram == 0;
+    if (opaque)
+        glDisable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, 0);
     glBegin(GL_QUADS);
     glColor4ub(r1, g1, b1, a1);
@@ -244,6 +249,8 @@ void OpenGLDrawer::fillGradientRect(float x, float y, float w, float h,
     glVertex2f(x + w, y + h);
     glVertex2f(x, y + h);
     glEnd();
+    if (opaque)
+        glEnable(GL_BLEND);
 }
 
 void OpenGLDrawer::drawLine(float x1, float y1, float x2, float y2, float r, float g, float b, float a)
@@ -298,6 +305,7 @@ void OpenGLDrawer::setBlendMode(int mode)
     default:
         return;
     }
+    currentBlendMode = mode;
     glBlendFunc(source, destination);
     if (glBlendEquationEXT != nullptr)
         glBlendEquationEXT(equation);
