@@ -32,8 +32,8 @@
 // the level's record, and can restart the climb or pause.
 class GamePlay : public GameState, public AudioSingleton::Callback {
 public:
-    static constexpr float startX = 60.0f; // cells
-    static constexpr float startY = 984.0f;
+    static constexpr float startX = PlayLevel::startX; // cells
+    static constexpr float startY = PlayLevel::startY;
     // Steps at the start of play in which a jump press is dropped. The title
     // story moves on by itself as well as by presses, so whoever presses
     // through it cannot tell which press will be its last: the next one, a

@@ -1,14 +1,13 @@
 #include "game/PlayLevel.h"
 
-#include "game/GamePlay.h"
 #include "game/ReplayShelf.h"
 
 #include <iostream>
 
 namespace {
 
-constexpr int32_t startColumn = static_cast<int32_t>(GamePlay::startX);
-constexpr int32_t startRow = static_cast<int32_t>(GamePlay::startY);
+constexpr int32_t startColumn = static_cast<int32_t>(PlayLevel::startX);
+constexpr int32_t startRow = static_cast<int32_t>(PlayLevel::startY);
 
 bool stopped(const std::atomic<bool>* stop) { return stop != nullptr && stop->load(); }
 

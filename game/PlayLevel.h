@@ -15,6 +15,10 @@
 // read on a thread of its own while the window goes on answering; on the
 // largest levels the format allows it takes seconds.
 struct PlayLevel {
+    // The pilot's start cell, where a refused level's pocket is dug.
+    static constexpr float startX = 60.0f; // cells
+    static constexpr float startY = 984.0f;
+
     // Reads it all now; `assisted`: the player has an assist on, so the
     // ghost is the fastest assisted run while there is one. Once `stop` is
     // set (by another thread) the stages not begun yet are left out: the

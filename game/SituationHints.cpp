@@ -1,5 +1,7 @@
 #include "game/SituationHints.h"
 
+#include <string>
+
 #include "game/LevelGrid.h"
 #include "game/PictureTexture.h"
 #include "game/ReadableText.h"
@@ -67,8 +69,10 @@ void SituationHints::offer(Hint hint)
 
 void SituationHints::draw(Drawer& drawer) const
 {
-    if (showing() == hintCount)
-        return;
+    // The font and its outline are made on the first frame of play, with
+    // nothing to show: made when the first hint comes, a minute in, they
+    // would raise the game's memory long after it has settled.
     const int font = hintFont.number(drawer, hintFontFile, hintPoints);
-    readableText::draw(drawer, text(current), font, hintX, hintY, hintWidth, hintColour);
+    readableText::draw(drawer, showing() == hintCount ? std::string() : text(current), font, hintX, hintY, hintWidth,
+                       hintColour);
 }

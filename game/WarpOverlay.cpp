@@ -24,9 +24,9 @@ WarpOverlay::WarpOverlay(bool shrinking) : progress(shrinking ? shrinkingStart :
 
 void WarpOverlay::draw(Drawer& drawer) const
 {
-    // Shrunk rings cover nothing; on a software rasteriser even an empty
-    // textured draw is not free.
-    if (progress <= 0.0f)
+    // Rings that have shrunk away cover nothing for the rest of the ending;
+    // on a software rasteriser even an empty textured draw is not free.
+    if (shrinking && progress <= 0.0f)
         return;
     uint32_t textures[ringCount];
     for (int32_t ring = 0; ring < ringCount; ++ring) {
