@@ -16,7 +16,6 @@ struct Shape {
 constexpr Shape wastedPress{300.0f, 200.0f, 0.02f, 0.002f, 0.02f, 0.08f};
 // A sag: an octave down over 150 ms, from the kick's own starting pitch. −18 dBFS.
 constexpr Shape fallingKick{330.0f, 165.0f, 0.15f, 0.004f, 0.06f, 0.12f};
-constexpr float twoPi = 6.2831853f;
 
 const Shape& shapeOf(PressCue::Kind kind)
 {
