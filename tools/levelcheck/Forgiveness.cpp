@@ -139,12 +139,7 @@ bool Planner::plan(const PilotBody& from, int32_t framesSincePress, Route& route
     };
     std::vector<Node> nodes;
     Node start;
-    start.x = from.x;
-    start.y = from.y;
-    start.vx = from.vx;
-    start.vy = from.vy;
-    start.wallKick = from.wallKick;
-    start.recovery = static_cast<uint8_t>(std::clamp(from.jumpRecovery, 0, 255));
+    keepPilot(from, start);
     start.sincePress = static_cast<uint16_t>(std::clamp(framesSincePress, 0, pressGap));
     start.key = RouteSearch::bucketOf(start.x, start.y, start.vx, start.vy, start.wallKick);
     nodes.push_back(start);
