@@ -6,6 +6,7 @@ Standard library only; the X side uses xdotool, xwd, xdpyinfo and ImageMagick's
 convert, the sound side tests/audio/with-sound-sink and nothing else."""
 
 import array
+import ctypes
 import math
 import os
 import shutil
@@ -268,6 +269,70 @@ class GameRun:
             except ProcessLookupError:
                 pass
             self.process.wait()
+
+
+class QuickKeys:
+    """Presses keys from this process through the X server's test extension,
+    the way xdotool does, but without starting a process per press, which
+    takes most of a second on a busy machine."""
+
+    def __init__(self):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(None)
+        check(self.display, "cannot open the X display %r" % os.environ.get("DISPLAY"))
+
+    def press(self, name):
+        code = self.x11.XKeysymToKeycode(self.display, self.x11.XStringToKeysym(name.encode()))
+        check(code != 0, "no key code for %r" % name)
+        self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
+        self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
+        self.x11.XFlush(self.display)
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
+
+
+def x_server_pid():
+    """The process id of the X server of DISPLAY (xvfb-run's Xvfb), or None."""
+    display = os.environ.get("DISPLAY", "")
+    for entry in os.listdir("/proc"):
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                words = f.read().split(b"\0")
+        except (OSError, ValueError):
+            continue
+        if os.path.basename(words[0]) in (b"Xvfb", b"Xorg") and display.encode() in words[1:]:
+            return int(entry)
+    return None
+
+
+def cpu_wait(pids):
+    """Seconds the threads of these processes have spent ready to run but
+    waiting for a processor (the kernel's run delay, summed): what a busy
+    machine takes from them. Processes gone count nothing."""
+    waited = 0
+    for pid in pids:
+        try:
+            tasks = os.listdir("/proc/%d/task" % pid)
+        except OSError:
+            continue
+        for task in tasks:
+            try:
+                with open("/proc/%d/task/%s/schedstat" % (pid, task)) as f:
+                    waited += int(f.read().split()[1])
+            except (OSError, IndexError, ValueError):
+                pass
+    return waited / 1e9
 
 
 def expect_clean_exit(run, code, seconds):

@@ -9,8 +9,8 @@ import subprocess
 import time
 import wave
 
-from gamerun import (START_WAIT, Failure, GameRun, check, expect_clean_exit, log, onsets, peak, read_capture, screenshot,
-                     strongest_frequency)
+from gamerun import (START_WAIT, Failure, GameRun, QuickKeys, check, cpu_wait, expect_clean_exit, log, onsets, peak, read_capture,
+                     screenshot, strongest_frequency, x_server_pid)
 
 from checks import *  # noqa: F401,F403 (the scenarios' shared checks)
 
@@ -19,7 +19,9 @@ BOOM_FRAMES = 120        # steps between automatic story lines
 STEP_MS = 15             # one step of the game, in real time
 BOOM_GAP = BOOM_FRAMES * STEP_MS / 1000.0  # 1.80 s between automatic booms
 BOOM_GAP_SLACK = 0.1     # seconds: a slow frame or two, and the audio buffers
-                         # (a game running 10 % fast or slow is well outside)
+                         # (a game running 10 % fast or slow is well outside),
+                         # on an idle machine; a busy one adds its CPU wait
+PRESS_AFTER_BOOM = (0.3, 0.9)  # seconds of capture after a line's boom: when the presses may start
 PRESS_GAPS = (0.7, 0.85)  # seconds between the key presses: shorter than 120
                           # steps, so no line comes by itself between
 
@@ -40,35 +42,46 @@ def booms(sandbox):
     while not sink_inputs(run) and time.monotonic() < deadline:
         time.sleep(0.1)
     check(len(sink_inputs(run)) == 1, "the game opened no stream: %r" % sink_inputs(run))
+    load = LoadWatch(run)
     # A press restarts the 120-frame wait for the next line, and the gaps
     # between presses are shorter than that, so no line comes by itself among
     # the presses. Only the first press could meet a line coming by itself:
-    # wait for a line to change on screen, then press 0.9 s later, half-way
-    # to the next line: that line's boom has long passed its onset and the
-    # next is still 0.9 s off.
-    def story(shot):
-        return yellow_spots(shot, (0, shot.height // 2, shot.width, shot.height * 3 // 4), step=1)
-    shown = story(screenshot("booms-start", window=run.window))
+    # the presses start when a line's boom is PRESS_AFTER_BOOM old in the
+    # capture, about half-way to the next line: that boom has long passed its
+    # onset, and the next line is further off in real time than the presses
+    # take to start, as the game runs at most one step per 15 ms. A boom found
+    # older (the test fell behind on a busy machine) waits for the next line.
+    # The boom is heard, not looked for: a busy machine grabs the screen too
+    # slowly to follow the story. The keys are sent from this process: a key
+    # tool started for a press could take most of a second to start.
+    keys = QuickKeys()
     deadline = time.monotonic() + 30
-    while time.monotonic() < deadline:
-        now = story(screenshot("booms-line", window=run.window))
-        if len(shown ^ now) > 20:
+    while True:
+        samples = read_capture(capture)
+        length = len(samples) / 2 / 44100
+        # The newest 3 s are enough to find a boom, and quick to look through.
+        recent = onsets(samples[-2 * 44100 * 3:])
+        heard = [length - 3 + t for t in recent] if length > 3 else recent
+        age = length - heard[-1] if heard else 0.0
+        if heard and PRESS_AFTER_BOOM[0] <= age <= PRESS_AFTER_BOOM[1]:
             break
-        shown = now
+        check(time.monotonic() < deadline, "no story line heard in time to press after it within 30 s")
         time.sleep(0.02)
-    else:
-        raise Failure("no story line came within 30 s")
-    time.sleep(0.9)
+    heard = [t for t in onsets(samples) if t <= length - PRESS_AFTER_BOOM[0]]
+    log("presses from %.3f s into the capture, after the booms %s" % (length, heard))
+    check(len(heard) <= 3, "the presses came after %d lines: too late for three more" % len(heard))
     presses = []
     for gap in (0.0,) + PRESS_GAPS:
-        time.sleep(gap)
-        run.key("Return")
+        time.sleep(max(0.0, presses[-1] + gap - time.monotonic()) if presses else 0.0)
+        keys.press("Return")
         presses.append(time.monotonic())
+    keys.close()
     # The rest of the lines come by themselves; then nothing more may sound.
     deadline = time.monotonic() + 60
     while time.monotonic() < deadline and len(onsets(read_capture(capture))) < 6:
         time.sleep(0.5)
     log("live onsets: %s, capture %.1f s, game alive %s" % (onsets(read_capture(capture)), len(read_capture(capture)) / 88200, run.alive()))
+    slack = load.slack()
     time.sleep(2.5)
     code, seconds = run.escape()
     expect_clean_exit(run, code, seconds - run.sink_overhead())
@@ -88,8 +101,8 @@ def booms(sandbox):
         return max(abs(times[i + n + 1] - times[i + n] - press_gaps[n]) for n in range(2))
     check(len(times) >= 3, "only %d booms" % len(times))
     first = min(range(len(times) - 2), key=mismatch)
-    check(mismatch(first) < 0.1, "no three booms spaced like the presses %s" % press_gaps)
-    check(1 <= first <= 3, "%d booms before the presses, want 1 to 3" % first)
+    check(mismatch(first) < slack, "no three booms spaced like the presses %s" % press_gaps)
+    check(first == len(heard), "%d booms before the presses, want the %d heard" % (first, len(heard)))
     # The others: 120 steps of 15 ms after the line before, 1.80 s in real
     # time. (The gap between the last line that came by itself and the
     # first press is the test's own timing; the gap after the first boom,
@@ -97,17 +110,37 @@ def booms(sandbox):
     # machine, and is left out.)
     auto_gaps = [times[i + 1] - times[i] for i in range(1, len(times) - 1)
                  if not first - 1 <= i < first + 2]
-    check_boom_gaps(auto_gaps)
+    check_boom_gaps(auto_gaps, slack)
     tail = len(samples) / 2 / 44100 - times[-1]
     check(tail > 2.0, "the capture ends %.1f s after the last boom: too short to show no more follow" % tail)
 
 
-def check_boom_gaps(gaps):
+class LoadWatch:
+    """How much a busy machine may move the booms of a run in real time.
+    The story counts steps, and a game kept from the processor runs its
+    steps late or drops them (base/FramePacer.h): a gap of 120 steps then
+    lasts longer than 1.80 s, or, when the step of the first boom ran late,
+    shorter. Neither can exceed the time the game and the X server it draws
+    through waited for a processor, which the kernel counts; on an idle
+    machine that is next to nothing and the gaps are held to
+    BOOM_GAP_SLACK."""
+
+    def __init__(self, run):
+        self.pids = [run.game_pid()] + [pid for pid in (x_server_pid(),) if pid]
+        self.start = cpu_wait(self.pids)
+
+    def slack(self):
+        waited = cpu_wait(self.pids) - self.start
+        log("the game and the X server waited %.3f s for a processor" % waited)
+        return BOOM_GAP_SLACK + waited
+
+
+def check_boom_gaps(gaps, slack):
     log("automatic boom gaps (s): %s" % ", ".join("%.3f" % g for g in gaps))
     check(gaps, "no two booms came by themselves one after the other")
     for gap in gaps:
-        check(abs(gap - BOOM_GAP) <= BOOM_GAP_SLACK, "booms %.3f s apart, want 120 steps of 15 ms (%.2f s)"
-              % (gap, BOOM_GAP))
+        check(abs(gap - BOOM_GAP) <= slack, "booms %.3f s apart, want 120 steps of 15 ms (%.2f s, give or take %.3f s)"
+              % (gap, BOOM_GAP, slack))
 
 
 def booms_slow_drawing(sandbox):
@@ -124,18 +157,21 @@ def booms_slow_drawing(sandbox):
                   env=sandbox.env(ALSA_CONFIG_PATH=None, LD_PRELOAD=library,
                                   ASAN_OPTIONS=(asan + ":" if asan else "") + "verify_asan_link_order=0"))
     run.wait_window()
+    load = LoadWatch(run)
     # Lines 1 to 4 come 30, 150, 270 and 390 steps after the stream is
     # heard; as in `booms`, the gap after the first boom is left out.
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline and len(onsets(read_capture(capture))) < 4:
         time.sleep(0.25)
+    slack = load.slack()
     time.sleep(0.5)
     code, seconds = run.escape()
     expect_clean_exit(run, code, seconds - run.sink_overhead())
     times = onsets(read_capture(capture))
     log("boom onsets in the capture (s): %s" % ", ".join("%.3f" % t for t in times))
-    check(len(times) == 4, "%d booms, want 4 (story lines 1 to 4)" % len(times))
-    check_boom_gaps([times[2] - times[1], times[3] - times[2]])
+    # Line 5 may follow before the game has ended on a busy machine.
+    check(4 <= len(times) <= 5, "%d booms, want 4 (story lines 1 to 4), or 5" % len(times))
+    check_boom_gaps([times[2] - times[1], times[3] - times[2]], slack)
 
 
 def no_sound(sandbox):
