@@ -510,14 +510,15 @@ def onsets(samples, level=0.1, rise=1.6, quiet_gap=0.3):
     """Times (seconds into the capture) where the sound jumps: the loudest
     5 ms window of the next 50 ms is above `level` and `rise` times the
     loudest of the 100 ms before. A boom decays more slowly than that, so each
-    boom counts once, even over the tail of the one before. A short run of
-    exact zeros inside sound is the stream falling behind on a busy machine,
-    not a new sound: the comparison then looks past it."""
+    boom counts once, even over the tail of the one before. A run of exact
+    zeros inside sound, up to a second, is the stream falling behind on a
+    busy machine, not a new sound: the comparison then looks past it, to the
+    sound before."""
     env, window = envelope(samples)
     found = []
     history = int(0.1 / window)
     ahead = int(0.05 / window)
-    longest_dropout = int(0.3 / window)
+    longest_dropout = int(1.0 / window)
     for k in range(1, len(env)):
         coming = max(env[k:k + ahead])
         if coming <= level or env[k] == 0.0:
