@@ -22,16 +22,16 @@ BOOM_GAP_SLACK = 0.1     # seconds: a slow frame or two, and the audio buffers
                          # (a game running 10 % fast or slow is well outside),
                          # on an idle machine; a busy one adds its CPU wait
 PRESS_AFTER_BOOM = (0.3, 0.9)  # seconds of capture after a line's boom: when the presses may start
+BOOM_STARTS = 3  # starts of the game, when the story ran ahead of the test on a busy machine
 PRESS_GAPS = (0.7, 0.85)  # seconds between the key presses: shorter than 120
                           # steps, so no line comes by itself between
 
 
-def booms(sandbox):
-    """The title screen's booms reach a real sound stream: one at each story
-    line, whether the line came by itself (120 frames after the one before)
-    or by a key press (at the moment of the press), six in all, and no more
-    once the last line is up."""
-    capture = sandbox.path("booms.raw")
+def hear_story_line(sandbox, attempt):
+    """Starts the game on the title and waits until a line's boom is heard
+    in time for three presses after it; its run, capture, keys, the booms
+    heard so far and its LoadWatch, or None when the story ran ahead."""
+    capture = sandbox.path("booms-%d.raw" % attempt)
     # A small window: it is drawn and grabbed quickly, so the first press
     # follows the first line closely.
     run = GameRun(sandbox, ["-win", "-w", "320", "-h", "180"], sound_capture=capture,
@@ -55,7 +55,7 @@ def booms(sandbox):
     # slowly to follow the story. The keys are sent from this process: a key
     # tool started for a press could take most of a second to start.
     keys = QuickKeys()
-    deadline = time.monotonic() + 30
+    deadline = time.monotonic() + 20
     while True:
         samples = read_capture(capture)
         length = len(samples) / 2 / 44100
@@ -65,11 +65,33 @@ def booms(sandbox):
         age = length - heard[-1] if heard else 0.0
         if heard and PRESS_AFTER_BOOM[0] <= age <= PRESS_AFTER_BOOM[1]:
             break
-        check(time.monotonic() < deadline, "no story line heard in time to press after it within 30 s")
+        if time.monotonic() > deadline:
+            break
         time.sleep(0.02)
     heard = [t for t in onsets(samples) if t <= length - PRESS_AFTER_BOOM[0]]
     log("presses from %.3f s into the capture, after the booms %s" % (length, heard))
-    check(len(heard) <= 3, "the presses came after %d lines: too late for three more" % len(heard))
+    if time.monotonic() > deadline or len(heard) > 3:
+        # Too late for three presses: started again, the game comes up
+        # quicker from warm caches.
+        log("no line heard in time for three presses after it (heard %d)" % len(heard))
+        keys.close()
+        run.stop()
+        return None
+    return run, capture, keys, heard, load
+
+
+def booms(sandbox):
+    """The title screen's booms reach a real sound stream: one at each story
+    line, whether the line came by itself (120 frames after the one before)
+    or by a key press (at the moment of the press), six in all, and no more
+    once the last line is up."""
+    for attempt in range(BOOM_STARTS):
+        started = hear_story_line(sandbox, attempt)
+        if started:
+            break
+    else:
+        raise Failure("no story line heard in time for three presses after it in %d starts" % BOOM_STARTS)
+    run, capture, keys, heard, load = started
     presses = []
     for gap in (0.0,) + PRESS_GAPS:
         time.sleep(max(0.0, presses[-1] + gap - time.monotonic()) if presses else 0.0)
