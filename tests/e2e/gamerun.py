@@ -2,8 +2,9 @@
 standard output, its window on the X server, what it draws (screenshots read
 pixel by pixel) and what it plays (a recording from a private sound server).
 
-Standard library only; the X side uses xdotool, xwd, xdpyinfo and ImageMagick's
-convert, the sound side tests/audio/with-sound-sink and nothing else."""
+Standard library only; the X side uses xdotool (and its libXtst, through
+ctypes, for quick presses), xwd, xdpyinfo and ImageMagick's convert, the sound
+side tests/audio/with-sound-sink and nothing else."""
 
 import array
 import ctypes
