@@ -13,10 +13,11 @@ namespace {
 constexpr const char* hintFontFile = "MarsNeedsCunnilingus.ttf";
 constexpr float hintPoints = 26.0f;
 // Right of the pilot's column even when it is drawn a cell aside or the view
-// is slid, and of the clock and best time in the lower left: the pilot never
-// comes here.
+// is slid, and above the clock row, whose right end the pause line takes
+// while play is paused: the pilot never comes here, and three rows end
+// above the pause line.
 constexpr float hintX = 752.0f;     // logical pixels
-constexpr float hintY = 584.0f;     // logical pixels: the top of the first of up to three rows
+constexpr float hintY = 512.0f;     // logical pixels: the top of the first of up to three rows
 constexpr float hintWidth = 496.0f; // logical pixels: a long hint wraps
 constexpr readableText::Colour hintColour{0.75f, 0.9f, 1.0f};
 
