@@ -318,7 +318,7 @@ TEST(Warp, ColoursRotateEveryEightFrames)
         drawer.clear();
         warp.draw(drawer);
         warp.step();
-        const auto rings = drawer.callsOf("drawTextureTransformed");
+        const auto rings = drawer.callsOf("fillRectsTransformed");
         ASSERT_EQ(rings.size(), 4u);
         // Frames 0..7 show red, green, orange, blue; frame 8 green, orange, blue, yellow.
         const float expected[2][4][3] = {
@@ -353,14 +353,17 @@ TEST(Warp, GrowingRingsAreCentredAndCoverTheScreenAfterTwoHundredFrames)
     drawer.clear();
     warp.draw(drawer);
     warp.step();
-    const auto rings = drawer.callsOf("drawTextureTransformed");
+    const auto rings = drawer.callsOf("fillRectsTransformed");
     ASSERT_EQ(rings.size(), 4u);
+    // Only the lit texels of the four ring pictures, each once.
+    const float litTexels[4] = {20.0f, 12.0f, 8.0f, 4.0f};
+    for (int ring = 0; ring < 4; ++ring)
+        EXPECT_EQ(rings[ring].args[11], litTexels[ring]) << ring;
     EXPECT_FLOAT_EQ(rings[0].args[0], 640.0f - 4.0f * 1.0f); // scale 0.005 × 200 = 1
     EXPECT_FLOAT_EQ(rings[0].args[1], 360.0f - 4.0f * 1.0f);
     EXPECT_EQ(rings[0].args[2], 4.0f);
     EXPECT_EQ(rings[0].args[3], 4.0f);
     EXPECT_FLOAT_EQ(rings[0].args[5], 1.0f);
-    EXPECT_NE(rings[0].key, rings[3].key);
     int frames = 2;
     while (warp.getProgress() < 1.0f && frames < 1000) {
         warp.draw(drawer);
@@ -384,7 +387,7 @@ TEST(Warp, ShrinkingRingsStartAtTwiceTheScreenAndVanishInFortyFrames)
     RecordingDrawer drawer;
     warp.draw(drawer);
     warp.step();
-    const auto rings = drawer.callsOf("drawTextureTransformed");
+    const auto rings = drawer.callsOf("fillRectsTransformed");
     EXPECT_EQ(rings[0].args[5], 400.0f); // 8 × 400 = 3200 pixels
     EXPECT_EQ(rings[0].args[0], 640.0f - 1600.0f);
     for (int frame = 1; frame < 38; ++frame) {
