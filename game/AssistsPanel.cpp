@@ -12,12 +12,13 @@ constexpr float panelPoints = 36.0f; // the rows; the title and help scale from 
 
 // Layout in logical pixels of the 1280 x 720 screen: an opaque box over the
 // title's logo, clear of the story lines and the controls line under it; over
-// play, above the pilot, who is drawn about the middle. Nothing around the box
+// play, above the pilot, who is drawn about the middle, and short of the
+// "88mph" label, which it would cut. Nothing around the box
 // is dimmed: one more full-screen blend costs a software renderer about a
 // quarter more time a frame.
 constexpr float boxX = 240.0f;
 constexpr float boxY = 30.0f;
-constexpr float boxWidth = 800.0f;
+constexpr float boxWidth = 760.0f;
 constexpr float boxHeight = 310.0f;
 constexpr float textX = 290.0f;  // the left edge of every line
 constexpr float valueX = 720.0f; // the values' left edge

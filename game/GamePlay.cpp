@@ -137,7 +137,7 @@ void GamePlay::draw(Drawer& drawer) const
     if (!finished)
         hints.draw(drawer);
     if (paused)
-        pauseOverlay::draw(drawer, font);
+        pauseOverlay::draw(drawer, font, assistsPanel.isOpen());
     assistsPanel.draw(drawer, host.getAssists());
     if (finished)
         warp.draw(drawer);

@@ -1,7 +1,5 @@
 #include "game/SituationHints.h"
 
-#include <string>
-
 #include "game/LevelGrid.h"
 #include "game/PictureTexture.h"
 #include "game/ReadableText.h"
@@ -13,12 +11,19 @@ namespace {
 constexpr const char* hintFontFile = "MarsNeedsCunnilingus.ttf";
 constexpr float hintPoints = 26.0f;
 // Right of the pilot's column even when it is drawn a cell aside or the view
-// is slid, and of the clock and best time in the lower left: the pilot never
-// comes here.
+// is slid, and above the clock row, whose right end the pause line takes
+// while play is paused: the pilot never comes here, and three rows end
+// above the pause line.
 constexpr float hintX = 752.0f;     // logical pixels
-constexpr float hintY = 584.0f;     // logical pixels: the top of the first of up to three rows
+constexpr float hintY = 512.0f;     // logical pixels: the top of the first of up to three rows
 constexpr float hintWidth = 496.0f; // logical pixels: a long hint wraps
 constexpr readableText::Colour hintColour{0.75f, 0.9f, 1.0f};
+// While no hint shows, one glyph is drawn left of the screen, where it is
+// cut away unseen: the GL driver takes about a megabyte for a font's
+// textures the first time their glyphs are drawn, and would otherwise take
+// it when the first hint shows, a minute into play.
+constexpr const char* unseenGlyph = "K";
+constexpr float unseenX = -64.0f; // logical pixels: wholly left of the screen
 
 ProcessFont hintFont;
 
@@ -69,10 +74,12 @@ void SituationHints::offer(Hint hint)
 
 void SituationHints::draw(Drawer& drawer) const
 {
-    // The font and its outline are made on the first frame of play, with
-    // nothing to show: made when the first hint comes, a minute in, they
+    // The font and its outline are made, and drawn with, from the first
+    // frame of play: made when the first hint comes, a minute in, they
     // would raise the game's memory long after it has settled.
     const int font = hintFont.number(drawer, hintFontFile, hintPoints);
-    readableText::draw(drawer, showing() == hintCount ? std::string() : text(current), font, hintX, hintY, hintWidth,
-                       hintColour);
+    if (showing() == hintCount)
+        readableText::draw(drawer, unseenGlyph, font, unseenX, hintY, hintWidth, hintColour);
+    else
+        readableText::draw(drawer, text(current), font, hintX, hintY, hintWidth, hintColour);
 }

@@ -27,8 +27,13 @@ void draw(Drawer& drawer, int font, float flightSpeed, float bestFlightSpeed)
     constexpr readableText::Colour white{1.0f, 1.0f, 1.0f};
     readableText::draw(drawer, "Speed:", font, labelX, labelY, labelWidth, white);
     readableText::draw(drawer, "88mph", font, markLabelX, markLabelY, markLabelWidth, white);
-    drawer.fillRect(640.0f, 32.0f, 608.0f, 64.0f, 255, 255, 255, 255); // frame
-    drawer.fillRect(644.0f, 36.0f, 600.0f, 56.0f, 0, 0, 0, 255);       // inside: speeds up to 2
+    // The frame as four strips round the inside rather than a white block
+    // painted black again: a software renderer fills every pixel it is given.
+    drawer.fillRect(640.0f, 32.0f, 608.0f, 4.0f, 255, 255, 255, 255); // frame: top
+    drawer.fillRect(640.0f, 92.0f, 608.0f, 4.0f, 255, 255, 255, 255); // bottom
+    drawer.fillRect(640.0f, 36.0f, 4.0f, 56.0f, 255, 255, 255, 255);  // left
+    drawer.fillRect(1244.0f, 36.0f, 4.0f, 56.0f, 255, 255, 255, 255); // right
+    drawer.fillRect(644.0f, 36.0f, 600.0f, 56.0f, 0, 0, 0, 255);     // inside: speeds up to 2
     drawer.fillRect(barLeft, 40.0f, flightSpeed * pixelsPerSpeed, 48.0f, 255, 0, 0, 255);
     if (bestFlightSpeed > 0.0f) {
         const float best = std::fmin(bestFlightSpeed, fullBarSpeed) * pixelsPerSpeed;

@@ -23,6 +23,9 @@ constexpr int32_t rowsAboveCamera = 6;
 constexpr int32_t visibleColumns = 21;
 constexpr float outlineOffset = 4.0f;   // the 72-pixel frame reaches 4 pixels past the cell
 constexpr float outlineScale = 2.0f;
+// The outline picture in texels: a ring around the cell's own square.
+constexpr float outlineRingTexels = outlineOffset / outlineScale;
+constexpr float outlinePictureTexels = (cellPixels + 2.0f * outlineOffset) / outlineScale;
 // Logical pixels an uncovered area reaches into the covered cells around it,
 // so that no pixel between a covered cell and its open neighbour is missed.
 constexpr float uncoveredOverlap = 1.0f;
@@ -123,10 +126,15 @@ float TileSet::screenY(float row, Camera camera)
 
 namespace {
 
+constexpr std::size_t visibleCells = static_cast<std::size_t>(visibleColumns) * (2 * rowsAboveCamera + 1);
 // The most quads one batch can hold: every visible cell and a flame over each.
-constexpr std::size_t maxQuads = 2 * static_cast<std::size_t>(visibleColumns) * (2 * rowsAboveCamera + 1);
+constexpr std::size_t maxQuads = 2 * visibleCells;
+// An outline is cut into nine pieces: the cell's own square, four sides and
+// four corners, each lying over one cell of the 3 × 3 around it.
+constexpr std::size_t outlinePieces = 9;
 
 // Atlas tiles gathered and handed to the drawer in one batch.
+template <std::size_t capacity = maxQuads>
 class TileBatch {
 public:
     void add(float sx, float sy, TileOffset tile)
@@ -134,11 +142,11 @@ public:
         if (count < quads.size())
             quads[count++] = TextureQuad{sx, sy, tile.u + tileInset, tile.v + tileInset, tileSpan, tileSpan};
     }
-    // A whole picture rather than an atlas tile: the cell outlines.
-    void addWhole(float sx, float sy)
+    // A part of a whole picture rather than an atlas tile: the cell outlines.
+    void addPart(float sx, float sy, float s0, float t0, float sw, float th)
     {
         if (count < quads.size())
-            quads[count++] = TextureQuad{sx, sy, 0.0f, 0.0f, 1.0f, 1.0f};
+            quads[count++] = TextureQuad{sx, sy, s0, t0, sw, th};
     }
     void draw(Drawer& drawer, uint32_t texture, bool blended, float scale = regionScale) const
     {
@@ -146,7 +154,7 @@ public:
     }
 
 private:
-    std::array<TextureQuad, maxQuads> quads;
+    std::array<TextureQuad, capacity> quads;
     std::size_t count = 0;
 };
 
@@ -165,24 +173,41 @@ void TileSet::drawVisible(Drawer& drawer, const LevelGrid& grid, Camera camera, 
         return column >= window.firstColumn && column <= window.lastColumn && row >= window.firstRow &&
                row <= window.lastRow && coverOf(tiles[grid.cell(column, row)]) == Cover::Opaque;
     };
+    // Of each outline only the pieces over cells that no opaque tile covers
+    // are drawn: the rest would be blended only to be painted over, and on a
+    // software renderer that blending costs as much as a layer of its own.
     // In one batch: a frame's outlines are dozens of quads, and each quad
     // drawn on its own costs a software renderer more than its pixels do.
-    TileBatch outlines;
+    struct Span {
+        float offset; // logical pixels from the cell's corner
+        float start;  // fraction of the picture
+        float length;
+    };
+    constexpr float ring = outlineRingTexels / outlinePictureTexels;
+    constexpr Span spans[3] = {{-outlineOffset, 0.0f, ring},
+                               {0.0f, ring, 1.0f - 2.0f * ring},
+                               {cellPixels, 1.0f - ring, ring}};
+    TileBatch<outlinePieces * visibleCells> outlines;
     for (int32_t row = window.firstRow; row <= window.lastRow; ++row) {
         for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {
             if (!hasOutline(grid.cell(column, row)))
                 continue;
-            bool covered = true;
-            for (int32_t dy = -1; dy <= 1 && covered; ++dy)
-                for (int32_t dx = -1; dx <= 1 && covered; ++dx)
-                    covered = (dx == 0 && dy == 0) || drawnOpaque(column + dx, row + dy);
-            if (!covered)
-                outlines.addWhole(screenX(column, camera) - outlineOffset, screenY(row, camera) - outlineOffset);
+            const float sx = screenX(column, camera);
+            const float sy = screenY(row, camera);
+            for (int32_t dy = -1; dy <= 1; ++dy)
+                for (int32_t dx = -1; dx <= 1; ++dx) {
+                    if (drawnOpaque(column + dx, row + dy))
+                        continue;
+                    const Span& across = spans[dx + 1];
+                    const Span& down = spans[dy + 1];
+                    outlines.addPart(sx + across.offset, sy + down.offset, across.start, down.start,
+                                     across.length, down.length);
+                }
         }
     }
     outlines.draw(drawer, outline, true, outlineScale);
-    TileBatch opaque;
-    TileBatch blended;
+    TileBatch<> opaque;
+    TileBatch<> blended;
     const TileOffset flame = tiles[overlayEntry + overlayFrame];
     for (int32_t row = window.firstRow; row <= window.lastRow; ++row)
         for (int32_t column = window.firstColumn; column <= window.lastColumn; ++column) {

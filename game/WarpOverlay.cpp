@@ -1,8 +1,10 @@
 #include "game/WarpOverlay.h"
 
+#include "base/ImageLoader.h"
 #include "data/Pictures.h"
-#include "game/PictureTexture.h"
 #include "render/Drawer.h"
+
+#include <vector>
 
 namespace {
 
@@ -16,7 +18,54 @@ constexpr float shrinkPerFrame = 0.05f;  // 40 frames to vanish
 constexpr float turnPerFrame = 4.0f;     // degrees
 constexpr float fullTurn = 360.0f;
 
-ProcessTexture ringTextures[WarpOverlay::ringCount];
+// The lit texels of each ring picture as rectangles in picture pixels: a
+// run along a row, stretched down over the rows below with the same run.
+// Filling only these leaves out the picture's clear texels, most of it and
+// most of the screen once a ring is large. Made on the first draw; the
+// pictures never change.
+std::vector<ScreenArea> litRuns(int32_t ring)
+{
+    std::vector<ScreenArea> runs;
+    const EmbeddedBytes bytes = pictures::warpRing(ring);
+    const RgbaImage image = ImageLoader().loadFromMemory(bytes.data, static_cast<int32_t>(bytes.length));
+    auto lit = [&](int32_t x, int32_t y) {
+        return image.pixels[(static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)) * 4 + 3]
+               != 0;
+    };
+    for (int32_t y = 0; y < image.height; ++y) {
+        for (int32_t x = 0; x < image.width;) {
+            if (!lit(x, y)) {
+                ++x;
+                continue;
+            }
+            int32_t end = x;
+            while (end < image.width && lit(end, y))
+                ++end;
+            const float left = static_cast<float>(x);
+            const float width = static_cast<float>(end - x);
+            bool joined = false;
+            for (ScreenArea& run : runs) {
+                if (run.x == left && run.width == width && run.y + run.height == static_cast<float>(y)) {
+                    run.height += 1.0f;
+                    joined = true;
+                    break;
+                }
+            }
+            if (!joined)
+                runs.push_back({left, static_cast<float>(y), width, 1.0f});
+            x = end;
+        }
+    }
+    delete[] image.pixels;
+    return runs;
+}
+
+const std::vector<ScreenArea>& ringRuns(int32_t ring)
+{
+    static const std::vector<ScreenArea> runs[WarpOverlay::ringCount] = {litRuns(0), litRuns(1), litRuns(2),
+                                                                         litRuns(3)};
+    return runs[ring];
+}
 
 } // namespace
 
@@ -28,18 +77,15 @@ void WarpOverlay::draw(Drawer& drawer) const
     // on a software rasteriser even an empty textured draw is not free.
     if (shrinking && progress <= 0.0f)
         return;
-    uint32_t textures[ringCount];
-    for (int32_t ring = 0; ring < ringCount; ++ring) {
-        textures[ring] = ringTextures[ring].key(drawer, pictures::warpRing(ring), true);
-    }
 
     const float scale = progress * pixelsPerProgress;
     const float x = centreX - ringPixels / 2.0f * scale;
     const float y = centreY - ringPixels / 2.0f * scale;
     for (int32_t ring = 0; ring < ringCount; ++ring) {
         const Colour colour = ringColour(ring);
-        drawer.drawTextureTransformed(textures[ring], x, y, angle, ringPixels / 2.0f, ringPixels / 2.0f, scale, scale,
-                                      colour.r, colour.g, colour.b, 1.0f);
+        const std::vector<ScreenArea>& runs = ringRuns(ring);
+        drawer.fillRectsTransformed(runs.data(), runs.size(), x, y, angle, ringPixels / 2.0f, ringPixels / 2.0f,
+                                    scale, scale, colour.r, colour.g, colour.b, 1.0f);
     }
 }
 

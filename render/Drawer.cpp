@@ -15,6 +15,10 @@ uint32_t Drawer::keepStill() { return 0; }
 bool Drawer::drawStill(uint32_t) { return false; }
 bool Drawer::drawStillAreas(uint32_t still, const ScreenArea*, size_t) { return drawStill(still); }
 void Drawer::setLinearFiltering(bool) {}
+void Drawer::fillRectsTransformed(const ScreenArea*, size_t, float, float, float, float, float, float, float, float,
+                                  float, float, float)
+{
+}
 
 void Drawer::drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX, float scaleY, bool)
 {

@@ -108,6 +108,14 @@ public:
     // be left out.
     virtual void drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX, float scaleY,
                                   bool blended);
+    // Solid rectangles of one colour, given in the units of a picture drawn
+    // by drawTextureTransformed with the same placement, turn and scale: the
+    // lit texels of a one-bit pixel-art picture without the clear ones
+    // around them, which a software rasteriser would still blend. Drawers
+    // that cannot turn fills draw nothing.
+    virtual void fillRectsTransformed(const ScreenArea* rects, size_t count, float x, float y, float angle,
+                                      float pivotX, float pivotY, float scaleX, float scaleY, float r, float g,
+                                      float b, float a);
     // Filtering of textures created from now on: linear, or nearest-texel to
     // keep pixel art crisp. Drawers that do not filter ignore it.
     virtual void setLinearFiltering(bool linear);

@@ -45,6 +45,9 @@ public:
                            float scaleX, float scaleY, float r, float g, float b, float a) override;
     void drawTextureQuads(uint32_t key, const TextureQuad* quads, size_t count, float scaleX, float scaleY,
                           bool blended) override;
+    void fillRectsTransformed(const ScreenArea* rects, size_t count, float x, float y, float angle, float pivotX,
+                              float pivotY, float scaleX, float scaleY, float r, float g, float b,
+                              float a) override;
     void drawPolygon(int polygon, uint32_t key, float x, float y, float scaleX, float scaleY,
                      float r, float g, float b, float a) override;
     void drawText(const std::string& text, int font, float x, float y, float width, float scale,

@@ -27,6 +27,9 @@ constexpr float glyphQuadExtra = 2.0f;  // rows a glyph quad samples below the l
 constexpr int largestAtlasSide = 8192;  // pixels; larger fonts are refused rather than half-built
 constexpr size_t largestFontFile = 64 * 1024 * 1024; // bytes; far above any text font
 constexpr const char* fontFolder = "fonts";           // data folder of the shipped font
+// Texels kept around a quad's ink: smoothing reads one texel either side,
+// and one more absorbs a cell that does not start on a whole texel.
+constexpr int inkMargin = 2;
 
 struct GlyphMetrics {
     int minX = 0, maxX = 0, minY = 0, maxY = 0, advance = 0;
@@ -260,6 +263,29 @@ OutlineAtlas OpenGLFont::buildOutline(const std::vector<uint8_t>& coverage, int 
     return rim;
 }
 
+InkBox OpenGLFont::inkBox(const uint8_t* alpha, int side, int left, int top, float width, float height)
+{
+    const int columns = static_cast<int>(std::ceil(width));
+    const int rows = static_cast<int>(std::ceil(height));
+    int firstColumn = columns, lastColumn = -1, firstRow = rows, lastRow = -1;
+    for (int v = std::max(0, -top); v < rows && top + v < side; ++v) {
+        const uint8_t* row = alpha + static_cast<size_t>(top + v) * static_cast<size_t>(side);
+        for (int u = std::max(0, -left); u < columns && left + u < side; ++u) {
+            if (row[left + u] != 0) {
+                firstColumn = std::min(firstColumn, u);
+                lastColumn = std::max(lastColumn, u);
+                firstRow = std::min(firstRow, v);
+                lastRow = std::max(lastRow, v);
+            }
+        }
+    }
+    if (lastColumn < 0 || width <= 0.0f || height <= 0.0f)
+        return {};
+    auto fraction = [](int texel, float extent) { return std::clamp(static_cast<float>(texel) / extent, 0.0f, 1.0f); };
+    return {fraction(firstColumn - inkMargin, width), fraction(firstRow - inkMargin, height),
+            fraction(lastColumn + 1 + inkMargin, width), fraction(lastRow + 1 + inkMargin, height)};
+}
+
 OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
 {
     const FilePath path = findFontFile(fileName);
@@ -314,6 +340,9 @@ OpenGLFont::OpenGLFont(const std::string& fileName, float pointSize)
     glyphs = atlas.glyphs;
     atlasSize = atlas.size;
     lineHeight = atlas.lineHeight;
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        glyphInk[i] = inkBox(coverage.data(), atlasSize, static_cast<int>(glyphs[i].atlasX),
+                             static_cast<int>(glyphs[i].atlasY), glyphs[i].width, lineHeight + glyphQuadExtra);
     loaded = true;
 }
 
@@ -334,6 +363,18 @@ struct Quad {
     float s0, t0, s1, t1; // in the texture, 0..1
 };
 
+// The part of a glyph's quad its ink box keeps.
+Quad inkPart(const Quad& q, const InkBox& ink)
+{
+    // A whole side stays exactly where it was: no seam moves by a rounding.
+    auto along = [](float from, float to, float f) {
+        return f <= 0.0f ? from : f >= 1.0f ? to : from + (to - from) * f;
+    };
+    return {along(q.x0, q.x1, ink.x0), along(q.y0, q.y1, ink.y0), along(q.x0, q.x1, ink.x1),
+            along(q.y0, q.y1, ink.y1), along(q.s0, q.s1, ink.x0), along(q.t0, q.t1, ink.y0),
+            along(q.s0, q.s1, ink.x1), along(q.t0, q.t1, ink.y1)};
+}
+
 } // namespace
 
 // One batch for the whole string: a quad per glyph costs the software
@@ -344,6 +385,8 @@ void OpenGLFont::drawQuads(const std::string& text, float x, float y, float widt
     glBegin(GL_QUADS);
     layoutText(text, x, y, width, scale, glyphs, lineHeight, [&](const FontGlyph& glyph, float gx, float gy) {
         const Quad q = place(glyph, gx, gy);
+        if (!(q.x0 < q.x1 && q.y0 < q.y1))
+            return; // a glyph without ink, the space
         glTexCoord2f(q.s0, q.t0);
         glVertex2f(q.x0, q.y0);
         glTexCoord2f(q.s1, q.t0);
@@ -366,8 +409,9 @@ void OpenGLFont::draw(const std::string& text, float x, float y, float width, fl
     glBindTexture(GL_TEXTURE_2D, texture);
     glColor4f(r, g, b, a);
     drawQuads(text, x, y, width, scale, [&](const FontGlyph& glyph, float gx, float gy) {
-        return Quad{gx, gy, gx + glyph.width * scale, gy + height * scale, glyph.atlasX / side, glyph.atlasY / side,
-                    (glyph.atlasX + glyph.width) / side, (glyph.atlasY + height) / side};
+        return inkPart(Quad{gx, gy, gx + glyph.width * scale, gy + height * scale, glyph.atlasX / side,
+                            glyph.atlasY / side, (glyph.atlasX + glyph.width) / side, (glyph.atlasY + height) / side},
+                       glyphInk[static_cast<size_t>(&glyph - glyphs.data())]);
     });
     glBindTexture(GL_TEXTURE_2D, 0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -400,6 +444,10 @@ void OpenGLFont::drawOutlined(const std::string& text, float x, float y, float w
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
             glBindTexture(GL_TEXTURE_2D, 0);
             outlineTexture = name;
+            const float border = 2.0f * static_cast<float>(reach);
+            for (size_t i = 0; i < glyphs.size(); ++i)
+                rimInk[i] = inkBox(outline.alpha.data(), outline.size, outline.places[i][0], outline.places[i][1],
+                                   glyphs[i].width + border, height + border);
             outline.alpha = {};
         }
     }
@@ -409,12 +457,14 @@ void OpenGLFont::drawOutlined(const std::string& text, float x, float y, float w
         glBindTexture(GL_TEXTURE_2D, outlineTexture);
         glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
         drawQuads(text, x, y, width, scale, [&](const FontGlyph& glyph, float gx, float gy) {
-            const auto& place = outline.places[static_cast<size_t>(&glyph - glyphs.data())];
+            const size_t index = static_cast<size_t>(&glyph - glyphs.data());
+            const auto& place = outline.places[index];
             const float left = static_cast<float>(place[0]);
             const float top = static_cast<float>(place[1]);
-            return Quad{gx - spread * scale, gy - spread * scale, gx + (glyph.width + spread) * scale,
-                        gy + (height + spread) * scale, left / side, top / side,
-                        (left + glyph.width + 2.0f * spread) / side, (top + height + 2.0f * spread) / side};
+            return inkPart(Quad{gx - spread * scale, gy - spread * scale, gx + (glyph.width + spread) * scale,
+                                gy + (height + spread) * scale, left / side, top / side,
+                                (left + glyph.width + 2.0f * spread) / side, (top + height + 2.0f * spread) / side},
+                           rimInk[index]);
         });
     }
     draw(text, x, y, width, scale, r, g, b, 1.0f);

@@ -43,6 +43,16 @@ struct OutlineAtlas {
     std::array<std::array<int, 2>, glyphCount> places{}; // top left of each glyph's rim, pixels
 };
 
+// The part of a glyph's quad that can show anything, as fractions of the
+// quad's width and height: every texel the quad samples whose alpha is not
+// zero, with a margin for smoothing. Empty (x0 >= x1) when it shows nothing.
+struct InkBox {
+    float x0 = 0.0f;
+    float y0 = 0.0f;
+    float x1 = 0.0f;
+    float y1 = 0.0f;
+};
+
 // A TrueType font turned into one texture at load time; strings are drawn
 // from it with word wrapping, one quad per character.
 class OpenGLFont {
@@ -91,6 +101,11 @@ public:
                                      const std::array<FontGlyph, glyphCount>& glyphs, float quadHeight, int reach,
                                      float opacity);
 
+    // The ink box of the quad showing texels [left, left + width) x [top,
+    // top + height) of a side x side alpha picture (texels outside it count
+    // as clear).
+    static InkBox inkBox(const uint8_t* alpha, int side, int left, int top, float width, float height);
+
     // Calls emit(glyph, x, y) for every drawable character of `text`, in
     // order, at the place draw puts it. No allocation: lines are byte ranges
     // of the text. Characters outside the set (an accented letter counts as
@@ -118,6 +133,11 @@ private:
     uint32_t texture = 0;
     uint32_t outlineTexture = 0;
     OutlineAtlas outline;          // its layout; alpha emptied once uploaded
+    // Where each glyph's quad shows ink, in the atlas and in the rim: the
+    // rest of a quad is clear, and a software rasteriser would still blend
+    // every pixel of it.
+    std::array<InkBox, glyphCount> glyphInk{};
+    std::array<InkBox, glyphCount> rimInk{};
     bool rimMade = false;          // tried for outline's reach and opacity
     std::vector<uint8_t> coverage; // the atlas's alpha, kept to make rims from
     std::array<FontGlyph, glyphCount> glyphs{};

@@ -318,7 +318,7 @@ TEST(Warp, ColoursRotateEveryEightFrames)
         drawer.clear();
         warp.draw(drawer);
         warp.step();
-        const auto rings = drawer.callsOf("drawTextureTransformed");
+        const auto rings = drawer.callsOf("fillRectsTransformed");
         ASSERT_EQ(rings.size(), 4u);
         // Frames 0..7 show red, green, orange, blue; frame 8 green, orange, blue, yellow.
         const float expected[2][4][3] = {
@@ -353,14 +353,17 @@ TEST(Warp, GrowingRingsAreCentredAndCoverTheScreenAfterTwoHundredFrames)
     drawer.clear();
     warp.draw(drawer);
     warp.step();
-    const auto rings = drawer.callsOf("drawTextureTransformed");
+    const auto rings = drawer.callsOf("fillRectsTransformed");
     ASSERT_EQ(rings.size(), 4u);
+    // Only the lit texels of the four ring pictures, each once.
+    const float litTexels[4] = {20.0f, 12.0f, 8.0f, 4.0f};
+    for (int ring = 0; ring < 4; ++ring)
+        EXPECT_EQ(rings[ring].args[11], litTexels[ring]) << ring;
     EXPECT_FLOAT_EQ(rings[0].args[0], 640.0f - 4.0f * 1.0f); // scale 0.005 × 200 = 1
     EXPECT_FLOAT_EQ(rings[0].args[1], 360.0f - 4.0f * 1.0f);
     EXPECT_EQ(rings[0].args[2], 4.0f);
     EXPECT_EQ(rings[0].args[3], 4.0f);
     EXPECT_FLOAT_EQ(rings[0].args[5], 1.0f);
-    EXPECT_NE(rings[0].key, rings[3].key);
     int frames = 2;
     while (warp.getProgress() < 1.0f && frames < 1000) {
         warp.draw(drawer);
@@ -384,7 +387,7 @@ TEST(Warp, ShrinkingRingsStartAtTwiceTheScreenAndVanishInFortyFrames)
     RecordingDrawer drawer;
     warp.draw(drawer);
     warp.step();
-    const auto rings = drawer.callsOf("drawTextureTransformed");
+    const auto rings = drawer.callsOf("fillRectsTransformed");
     EXPECT_EQ(rings[0].args[5], 400.0f); // 8 × 400 = 3200 pixels
     EXPECT_EQ(rings[0].args[0], 640.0f - 1600.0f);
     for (int frame = 1; frame < 38; ++frame) {
@@ -425,7 +428,7 @@ TEST(SpeedBar, LabelsFrameFillAndMarkInOrder)
     RecordingDrawer drawer;
     speedHud::draw(drawer, 3, 1.5f);
     // Each label is its dark outline (eight copies) and the white text on top.
-    ASSERT_EQ(drawer.calls.size(), 22u);
+    ASSERT_EQ(drawer.calls.size(), 25u);
     EXPECT_EQ(drawer.calls[0].text, "Speed:");
     EXPECT_EQ(drawer.calls[0].args[7], 0.85f);
     EXPECT_EQ(drawer.calls[8].text, "Speed:");
@@ -433,14 +436,18 @@ TEST(SpeedBar, LabelsFrameFillAndMarkInOrder)
     EXPECT_EQ(drawer.calls[8].args, (std::vector<float>{384, 40, 1024, 1, 1, 1, 1, 1}));
     EXPECT_EQ(drawer.calls[17].text, "88mph");
     EXPECT_EQ(drawer.calls[17].args, (std::vector<float>{1024, 112, 512, 1, 1, 1, 1, 1}));
-    EXPECT_EQ(drawer.calls[18].args, (std::vector<float>{640, 32, 608, 64, 255, 255, 255, 255}));
-    EXPECT_EQ(drawer.calls[19].args, (std::vector<float>{644, 36, 600, 56, 0, 0, 0, 255}));
-    EXPECT_EQ(drawer.calls[20].args, (std::vector<float>{648, 40, 450, 48, 255, 0, 0, 255}));
-    EXPECT_EQ(drawer.calls[21].args, (std::vector<float>{1098, 28, 8, 72, 255, 255, 255, 255}));
+    // The white frame's four strips meet the black inside edge to edge.
+    EXPECT_EQ(drawer.calls[18].args, (std::vector<float>{640, 32, 608, 4, 255, 255, 255, 255}));
+    EXPECT_EQ(drawer.calls[19].args, (std::vector<float>{640, 92, 608, 4, 255, 255, 255, 255}));
+    EXPECT_EQ(drawer.calls[20].args, (std::vector<float>{640, 36, 4, 56, 255, 255, 255, 255}));
+    EXPECT_EQ(drawer.calls[21].args, (std::vector<float>{1244, 36, 4, 56, 255, 255, 255, 255}));
+    EXPECT_EQ(drawer.calls[22].args, (std::vector<float>{644, 36, 600, 56, 0, 0, 0, 255}));
+    EXPECT_EQ(drawer.calls[23].args, (std::vector<float>{648, 40, 450, 48, 255, 0, 0, 255}));
+    EXPECT_EQ(drawer.calls[24].args, (std::vector<float>{1098, 28, 8, 72, 255, 255, 255, 255}));
     // The winning speed fills the bar exactly to the mark's left edge.
-    EXPECT_EQ(drawer.calls[20].args[0] + drawer.calls[20].args[2], drawer.calls[21].args[0]);
+    EXPECT_EQ(drawer.calls[23].args[0] + drawer.calls[23].args[2], drawer.calls[24].args[0]);
 
     drawer.clear();
     speedHud::draw(drawer, 3, 0.0f);
-    EXPECT_EQ(drawer.calls[20].args[2], 0.0f); // empty outside a wall kick
+    EXPECT_EQ(drawer.calls[23].args[2], 0.0f); // empty outside a wall kick
 }

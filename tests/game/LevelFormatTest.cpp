@@ -298,26 +298,30 @@ TEST(TileSetDrawing, OutlinesFirstThenTheCellsThatShowOpaqueBeforeBlended)
     }
     // Open cells and the burning cell's own tile are wholly transparent:
     // only the two earth tiles and the flame show.
-    ASSERT_EQ(drawing.size(), 2u + 2u + 1u);
-    // Outlines: only the two earth cells, the whole picture 4 pixels outside
-    // the cell, scale 2.
-    EXPECT_EQ(drawing[0].args[0], 64.0f * (10 - 1) - 4.0f);
+    // Outlines: only the two earth cells' (the picture 4 pixels outside the
+    // cell, scale 2), each but the pieces over itself and its earth neighbour.
+    ASSERT_EQ(drawing.size(), 7u + 7u + 2u + 1u);
+    EXPECT_EQ(drawing[0].args[0], 64.0f * (10 - 1) - 4.0f); // top left corner
     EXPECT_EQ(drawing[0].args[1], 64.0f * (10 - 2) - 4.0f);
-    EXPECT_EQ(drawing[0].args[4], 1.0f);
+    EXPECT_FLOAT_EQ(drawing[0].args[4], 2.0f / 36.0f);
     EXPECT_EQ(drawing[0].args[6], 2.0f);
-    EXPECT_EQ(drawing[1].args[0], 64.0f * (11 - 1) - 4.0f);
+    EXPECT_EQ(drawing[7].args[0], 64.0f * (11 - 1) - 4.0f);
     for (std::size_t i = 0; i < drawing.size(); ++i) {
         ASSERT_EQ(drawing[i].op, "drawTextureRegion");
+        const float x = drawing[i].args[0];
+        const float y = drawing[i].args[1];
+        const bool overEarth = x >= 64.0f * 9 && x < 64.0f * 11 && y >= 64.0f * 8 && y < 64.0f * 9;
+        EXPECT_EQ(overEarth, i == 14 || i == 15) << i; // the tiles alone
     }
-    const auto& earth = drawing[2];
+    const auto& earth = drawing[14];
     EXPECT_EQ(earth.args[0], 64.0f * (10 - 1));
     EXPECT_EQ(earth.args[1], 64.0f * (10 - 2));
     EXPECT_FLOAT_EQ(earth.args[2], 0.126f); // tile (1, 0), inset 0.001
     EXPECT_FLOAT_EQ(earth.args[3], 0.001f);
     EXPECT_FLOAT_EQ(earth.args[4], 0.123f);
     EXPECT_FLOAT_EQ(earth.args[6] * 0.123f * 128.0f, 64.0f); // drawn 64 pixels wide
-    EXPECT_EQ(drawing[3].args[0], 64.0f * (11 - 1));
-    const auto& flame = drawing[4];
+    EXPECT_EQ(drawing[15].args[0], 64.0f * (11 - 1));
+    const auto& flame = drawing[16];
     EXPECT_EQ(flame.args[0], 64.0f * (12 - 1));
     EXPECT_FLOAT_EQ(flame.args[2], 0.001f); // overlay frame 0: tile (0, 7)
     EXPECT_FLOAT_EQ(flame.args[3], 0.876f);
@@ -364,7 +368,7 @@ TEST(TileSetDrawing, CellsOutsideTheGridAreSkipped)
     TileSet tiles;
     RecordingDrawer drawer;
     tiles.draw(drawer, grid, Camera{0.5f, 0.5f});
-    EXPECT_EQ(drawer.callsOf("drawTextureRegion").size(), 4u + 4u); // outlines and tiles
+    EXPECT_EQ(drawer.callsOf("drawTextureRegion").size(), 4u * 5u + 4u); // outline pieces and tiles
     LevelGrid empty;
     drawer.clear();
     tiles.draw(drawer, empty, Camera{61.5f, 982.5f});

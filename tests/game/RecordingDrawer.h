@@ -59,6 +59,16 @@ public:
     {
         calls.push_back({"drawTextureTransformed", key, {x, y, angle, px, py, sx, sy, r, g, b, a}, "", 0});
     }
+    // The key is the rectangle count; the last argument their area.
+    void fillRectsTransformed(const ScreenArea* rects, size_t count, float x, float y, float angle, float px,
+                              float py, float sx, float sy, float r, float g, float b, float a) override
+    {
+        float area = 0.0f;
+        for (size_t i = 0; i < count; ++i)
+            area += rects[i].width * rects[i].height;
+        calls.push_back({"fillRectsTransformed", static_cast<uint32_t>(count), {x, y, angle, px, py, sx, sy, r, g, b, a, area},
+                         "", 0});
+    }
     void drawTextureRegion(uint32_t key, float x, float y, float s0, float t0, float sw, float th, float sx, float sy,
                            float r, float g, float b, float a) override
     {

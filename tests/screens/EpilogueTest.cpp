@@ -55,7 +55,7 @@ TEST_F(EpilogueTest, TheFirstFrameDrawsTheVioletSkyThenTheOpeningRings)
     EXPECT_EQ(drawer.calls[5], "setBlendMode(0)");
     // The rings start 3200 pixels wide (scale 400), centred, and are drawn last.
     const std::string& last = drawer.calls.back();
-    EXPECT_NE(last.find("drawTextureTransformed("), std::string::npos) << last;
+    EXPECT_NE(last.find("fillRectsTransformed("), std::string::npos) << last;
     EXPECT_NE(last.find(", -960, -1240, 0, 4, 4, 400, 400, "), std::string::npos) << last;
     EXPECT_EQ(drawer.countStartingWith("drawText("), 0);
 }

@@ -166,3 +166,28 @@ TEST_F(FontAtlasTest, ATinyPointSizeStillBuildsInsideItsAtlas)
 }
 
 } // namespace
+
+// A box too tight cuts the edges off glyphs and rims; one read past the
+// quad keeps a neighbour's ink, and one past the picture reads out of bounds.
+TEST(FontInkBoxTest, KeepsEveryLitTexelOfTheQuadWithTwoTexelsAround)
+{
+    struct Case {
+        int litX, litY, left, top; // one lit texel; the quad's top left corner
+        InkBox expected;
+    };
+    const Case cases[] = {
+        {5, 6, 2, 3, {1.0f / 8, 1.0f / 8, 6.0f / 8, 6.0f / 8}}, // inside
+        {2, 3, 2, 3, {0.0f, 0.0f, 3.0f / 8, 3.0f / 8}},         // the corner: clamped to the quad
+        {10, 6, 2, 3, {}},                                      // just right of the quad: nothing
+        {15, 15, 12, 12, {1.0f / 8, 1.0f / 8, 6.0f / 8, 6.0f / 8}}, // the quad hangs past the picture
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> alpha(16 * 16, 0);
+        alpha[static_cast<size_t>(c.litY * 16 + c.litX)] = 1;
+        const InkBox box = OpenGLFont::inkBox(alpha.data(), 16, c.left, c.top, 8.0f, 8.0f);
+        EXPECT_FLOAT_EQ(box.x0, c.expected.x0) << c.litX << "," << c.litY;
+        EXPECT_FLOAT_EQ(box.y0, c.expected.y0) << c.litX << "," << c.litY;
+        EXPECT_FLOAT_EQ(box.x1, c.expected.x1) << c.litX << "," << c.litY;
+        EXPECT_FLOAT_EQ(box.y1, c.expected.y1) << c.litX << "," << c.litY;
+    }
+}

@@ -54,6 +54,11 @@ public:
     {
         record("drawTextureTransformed", key, x, y, angle, px, py, sx, sy, r, g, b, a);
     }
+    void fillRectsTransformed(const ScreenArea*, size_t count, float x, float y, float angle, float px, float py,
+                              float sx, float sy, float r, float g, float b, float a) override
+    {
+        record("fillRectsTransformed", count, x, y, angle, px, py, sx, sy, r, g, b, a);
+    }
     void drawTextureRegion(uint32_t key, float x, float y, float, float, float, float, float, float, float, float,
                            float, float) override
     {
