@@ -101,6 +101,9 @@ bool OpenGLDrawer::drawStillAreas(uint32_t still, const ScreenArea* areas, size_
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, found->second.texture);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    // A plain copy: replacing lets a software renderer copy the texels
+    // without shading them (the colour is white, so nothing else changes).
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glBegin(GL_QUADS);
     for (size_t i = 0; i < count; ++i) {
         const float left = std::max(areas[i].x, 0.0f);
@@ -119,6 +122,7 @@ bool OpenGLDrawer::drawStillAreas(uint32_t still, const ScreenArea* areas, size_
         glVertex2f(left, farY);
     }
     glEnd();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glBindTexture(GL_TEXTURE_2D, 0);
     glEnable(GL_BLEND);
     return true;
