@@ -209,7 +209,7 @@ def fresh_home_keeps_its_record(sandbox):
     check("Could not" not in run.output(), "complaints:\n" + run.output())
 
 
-HINT_BOX = (752, 584, 1248, 720)  # logical pixels: where the hints show, in the lower right, over the sky
+HINT_BOX = (752, 512, 1248, 720)  # logical pixels: where the hints show, in the lower right, over the sky
 HINT_OUTLINE = 600  # dark pixels of a 480 x 270 window that show a hint's outlined text there, at least
                     # (seen: 1560 with the hint, 56 at most from the clouds' edges without)
 STUCK_WAIT = 180.0  # s: a minute of game time, on a machine that runs the game at a third of its speed
