@@ -21,7 +21,9 @@ BOOM_GAP = BOOM_FRAMES * STEP_MS / 1000.0  # 1.80 s between automatic booms
 BOOM_GAP_SLACK = 0.1     # seconds: a slow frame or two, and the audio buffers
                          # (a game running 10 % fast or slow is well outside),
                          # on an idle machine; a busy one adds its CPU wait
-PRESS_AFTER_BOOM = (0.3, 0.9)  # seconds of capture after a line's boom: when the presses may start
+PRESS_AFTER_BOOM = (0.7, 1.0)  # seconds of capture after a line's boom: when the presses may start
+                               # (earlier, a press's boom can rise too little over the line's tail to
+                               # count as a new one; later, the next line may come among the presses)
 BOOM_STARTS = 3  # starts of the game, when the story ran ahead of the test on a busy machine
 PRESS_GAPS = (0.7, 0.85)  # seconds between the key presses: shorter than 120
                           # steps, so no line comes by itself between
