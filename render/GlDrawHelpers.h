@@ -12,6 +12,18 @@ inline void say(const std::string& line)
     std::cout << line << std::endl;
 }
 
+// Pushes the matrix that scales about (x, y) and turns about the pivot, as
+// every turned drawing uses; the caller pops it.
+inline void pushTurn(float x, float y, float angle, float pivotX, float pivotY, float scaleX, float scaleY)
+{
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    glScalef(scaleX, scaleY, 1.0f);
+    glTranslatef(pivotX, pivotY, 0.0f);
+    glRotatef(angle, 0.0f, 0.0f, 1.0f);
+    glTranslatef(-pivotX, -pivotY, 0.0f);
+}
+
 inline GLint filterFor(bool linear)
 {
     return linear ? GL_LINEAR : GL_NEAREST;

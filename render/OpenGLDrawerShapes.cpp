@@ -11,12 +11,7 @@ void OpenGLDrawer::fillRectsTransformed(const ScreenArea* rects, size_t count, f
         return;
     // The same matrices as drawTextureTransformed, so that the rectangles
     // land on the pixels the whole picture's lit texels would.
-    glPushMatrix();
-    glTranslatef(x, y, 0.0f);
-    glScalef(scaleX, scaleY, 1.0f);
-    glTranslatef(pivotX, pivotY, 0.0f);
-    glRotatef(angle, 0.0f, 0.0f, 1.0f);
-    glTranslatef(-pivotX, -pivotY, 0.0f);
+    gldraw::pushTurn(x, y, angle, pivotX, pivotY, scaleX, scaleY);
     // Mixing by an alpha of 1 changes nothing but still reads every pixel.
     const bool opaque = a >= 1.0f && currentBlendMode == 0 && currentProgram == 0;
     if (opaque)

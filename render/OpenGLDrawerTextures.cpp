@@ -133,12 +133,7 @@ void OpenGLDrawer::drawTextureTransformed(uint32_t key, float x, float y, float 
     const TextureRecord* record = textureTable.find(key);
     if (!contextReady || record == nullptr)
         return;
-    glPushMatrix();
-    glTranslatef(x, y, 0.0f);
-    glScalef(scaleX, scaleY, 1.0f);
-    glTranslatef(pivotX, pivotY, 0.0f);
-    glRotatef(angle, 0.0f, 0.0f, 1.0f);
-    glTranslatef(-pivotX, -pivotY, 0.0f);
+    gldraw::pushTurn(x, y, angle, pivotX, pivotY, scaleX, scaleY);
     glBindTexture(GL_TEXTURE_2D, record->glName);
     glColor4f(r, g, b, a);
     const float w = record->width;
