@@ -11,8 +11,10 @@
 # PulseAudio sink (tests/audio/with-sound-sink).
 # Fails on: a crash or a non-zero exit status, an exit before Escape, a hang
 # (no CPU time used between two samples, or no exit within 10 s of Escape),
-# memory that keeps growing after the warm-up, any output underflow the game
-# reports, and music cut off by silence in the recording (tests/soak/gaps.py).
+# memory that keeps growing after the warm-up, and sound that drops out
+# (output underflows the game reports, music cut off by silence in the
+# recording, tests/soak/gaps.py) more than once a minute or for longer than
+# a quarter of a second.
 # SOAK_SEED fixes the random key sequence; SOAK_KEEP=1 keeps the work folder.
 # Needs xdotool, Xvfb, pulseaudio, pulseaudio-utils, libasound2-plugins, python3.
 set -uo pipefail
@@ -41,6 +43,15 @@ growthLimitKiB=1024
 # One screen change may add its resources at once: the ending's measured
 # 14 MiB with room to spare, far below what a runaway allocation would take.
 stepLimitKiB=32768
+
+# A render that waits on the game, or a stream that stops, drops the sound
+# again and again, or for long. An isolated dropout also comes from the
+# machine: through the private sound server, quiet 180 s soaks here showed
+# none or one (34.6 ms, no underflow reported), and one on the CI machine
+# (63.7 ms with one underflow); ALSA's PulseAudio plugin starts its stream
+# afresh after an underflow, so each such dropout lasts 35 ms or more.
+dropoutsPerMinute=1
+longestDropoutMs=250
 
 seed=${SOAK_SEED:-$(( $(date +%s) % 32768 ))}
 RANDOM=$seed
@@ -211,13 +222,21 @@ elif [ "$largestStep" -gt "$stepLimitKiB" ]; then
     fail+=("RSS rose ${largestStep} KiB at once (limit ${stepLimitKiB} KiB)")
 fi
 
-underflowLines=$(grep -c 'output underflow' "$work/output.log")
+dropoutsAllowed=$(( elapsed * dropoutsPerMinute / 60 ))
 underflows=$(grep -o '[0-9]* output underflow' "$work/output.log" | awk '{ n += $1 } END { print n + 0 }')
-[ "$underflowLines" -gt 0 ] && fail+=("the game reported $underflows output underflow(s)")
+[ "$underflows" -gt "$dropoutsAllowed" ] &&
+    fail+=("the game reported $underflows output underflow(s) (at most $dropoutsAllowed in ${elapsed} s)")
 
 gapReport=$(python3 "$here/gaps.py" "$work/capture.raw")
 gaps=$(sed -n '1s/.*gaps=\([0-9]*\).*/\1/p' <<<"$gapReport")
-[ "${gaps:-1}" != 0 ] && fail+=("silence cut into the sound ${gaps:-?} time(s)")
+longestGap=$(sed -n 's/^gap at .*: \([0-9.]*\) ms of silence.*/\1/p' <<<"$gapReport" | sort -n | tail -1)
+if [ -z "$gaps" ]; then
+    fail+=("the recording could not be read")
+elif [ "$gaps" -gt "$dropoutsAllowed" ]; then
+    fail+=("silence cut into the sound $gaps time(s) (at most $dropoutsAllowed in ${elapsed} s)")
+elif [ -n "$longestGap" ] && awk -v g="$longestGap" -v l="$longestDropoutMs" 'BEGIN { exit !(g > l) }'; then
+    fail+=("silence cut into the sound for $longestGap ms (at most $longestDropoutMs ms)")
+fi
 
 echo "soak: ran ${elapsed} s (asked ${seconds} s), seed ${seed}, ${keysSent} keys sent (${keysLost} lost), DISPLAY ${DISPLAY}"
 echo "soak: game options: ${options[*]:-(none: the settings file asks for a 1280 x 720 window)}"
