@@ -46,6 +46,8 @@ protected:
         setenv("XDG_CONFIG_HOME", configFolder.c_str(), 1);
         setenv("XDG_DATA_HOME", (configFolder / "data").c_str(), 1); // runs won here are kept here
         start({});
+        if (HasFatalFailure()) // no display: the failure says so, the tests do not run
+            return;
         app->switchState("GamePlay");
     }
     // A new Application with these arguments after the usual ones.
@@ -859,7 +861,7 @@ TEST_F(PlayScreen, OnlyALiveWinThatBeatsTheRecordWritesIt)
 
 TEST_F(PlayScreen, ReplayingLevelchecksRouteFromTheCommandLineWinsAtItsStepWithItsTime)
 {
-    start({"--replay", VANTORREL_LEVEL_ROUTE});
+    ASSERT_NO_FATAL_FAILURE(start({"--replay", VANTORREL_LEVEL_ROUTE}));
     ASSERT_EQ(stateName(), "GamePlay"); // no title
     press("P1Left"); // the player's keys do not reach the pilot
     testing::internal::CaptureStdout();
@@ -911,7 +913,7 @@ TEST_F(PlayScreen, AReplayOfAnotherLevelIsRefusedWithOneLineAndTheTitleComes)
     std::ofstream(foreign) << replayfile::text(Replay{"0123456789abcdef", Route(5), {}});
     const std::string hash = play().getLevel().contentHash();
     testing::internal::CaptureStdout();
-    start({"--replay", foreign});
+    ASSERT_NO_FATAL_FAILURE(start({"--replay", foreign}));
     EXPECT_TRUE(testing::internal::GetCapturedStdout().ends_with(
         "\nGamePlay: Not playing " + foreign + ": made on level 0123456789abcdef, this is " + hash + "\n"));
     EXPECT_EQ(stateName(), "TitleScreen");
